@@ -1,0 +1,98 @@
+#include "core/DbText.h"
+
+#include "core/VbHelpers.h"
+
+#include <cmath>
+#include <cstdlib>
+
+namespace {
+
+// Reads exactly n digits at text[pos]; -1 when they are not all digits.
+int Digits(QStringView text, qsizetype pos, int n)
+{
+    if (pos + n > text.size()) return -1;
+    int v = 0;
+    for (int i = 0; i < n; ++i) {
+        const char16_t c = text[pos + i].unicode();
+        if (c < u'0' || c > u'9') return -1;
+        v = v * 10 + (c - u'0');
+    }
+    return v;
+}
+
+char Two(int v, int i) { return char('0' + (i == 0 ? v / 10 % 10 : v % 10)); }
+
+} // namespace
+
+QString FormatDbDateTime(const QDateTime& dt)
+{
+    // Hand-written: QDateTime::toString costs more than the whole rest of a save.
+    const QDate d = dt.date();
+    const QTime t = dt.time();
+    const int y = d.year();
+    if (y < 0 || y > 9999 || !d.isValid()) return QString();
+    char buf[20] = {
+        Two(d.day(), 0), Two(d.day(), 1), '.', Two(d.month(), 0), Two(d.month(), 1), '.',
+        char('0' + y / 1000), char('0' + y / 100 % 10), char('0' + y / 10 % 10), char('0' + y % 10), ' ',
+        Two(t.hour(), 0), Two(t.hour(), 1), ':', Two(t.minute(), 0), Two(t.minute(), 1), ':',
+        Two(t.second(), 0), Two(t.second(), 1), 0};
+    return QString::fromLatin1(buf, 19);
+}
+
+QString FormatDbNumber(double value)
+{
+    return NumberText(value, u',');
+}
+
+std::optional<QDateTime> ParseDbDateTime(QStringView text)
+{
+    text = text.trimmed();
+    if (text.size() != 10 && text.size() != 19) return std::nullopt;
+    const int day = Digits(text, 0, 2), month = Digits(text, 3, 2), year = Digits(text, 6, 4);
+    if (day < 0 || month < 0 || year < 0 || text[2] != u'.' || text[5] != u'.') return std::nullopt;
+    const QDate date(year, month, day);
+    if (!date.isValid()) return std::nullopt;
+    if (text.size() == 10) return QDateTime(date, QTime(0, 0));
+    const int h = Digits(text, 11, 2), m = Digits(text, 14, 2), s = Digits(text, 17, 2);
+    if (text[10] != u' ' || text[13] != u':' || text[16] != u':' || h < 0 || m < 0 || s < 0)
+        return std::nullopt;
+    const QTime time(h, m, s);
+    if (!time.isValid()) return std::nullopt;
+    return QDateTime(date, time);
+}
+
+std::optional<double> ParseDbNumber(QStringView text)
+{
+    text = text.trimmed();
+    if (text.isEmpty() || text.size() > 64) return std::nullopt;
+    char buf[66];
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (c == u',') buf[i] = '.';
+        else if ((c >= u'0' && c <= u'9') || c == u'.' || c == u'-' || c == u'+' || c == u'E' || c == u'e')
+            buf[i] = char(c);
+        else
+            return std::nullopt;
+    }
+    buf[text.size()] = 0;
+    char* end = nullptr;
+    const double v = std::strtod(buf, &end);
+    if (end != buf + text.size() || !std::isfinite(v)) return std::nullopt;
+    return v;
+}
+
+QString DbValueText(const QVariant& value)
+{
+    if (!value.isValid() || value.isNull()) return QString();
+    if (value.typeId() == QMetaType::QDateTime) return FormatDbDateTime(value.toDateTime());
+    if (value.typeId() == QMetaType::QDate) return FormatDbDateTime(QDateTime(value.toDate(), QTime(0, 0)));
+    return value.toString();
+}
+
+std::optional<QDateTime> DbValueDateTime(const QVariant& value)
+{
+    if (value.typeId() == QMetaType::QDateTime) return value.toDateTime();
+    if (value.typeId() == QMetaType::QDate) return QDateTime(value.toDate(), QTime(0, 0));
+    if (value.typeId() == QMetaType::QString) return ParseDbDateTime(value.toString());
+    return std::nullopt;
+}
