@@ -1,0 +1,30 @@
+// The library files: Files.db (the records) and Playing.db (the now-playing
+// queue) in the data folder, and the list sets built from the records.
+#pragma once
+
+#include "core/LibraryTypes.h"
+
+#include <QString>
+#include <QVariant>
+
+// Resets Library to the empty library (one placeholder record).
+void InitAudioDatabase();
+// The store becomes one placeholder record with cleared list sets.
+void ResetDatabase(LibraryDatabase& store);
+// Reads Files.db and Playing.db into the store and builds its list sets.
+void LoadDatabase(LibraryDatabase& store);
+// Writes the store's records and queue; false when a file could not be written
+// (the old file is kept and the user is told).
+bool SaveDatabase(LibraryDatabase& store);
+
+// The value between "<key>" and "</key>" in a record's text; nothing when missing.
+QVariant GetTagValue(const QString& text, const QString& key, int occurrence = 0);
+
+// List sets: every slot becomes one empty entry ([-1]).
+void ClearListSets(LibraryDatabase& store);
+// Clears all slots (the queue too) and fills the category slots from the records.
+void BuildListSets(LibraryDatabase& store);
+// Adds an index to the slot's entry with that caption; 1 when the entry was made, else 0.
+int AddToListSet(LibraryDatabase& store, int slot, int32_t index, const QString& caption);
+// Appends an index to Library's now-playing queue unless it is queued; -1 when appended, else 0.
+int16_t AddToPlaying(int16_t ignored, int32_t index);
