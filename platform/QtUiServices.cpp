@@ -1,0 +1,81 @@
+#include "platform/QtUiServices.h"
+
+#include "core/UiServices.h"
+
+#include <QApplication>
+#include <QFileDialog>
+
+std::unique_ptr<QMessageBox> MakeMessageBox(const QString& text, int style, const QString& caption,
+                                            QWidget* owner)
+{
+    using B = QMessageBox;
+    B::StandardButtons buttons;
+    switch (style & 7) {
+    case 1: buttons = B::Ok | B::Cancel; break;
+    case 2: buttons = B::Abort | B::Retry | B::Ignore; break;
+    case 3: buttons = B::Yes | B::No | B::Cancel; break;
+    case 4: buttons = B::Yes | B::No; break;
+    case 5: buttons = B::Retry | B::Cancel; break;
+    default: buttons = B::Ok; break;
+    }
+    B::Icon icon = B::NoIcon;
+    switch (style & 0x70) {
+    case 16: icon = B::Critical; break;
+    case 32: icon = B::Question; break;
+    case 48: icon = B::Warning; break;
+    case 64: icon = B::Information; break;
+    default: break;
+    }
+    // Texts join their lines with CR LF; a label wants LF alone.
+    QString shown = text;
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    auto box = std::make_unique<QMessageBox>(icon, caption, shown, buttons, owner);
+    box->setTextFormat(Qt::PlainText);
+    return box;
+}
+
+int AnswerForButton(QMessageBox::StandardButton button)
+{
+    switch (button) {
+    case QMessageBox::Ok: return MsgOk;
+    case QMessageBox::Cancel: return MsgCancel;
+    case QMessageBox::Abort: return MsgAbort;
+    case QMessageBox::Retry: return MsgRetry;
+    case QMessageBox::Ignore: return MsgIgnore;
+    case QMessageBox::Yes: return MsgYes;
+    case QMessageBox::No: return MsgNo;
+    default: return MsgCancel;
+    }
+}
+
+void ConfigureFolderDialog(QFileDialog& dialog, const QString& prompt)
+{
+    dialog.setWindowTitle(prompt);
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly, true);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+}
+
+int ShowMessageBox(const QString& text, int style, const QString& caption)
+{
+    auto box = MakeMessageBox(text, style, caption, QApplication::activeWindow());
+    box->exec();
+    // Closing the box without a button counts as its escape button.
+    const auto clicked = box->standardButton(box->clickedButton());
+    if (clicked == QMessageBox::NoButton) return UnattendedAnswer(style);
+    return AnswerForButton(clicked);
+}
+
+QString ShowFolderDialog(const QString& prompt)
+{
+    QFileDialog dialog(QApplication::activeWindow());
+    ConfigureFolderDialog(dialog, prompt);
+    if (dialog.exec() != QDialog::Accepted) return QString();
+    return dialog.selectedFiles().value(0);
+}
+
+void InstallQtUiServices()
+{
+    SetMessageBoxService(ShowMessageBox);
+    SetFolderDialogService(ShowFolderDialog);
+}

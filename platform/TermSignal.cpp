@@ -1,0 +1,63 @@
+#include "platform/TermSignal.h"
+
+#include <QSocketNotifier>
+#include <cerrno>
+#include <csignal>
+#include <fcntl.h>
+#include <memory>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+int pipeFds[2] = {-1, -1};
+std::unique_ptr<QSocketNotifier> notifier;
+std::function<void()> callback;
+
+void OnTermSignal(int)
+{
+    const int saved = errno;
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t n = ::write(pipeFds[1], &byte, 1);
+    errno = saved;
+}
+
+void Drain()
+{
+    char buf[64];
+    while (::read(pipeFds[0], buf, sizeof buf) > 0) {}
+}
+
+} // namespace
+
+bool WatchTermSignal(std::function<void()> onTerm)
+{
+    callback = std::move(onTerm);
+    if (pipeFds[0] < 0) {
+        if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0, pipeFds) != 0) {
+            pipeFds[0] = pipeFds[1] = -1;
+            return false;
+        }
+    }
+    if (!notifier) {
+        notifier = std::make_unique<QSocketNotifier>(pipeFds[0], QSocketNotifier::Read);
+        QObject::connect(notifier.get(), &QSocketNotifier::activated, [] {
+            Drain();
+            if (callback) callback();
+        });
+    }
+
+    struct sigaction sa = {};
+    sa.sa_handler = OnTermSignal;
+    sigemptyset(&sa.sa_mask);
+    sa.sa_flags = SA_RESTART;
+    return ::sigaction(SIGTERM, &sa, nullptr) == 0;
+}
+
+void StopWatchingTermSignal()
+{
+    std::signal(SIGTERM, SIG_DFL);
+    notifier.reset();
+    callback = nullptr;
+    if (pipeFds[0] >= 0) Drain();
+}

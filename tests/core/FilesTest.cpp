@@ -1,0 +1,92 @@
+#include "core/Files.h"
+#include "core/UiServices.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(Files, PathParts)
+{
+    const struct {
+        const char* path;
+        const char* name;
+        const char* extension;
+        const char* parent;
+    } rows[] = {
+        {"/home/ute/Musik/Lied.mp3", "Lied.mp3", "mp3", "/home/ute/Musik"},
+        {"/Lied.mp3", "Lied.mp3", "mp3", ""},
+        {"Lied.mp3", "Lied.mp3", "mp3", ""},
+        {"/home/ute/Musik/Lied", "Lied", "", "/home/ute/Musik"},
+        {"/home/a.b/Lied", "Lied", "", "/home/a.b"},  // a dot in a folder is no extension
+        {"/home/ute/Musik/", "", "", "/home/ute/Musik"},
+        {"/x/archiv.tar.gz", "archiv.tar.gz", "gz", "/x"},
+        {"/x/Lied.", "Lied.", "", "/x"},
+        {"/x/.hidden", ".hidden", "hidden", "/x"},
+        {"/x/Grüße 日本.FLAC", "Grüße 日本.FLAC", "FLAC", "/x"},
+        {"", "", "", ""},
+    };
+    for (const auto& r : rows) {
+        const QString path = QString::fromUtf8(r.path);
+        EXPECT_EQ(GetFileName(path), QString::fromUtf8(r.name)) << r.path;
+        EXPECT_EQ(GetFileExtension(path), QString::fromUtf8(r.extension)) << r.path;
+        EXPECT_EQ(GetParentFolder(path), QString::fromUtf8(r.parent)) << r.path;
+    }
+}
+
+TEST(Files, CreatePathMakesEveryLevelAndIgnoresFailures)
+{
+    QTemporaryDir dir;
+    const QString deep = dir.filePath(QStringLiteral("Musik/Interpret/Album"));
+    CreatePath(deep);
+    EXPECT_TRUE(QFileInfo(deep).isDir());
+    CreatePath(deep);  // all there already: nothing happens
+    EXPECT_TRUE(QFileInfo(deep).isDir());
+
+    QFile file(dir.filePath(QStringLiteral("Datei")));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    CreatePath(dir.filePath(QStringLiteral("Datei/unter")));  // cannot be made, no report
+    EXPECT_TRUE(QFileInfo(file.fileName()).isFile());
+    CreatePath(QString());
+}
+
+TEST(Files, BrowseFolderGoesThroughTheFolderService)
+{
+    EXPECT_EQ(BrowseFolder(QStringLiteral("Ordner")), QString());  // no service: cancelled
+
+    QString askedWith;
+    SetFolderDialogService([&](const QString& prompt) {
+        askedWith = prompt;
+        return QStringLiteral("/home/ute/Musik");
+    });
+    EXPECT_EQ(BrowseFolder(QStringLiteral("Wählen Sie einen Ordner")), QStringLiteral("/home/ute/Musik"));
+    EXPECT_EQ(askedWith, QStringLiteral("Wählen Sie einen Ordner"));
+
+    SetSessionEnding(true);
+    askedWith.clear();
+    EXPECT_EQ(BrowseFolder(QStringLiteral("x")), QString());
+    EXPECT_TRUE(askedWith.isEmpty());
+    SetSessionEnding(false);
+    SetFolderDialogService({});
+}
+
+TEST(UiServices, UnansweredBoxesGiveTheCautiousAnswer)
+{
+    const struct { int style, answer; } rows[] = {
+        {0, MsgOk}, {16, MsgOk}, {48, MsgOk}, {64, MsgOk}, {52, MsgNo}, {1, MsgCancel}, {3, MsgCancel}};
+    for (auto r : rows) EXPECT_EQ(MsgBox(QStringLiteral("Test"), r.style), r.answer) << r.style;
+
+    int shown = 0;
+    SetMessageBoxService([&](const QString&, int, const QString&) { ++shown; return int(MsgYes); });
+    EXPECT_EQ(MsgBox(QStringLiteral("Frage"), 52), MsgYes);
+    SetSessionEnding(true);  // nothing modal while the session ends
+    EXPECT_EQ(MsgBox(QStringLiteral("Frage"), 52), MsgNo);
+    EXPECT_EQ(shown, 1);
+    SetSessionEnding(false);
+    SetMessageBoxService({});
+}
+
+} // namespace
