@@ -31,6 +31,11 @@ std::unique_ptr<QMessageBox> MakeMessageBox(const QString& text, int style, cons
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     auto box = std::make_unique<QMessageBox>(icon, caption, shown, buttons, owner);
     box->setTextFormat(Qt::PlainText);
+    // Escape or the close box answers a question with its cautious choice.
+    if (buttons.testFlag(B::Cancel)) box->setEscapeButton(B::Cancel);
+    else if (buttons.testFlag(B::No)) box->setEscapeButton(B::No);
+    else if (buttons.testFlag(B::Abort)) box->setEscapeButton(B::Abort);
+    else box->setEscapeButton(B::Ok);
     return box;
 }
 

@@ -1,0 +1,294 @@
+#include "app/Main.h"
+#include "core/Settings.h"
+#include "core/UiServices.h"
+#include "platform/TermSignal.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QLockFile>
+#include <QMap>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+#include <csignal>
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString UncleanText = QStringLiteral(
+    "Die Anwendung wurde nicht korrekt beendet.\r\n"
+    "Bitte melden Sie Probleme und häufig auftretende Fehler\r\n"
+    "auf https://sarovin.example.org/probleme");
+const QString GreetingText = QStringLiteral(
+    "Sie starten Sarovin zum ersten Mal.\r\n"
+    "Bitte nehmen Sie unter \"Optionen...\" ihre Einstellungen vor.");
+
+struct Shown {
+    QString text;
+    int style;
+    QString caption;
+    bool operator==(const Shown&) const = default;
+};
+
+// Every file of a folder with its bytes: "not touched" means this is unchanged.
+QMap<QString, QByteArray> Snapshot(const QString& folder)
+{
+    QMap<QString, QByteArray> files;
+    for (const QString& name : QDir(folder).entryList(QDir::Files | QDir::Hidden)) {
+        QFile f(QDir(folder).filePath(name));
+        if (f.open(QIODevice::ReadOnly)) files.insert(name, f.readAll());
+    }
+    return files;
+}
+
+class StartExit : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        qputenv("SAROVIN_HOME", home.path().toUtf8());
+        ResetProgramState();
+        Settings = SettingsRecord{};
+        SetMessageBoxService([this](const QString& text, int style, const QString& caption) {
+            shown.push_back({text, style, caption});
+            if (onMessage) onMessage();
+            return int(MsgOk);
+        });
+        SetTerminateHook([this](int code) {
+            exitCodes.push_back(code);
+            lockAtEnd = QFile::exists(LockPath());
+        });
+    }
+
+    void TearDown() override
+    {
+        StopWatchingTermSignal();
+        ResetProgramState();
+        SetTerminateHook({});
+        SetMessageBoxService({});
+        qunsetenv("SAROVIN_HOME");
+    }
+
+    QString LockPath() const { return home.filePath(QStringLiteral("Sarovin.lock")); }
+    QString SettingsPath() const { return home.filePath(QStringLiteral("Settings.ini")); }
+
+    // What the next run finds on disk.
+    SettingsRecord OnDisk() const
+    {
+        QFile f(SettingsPath());
+        SettingsRecord r;
+        if (f.open(QIODevice::ReadOnly)) SettingsFromBytes(f.readAll(), r);
+        return r;
+    }
+
+    void WriteSettings(int32_t startCount, Switch cleanExit, int32_t cleanExitCount)
+    {
+        SettingsRecord r;
+        r.StartCount = startCount;
+        r.CleanExit = cleanExit;
+        r.CleanExitCount = cleanExitCount;
+        r.Shuffle = 0;  // not the default: shows whether the defaults were loaded
+        r.LibraryFolders = QStringLiteral("/home/ute/Musik");
+        r.LastTrack = 12;
+        Settings = r;
+        ASSERT_TRUE(SaveSettings());
+        Settings = SettingsRecord{};
+    }
+
+    QTemporaryDir home;
+    std::vector<Shown> shown;
+    std::vector<int> exitCodes;
+    std::function<void()> onMessage;
+    bool lockAtEnd = true;
+};
+
+TEST_F(StartExit, FirstStartGreetsAndCountsAtOnce)
+{
+    Main(QString());
+    EXPECT_EQ(shown, (std::vector<Shown>{{GreetingText, 64, QStringLiteral("Sarovin")}}));
+    const SettingsRecord s = OnDisk();
+    EXPECT_EQ(s.StartCount, 1);
+    EXPECT_EQ(s.CleanExit, 0);
+    EXPECT_EQ(s.Shuffle, -1);  // the defaults
+    EXPECT_EQ(s.HotKeyPause, QStringLiteral("17 + 18 + 36 + 162 + 164"));
+    EXPECT_GT(s.MainWidth, 0);
+    EXPECT_TRUE(QFile::exists(LockPath()));
+    EXPECT_TRUE(exitCodes.empty());
+}
+
+TEST_F(StartExit, StartAfterAnUncleanEndWarnsAndGoesOn)
+{
+    WriteSettings(3, 0, 2);
+    Main(QString());
+    EXPECT_EQ(shown, (std::vector<Shown>{{UncleanText, 0, QStringLiteral("Sarovin")}}));
+    const SettingsRecord s = OnDisk();
+    EXPECT_EQ(s.StartCount, 4);
+    EXPECT_EQ(s.CleanExitCount, 2);
+    EXPECT_EQ(s.CleanExit, 0);
+    EXPECT_EQ(s.Shuffle, 0);  // no defaults loaded
+    EXPECT_EQ(s.LastTrack, 12);
+}
+
+TEST_F(StartExit, CleanStartAndExit)
+{
+    WriteSettings(3, -1, 3);
+    Main(QString());
+    EXPECT_TRUE(shown.empty());
+    EXPECT_EQ(OnDisk().CleanExit, 0);
+
+    Settings.LastTrack = 7;  // state kept in memory reaches the file at exit
+    ExitProgram();
+    ASSERT_EQ(exitCodes, std::vector<int>{0});
+    EXPECT_FALSE(lockAtEnd);  // released before the process ends
+    const SettingsRecord s = OnDisk();
+    EXPECT_EQ(s.StartCount, 4);
+    EXPECT_EQ(s.CleanExitCount, 4);
+    EXPECT_EQ(s.CleanExit, -1);
+    EXPECT_EQ(s.LastTrack, 7);
+    EXPECT_EQ(s.LibraryFolders, QStringLiteral("/home/ute/Musik"));
+    EXPECT_EQ(QDir(home.path()).entryList(QDir::Files), QStringList{QStringLiteral("Settings.ini")});
+
+    // Reached again, e.g. from a window's unload handler: nothing more happens.
+    const QByteArray before = Snapshot(home.path()).value(QStringLiteral("Settings.ini"));
+    Settings.CleanExitCount = 99;
+    ExitProgram();
+    EXPECT_EQ(exitCodes.size(), 1u);
+    EXPECT_EQ(Snapshot(home.path()).value(QStringLiteral("Settings.ini")), before);
+}
+
+TEST_F(StartExit, TermSignalSavesAndExitsWithoutMessages)
+{
+    WriteSettings(3, -1, 3);
+    InstallSessionEndHandlers();
+    Main(QString());
+    Settings.SavedVolume = 1234;
+    std::raise(SIGTERM);
+    for (int i = 0; i < 1000 && exitCodes.empty(); ++i)
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+    ASSERT_EQ(exitCodes, std::vector<int>{0});
+    EXPECT_TRUE(SessionEnding());
+    EXPECT_TRUE(shown.empty());
+    EXPECT_FALSE(lockAtEnd);
+    const SettingsRecord s = OnDisk();
+    EXPECT_EQ(s.CleanExit, -1);
+    EXPECT_EQ(s.CleanExitCount, 4);
+    EXPECT_EQ(s.SavedVolume, 1234);
+}
+
+TEST_F(StartExit, TermSignalBeforeTheSettingsAreReadWritesNothing)
+{
+    WriteSettings(3, 0, 2);
+    const auto before = Snapshot(home.path());
+    InstallSessionEndHandlers();
+    std::raise(SIGTERM);  // handled at the first pump of the start
+    Main(QString());
+    ASSERT_EQ(exitCodes, std::vector<int>{0});
+    EXPECT_FALSE(lockAtEnd);
+    EXPECT_TRUE(shown.empty());
+    EXPECT_EQ(Snapshot(home.path()), before);
+}
+
+TEST_F(StartExit, SessionEndDuringTheGreetingEndsTheStart)
+{
+    onMessage = [] { EndSession(); };
+    Main(QString());
+    ASSERT_EQ(exitCodes, std::vector<int>{0});
+    const SettingsRecord s = OnDisk();
+    EXPECT_EQ(s.CleanExit, -1);     // the start went no further
+    EXPECT_EQ(s.StartCount, 0);
+    EXPECT_EQ(s.CleanExitCount, 1);
+}
+
+TEST_F(StartExit, SecondInstanceLeavesEverythingAlone)
+{
+    WriteSettings(3, 0, 2);
+    QLockFile first(LockPath());
+    ASSERT_TRUE(first.tryLock(0));
+    const auto before = Snapshot(home.path());
+
+    Main(QString());
+    EXPECT_EQ(exitCodes, std::vector<int>{0});
+    EXPECT_TRUE(shown.empty());
+    EXPECT_EQ(Snapshot(home.path()), before);
+}
+
+// The real program, where the process must really end.
+class Process : public StartExit {
+protected:
+    QProcess* Start()
+    {
+        process.setProcessEnvironment([this] {
+            auto env = QProcessEnvironment::systemEnvironment();
+            env.insert(QStringLiteral("SAROVIN_HOME"), home.path());
+            env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+            return env;
+        }());
+        process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        process.start(QStringLiteral(SAROVIN_BINARY), QStringList());
+        EXPECT_TRUE(process.waitForStarted());
+        return &process;
+    }
+
+    void ExpectEndsCleanly()
+    {
+        ASSERT_TRUE(process.waitForFinished(120000));
+        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(process.exitCode(), 0);
+        EXPECT_FALSE(QFile::exists(LockPath()));
+    }
+
+    QProcess process;
+};
+
+TEST_F(Process, RunsThroughItsStartAndEndsThroughTheExit)
+{
+    WriteSettings(5, -1, 5);
+    Start();
+    ExpectEndsCleanly();
+    const SettingsRecord s = OnDisk();
+    EXPECT_EQ(s.StartCount, 6);
+    EXPECT_EQ(s.CleanExitCount, 6);
+    EXPECT_EQ(s.CleanExit, -1);
+    EXPECT_EQ(s.Shuffle, 0);
+}
+
+TEST_F(Process, SecondInstanceExitsWithoutTouchingAFile)
+{
+    WriteSettings(5, 0, 4);
+    QLockFile first(LockPath());
+    ASSERT_TRUE(first.tryLock(0));
+    const auto before = Snapshot(home.path());
+    Start();
+    ASSERT_TRUE(process.waitForFinished(120000));
+    EXPECT_EQ(process.exitCode(), 0);
+    EXPECT_EQ(Snapshot(home.path()), before);
+}
+
+TEST_F(Process, TermSignalEndsItAndLosesNothing)
+{
+    // An unclean end before: the program stops at the message and waits there.
+    WriteSettings(3, 0, 2);
+    const QByteArray before = Snapshot(home.path()).value(QStringLiteral("Settings.ini"));
+    Start();
+    // The lock appears once the signal is watched; the signal may then land
+    // before the settings are read (nothing to save) or at the message.
+    for (int i = 0; i < 6000 && !QFile::exists(LockPath()); ++i) {
+        ASSERT_EQ(process.state(), QProcess::Running);
+        QThread::msleep(10);
+    }
+    ASSERT_TRUE(QFile::exists(LockPath()));
+    process.terminate();
+    ExpectEndsCleanly();
+    const QByteArray after = Snapshot(home.path()).value(QStringLiteral("Settings.ini"));
+    if (after != before) {
+        SettingsRecord s;
+        SettingsFromBytes(after, s);
+        EXPECT_EQ(s.CleanExit, -1);
+        EXPECT_EQ(s.CleanExitCount, 3);
+        EXPECT_EQ(s.StartCount, 3);
+        EXPECT_EQ(s.Shuffle, 0);
+        EXPECT_EQ(s.LastTrack, 12);
+    }
+}
+
+} // namespace

@@ -1,0 +1,96 @@
+#include "platform/QtUiServices.h"
+#include "platform/SingleInstance.h"
+#include "platform/TermSignal.h"
+#include "core/Runtime.h"
+#include "core/UiServices.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileDialog>
+#include <QLockFile>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <csignal>
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(QtMessageBox, StylesMapToIconsAndButtons)
+{
+    using B = QMessageBox;
+    const struct {
+        int style;
+        B::Icon icon;
+        B::StandardButtons buttons;
+    } rows[] = {
+        {0, B::NoIcon, B::Ok},
+        {16, B::Critical, B::Ok},
+        {48, B::Warning, B::Ok},
+        {52, B::Warning, B::Yes | B::No},
+        {64, B::Information, B::Ok},
+    };
+    for (const auto& r : rows) {
+        auto box = MakeMessageBox(QStringLiteral("Zeile 1\r\nZeile 2"), r.style, QStringLiteral("Sarovin"));
+        EXPECT_EQ(box->icon(), r.icon) << r.style;
+        EXPECT_EQ(box->standardButtons(), r.buttons) << r.style;
+        EXPECT_EQ(box->windowTitle(), QStringLiteral("Sarovin"));
+        EXPECT_EQ(box->text(), QStringLiteral("Zeile 1\nZeile 2"));
+    }
+    // Escape on a Yes/No question means No.
+    auto question = MakeMessageBox(QStringLiteral("?"), 52, QStringLiteral("Sarovin"));
+    ASSERT_NE(question->escapeButton(), nullptr);
+    EXPECT_EQ(AnswerForButton(question->standardButton(question->escapeButton())), MsgNo);
+}
+
+TEST(QtMessageBox, ButtonsGiveTheProgramsAnswerCodes)
+{
+    EXPECT_EQ(AnswerForButton(QMessageBox::Ok), 1);
+    EXPECT_EQ(AnswerForButton(QMessageBox::Yes), 6);
+    EXPECT_EQ(AnswerForButton(QMessageBox::No), 7);
+    EXPECT_EQ(AnswerForButton(QMessageBox::Cancel), 2);
+}
+
+TEST(QtFolderDialog, ChoosesDirectoriesOnly)
+{
+    QFileDialog dialog;
+    ConfigureFolderDialog(dialog, QStringLiteral("Musikordner wählen"));
+    EXPECT_EQ(dialog.fileMode(), QFileDialog::Directory);
+    EXPECT_TRUE(dialog.testOption(QFileDialog::ShowDirsOnly));
+    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Musikordner wählen"));
+}
+
+TEST(SingleInstance, ALiveHolderKeepsTheLock)
+{
+    QTemporaryDir home;
+    qputenv("SAROVIN_HOME", home.path().toUtf8());
+    const QString lockPath = DataFile(QStringLiteral("Sarovin.lock"));
+
+    ASSERT_TRUE(AcquireSingleInstanceLock());
+    EXPECT_TRUE(QFile::exists(lockPath));
+    QLockFile other(lockPath);
+    other.setStaleLockTime(0);
+    EXPECT_FALSE(other.tryLock(0));  // held by a live process, however old
+
+    ReleaseSingleInstanceLock();
+    EXPECT_FALSE(QFile::exists(lockPath));
+    EXPECT_FALSE(HoldsSingleInstanceLock());
+
+    ASSERT_TRUE(other.tryLock(0));
+    EXPECT_FALSE(AcquireSingleInstanceLock());
+    other.unlock();
+    qunsetenv("SAROVIN_HOME");
+}
+
+TEST(TermSignal, ArrivesAsAnEventOnThisThread)
+{
+    int calls = 0;
+    ASSERT_TRUE(WatchTermSignal([&] { ++calls; }));
+    std::raise(SIGTERM);
+    EXPECT_EQ(calls, 0);  // nothing runs inside the signal handler
+    for (int i = 0; i < 1000 && calls == 0; ++i)
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+    EXPECT_EQ(calls, 1);
+    StopWatchingTermSignal();
+}
+
+} // namespace
