@@ -3,6 +3,7 @@
 #include "core/UiServices.h"
 
 #include <QApplication>
+#include <QAbstractButton>
 #include <QFileDialog>
 
 std::unique_ptr<QMessageBox> MakeMessageBox(const QString& text, int style, const QString& caption,
@@ -31,6 +32,13 @@ std::unique_ptr<QMessageBox> MakeMessageBox(const QString& text, int style, cons
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     auto box = std::make_unique<QMessageBox>(icon, caption, shown, buttons, owner);
     box->setTextFormat(Qt::PlainText);
+    // The program speaks German whatever Qt's own translations are.
+    const struct { B::StandardButton button; const char* caption; } captions[] = {
+        {B::Ok, "OK"}, {B::Cancel, "Abbrechen"}, {B::Abort, "Abbrechen"}, {B::Retry, "&Wiederholen"},
+        {B::Ignore, "&Ignorieren"}, {B::Yes, "&Ja"}, {B::No, "&Nein"},
+    };
+    for (const auto& c : captions)
+        if (QAbstractButton* b = box->button(c.button)) b->setText(QString::fromUtf8(c.caption));
     // Escape or the close box answers a question with its cautious choice.
     if (buttons.testFlag(B::Cancel)) box->setEscapeButton(B::Cancel);
     else if (buttons.testFlag(B::No)) box->setEscapeButton(B::No);

@@ -36,8 +36,10 @@ TEST(QtMessageBox, StylesMapToIconsAndButtons)
         EXPECT_EQ(box->windowTitle(), QStringLiteral("Sarovin"));
         EXPECT_EQ(box->text(), QStringLiteral("Zeile 1\nZeile 2"));
     }
-    // Escape on a Yes/No question means No.
+    // Escape on a Yes/No question means No; the buttons speak German.
     auto question = MakeMessageBox(QStringLiteral("?"), 52, QStringLiteral("Sarovin"));
+    EXPECT_EQ(question->button(B::Yes)->text(), QStringLiteral("&Ja"));
+    EXPECT_EQ(question->button(B::No)->text(), QStringLiteral("&Nein"));
     ASSERT_NE(question->escapeButton(), nullptr);
     EXPECT_EQ(AnswerForButton(question->standardButton(question->escapeButton())), MsgNo);
 }
