@@ -1,0 +1,56 @@
+#include "controls/ListCell.h"
+#include "controls/SymbolGlyphs.h"
+
+#include <gtest/gtest.h>
+
+TEST(ListCell, SortOrder)
+{
+    struct Case { ListCell a, b; int expected; };
+    const Case cases[] = {
+        {"a", "b", -1},
+        {"10", "9", -1},    // texts compare by character
+        {"100", "9", -1},
+        {"Abc", "abc", -1}, // capital first
+        {"ab", "a", 1},
+        {"x", "x", 0},
+        {9, 10, -1},        // numbers numerically
+        {-5, 3, -1},
+        {99999, "0", -1},   // a number before any text
+        {ListCell(), 0, 0}, // empty counts as 0 ...
+        {ListCell(), -1, 1},
+        {ListCell(), 7, -1},
+        {ListCell(), QString(), 0}, // ... and as ""
+        {ListCell(), "a", -1},
+        {ListCell(), ListCell(), 0},
+        {QString(QChar(0xE000)), QString::fromUcs4(U"\U0001F600"), 1}, // code units, not code points
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(CompareCells(c.a, c.b), c.expected) << c.a.Text().toStdString() << " vs " << c.b.Text().toStdString();
+        EXPECT_EQ(CompareCells(c.b, c.a), -c.expected);
+    }
+}
+
+TEST(ListCell, TextAndKeys)
+{
+    EXPECT_EQ(ListCell(320).Text(), "320");
+    EXPECT_EQ(ListCell(qint64(-7)).Text(), "-7");
+    EXPECT_EQ(ListCell().Text(), "");
+    EXPECT_TRUE(SameKey(5, 5));
+    EXPECT_FALSE(SameKey(5, "5"));
+    EXPECT_FALSE(SameKey(ListCell(), ListCell()));
+    EXPECT_FALSE(SameKey(ListCell(), 0));
+}
+
+TEST(SymbolGlyphs, SymbolFontsMapKnownCharacters)
+{
+    const QString stars(3, QChar(171));
+    EXPECT_EQ(SymbolGlyphText("Wingdings", stars), QString(3, QChar(0x2605)));
+    EXPECT_EQ(SymbolGlyphText("wingdings", QString(QChar(171)) + "x"), QString(QChar(0x2605)) + "x");
+    EXPECT_EQ(SymbolGlyphText("MS Sans Serif", stars), stars);
+    struct Case { const char* caption; char32_t symbol; };
+    for (const Case c : {Case{";", U'\u23F8'}, Case{"4", U'\u25B6'}, Case{"<", U'\u23F9'},
+                         Case{"9", U'\u23EE'}, Case{":", U'\u23ED'}})
+        EXPECT_EQ(SymbolGlyphText("Webdings", c.caption), QString::fromUcs4(&c.symbol, 1)) << c.caption;
+    EXPECT_TRUE(IsSymbolFont("Webdings"));
+    EXPECT_FALSE(IsSymbolFont(""));
+}

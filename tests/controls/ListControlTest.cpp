@@ -1,0 +1,356 @@
+#include "ListControlTestSupport.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QStringList NeedDataRange(int from, int to)
+{
+    QStringList l;
+    for (int i = from; i <= to; ++i)
+        l << QStringLiteral("NeedData %1").arg(i);
+    return l;
+}
+
+class ListControl : public ::testing::Test
+{
+protected:
+    ListControl() : host(list)
+    {
+        SetUpThreeColumns(list);
+        list.show(); // resize events arrive at once
+    }
+    QV_ListControl list;
+    RecordingHost host;
+};
+
+} // namespace
+
+TEST_F(ListControl, ItemCountFetchesTheDrawnRowsOnceThenReports)
+{
+    list.resize(600, 256); // 15 rows fit, 51 are drawn
+    list.SetItemCount(99);
+    QStringList expected = NeedDataRange(0, 50);
+    expected << "ItemCountChange 99";
+    EXPECT_EQ(host.Take(), expected);
+    EXPECT_EQ(list.ItemCount(), 99);
+    EXPECT_EQ(list.SelectedIndex(), -1);
+    EXPECT_EQ(list.TopRow(), 0);
+    list.SetHighlighted(-1); // a redraw asks nothing more
+    EXPECT_TRUE(host.Take().isEmpty());
+    EXPECT_EQ(ListControlProbe::Caption(list, 50, 1), "T50");
+}
+
+TEST_F(ListControl, TallControlFetchesEveryRowThatShows)
+{
+    list.resize(600, 1000); // 15000 twips: 61 visible rows, 62 label rows show
+    list.SetItemCount(200);
+    EXPECT_EQ(host.needData, 62);
+    EXPECT_EQ(ListControlProbe::Caption(list, 61, 1), "T61");
+    list.resize(600, 1300); // growing shows new label rows, which are fetched
+    EXPECT_EQ(ListControlProbe::Caption(list, 80, 1), "T80");
+}
+
+TEST_F(ListControl, ForceReNewDataRefetchesOnlyThatRow)
+{
+    list.SetItemCount(99);
+    host.Take();
+    list.ForceReNewData(1007);
+    EXPECT_EQ(host.Take(), QStringList{"NeedData 7"});
+    list.ForceReNewData(424242); // no row has it: row 0
+    EXPECT_EQ(host.Take(), QStringList{"NeedData 0"});
+    list.SetTopRow(60);
+    host.Take();
+    list.ForceReNewData(1010); // not drawn now: asked when next drawn
+    EXPECT_TRUE(host.Take().isEmpty());
+    list.SetTopRow(0);
+    EXPECT_EQ(host.Take(), QStringList{"NeedData 10"});
+
+    list.SetItemCount(-1);
+    host.Take();
+    list.ForceReNewData(1000); // an empty list has no row 0
+    EXPECT_TRUE(host.Take().isEmpty());
+}
+
+TEST_F(ListControl, NoDataStopsTheRedrawAndIsAskedAgain)
+{
+    bool refuse = true;
+    host.noData = [&](qint32 i) { return refuse && i == 5; };
+    list.SetItemCount(99);
+    EXPECT_EQ(host.Take(), NeedDataRange(0, 5) << "ItemCountChange 99");
+    EXPECT_EQ(ListControlProbe::Caption(list, 4, 1), "T4");
+    EXPECT_EQ(ListControlProbe::Caption(list, 5, 1), "");
+    refuse = false;
+    list.SetHighlighted(-1);
+    EXPECT_EQ(host.Take(), NeedDataRange(5, 50));
+    EXPECT_EQ(ListControlProbe::Caption(list, 5, 1), "T5");
+}
+
+TEST_F(ListControl, ShortDataLeavesTheOtherColumnsBlank)
+{
+    host.rows = [](qint32 i) { return QList<ListCell>{i, "b", "c"}; };
+    list.SetItemCount(3);
+    EXPECT_EQ(ListControlProbe::Caption(list, 2, 0), "2");
+    EXPECT_EQ(ListControlProbe::Caption(list, 2, 2), "c");
+    for (int c = 3; c < 16; ++c)
+        EXPECT_EQ(ListControlProbe::Caption(list, 2, c), "") << c;
+    EXPECT_EQ(ListControlProbe::Caption(list, 4, 0), ""); // below the last row
+}
+
+TEST_F(ListControl, HighlightedRowIsBoldAndDarkBlue)
+{
+    list.SetItemCount(10);
+    list.SetHighlighted(1003);
+    for (int c = 0; c < 3; ++c) {
+        EXPECT_TRUE(ListControlProbe::Bold(list, 3, c));
+        EXPECT_EQ(ListControlProbe::Fore(list, 3, c), 0x800000u);
+        EXPECT_FALSE(ListControlProbe::Bold(list, 2, c));
+    }
+    list.SetHighlighted(-1);
+    EXPECT_FALSE(ListControlProbe::Bold(list, 3, 1));
+    EXPECT_EQ(ListControlProbe::Fore(list, 3, 1), 0u);
+}
+
+TEST_F(ListControl, SelectedIndexSetting)
+{
+    list.SetSelectedIndex(0); // empty list: nothing is stored
+    EXPECT_EQ(list.SelectedIndex(), -1);
+    list.SetItemCount(99);
+    host.Take();
+    for (qint32 bad : {-1, 100, 5000})
+        list.SetSelectedIndex(bad);
+    EXPECT_EQ(list.SelectedIndex(), -1);
+    EXPECT_TRUE(host.Take().isEmpty());
+    list.SetSelectedIndex(70); // not yet drawn: fetched so the event has its key
+    const QStringList log = host.Take();
+    EXPECT_EQ(log.first(), "NeedData 70");
+    EXPECT_EQ(log.last(), "ItemSelect 70 -1 1070");
+    EXPECT_EQ(log.count("NeedData 70"), 1);
+    EXPECT_EQ(list.SelectedKey(), ListCell(1070));
+    EXPECT_EQ(list.TopRow(), 51); // 70 - 20 + 1
+}
+
+struct KeyCase {
+    const char* name;
+    qint32 itemCount;
+    qint32 selected;
+    int key;
+    Qt::KeyboardModifiers mods;
+    qint32 expectedSelected;
+    QStringList events;
+};
+
+class ListControlKeys : public ListControl, public ::testing::WithParamInterface<KeyCase> {};
+
+TEST_P(ListControlKeys, Table)
+{
+    const KeyCase& c = GetParam();
+    list.SetItemCount(c.itemCount);
+    if (c.selected >= 0)
+        list.SetSelectedIndex(c.selected);
+    host.Take();
+    Key(list, c.key, c.mods);
+    EXPECT_EQ(host.Take(), c.events);
+    EXPECT_EQ(list.SelectedIndex(), c.expectedSelected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Keys, ListControlKeys,
+    ::testing::Values(
+        KeyCase{"DownMoves", 99, 3, Qt::Key_Down, {}, 4, {"KeyDown 40 0", "ItemSelect 4 -1 1004"}},
+        KeyCase{"DownOnLastRow", 12, 12, Qt::Key_Down, {}, 12, {"KeyDown 40 0"}},
+        KeyCase{"ShiftDown", 99, 3, Qt::Key_Down, Qt::ShiftModifier, 3, {"KeyDown 40 1"}},
+        KeyCase{"UpMoves", 99, 3, Qt::Key_Up, {}, 2, {"KeyDown 38 0", "ItemSelect 2 -1 1002"}},
+        KeyCase{"UpOnFirstRow", 99, 0, Qt::Key_Up, {}, 0, {"KeyDown 38 0"}},
+        KeyCase{"PageDownStopsAtEnd", 12, 5, Qt::Key_PageDown, {}, 12, {"KeyDown 34 0", "ItemSelect 12 -1 1012"}},
+        KeyCase{"PageDownOnLastRow", 12, 12, Qt::Key_PageDown, {}, 12, {"KeyDown 34 0"}},
+        KeyCase{"PageUp", 99, 30, Qt::Key_PageUp, {}, 10, {"KeyDown 33 0", "ItemSelect 10 -1 1010"}},
+        KeyCase{"PageUpOnFirstRow", 99, 0, Qt::Key_PageUp, {}, 0, {"KeyDown 33 0"}},
+        KeyCase{"NoSelectionDown", 99, -1, Qt::Key_Down, {}, 0, {"KeyDown 40 0", "ItemSelect 0 -1 1000"}},
+        KeyCase{"NoSelectionUp", 99, -1, Qt::Key_Up, {}, -1, {"KeyDown 38 0"}},
+        KeyCase{"NoSelectionPageDown", 99, -1, Qt::Key_PageDown, {}, 19, {"KeyDown 34 0", "ItemSelect 19 -1 1019"}},
+        KeyCase{"NoSelectionPageDownShort", 7, -1, Qt::Key_PageDown, {}, 7, {"KeyDown 34 0", "ItemSelect 7 -1 1007"}},
+        KeyCase{"NoSelectionPageUp", 99, -1, Qt::Key_PageUp, {}, 0, {"KeyDown 33 0", "ItemSelect 0 -1 1000"}},
+        KeyCase{"EmptyListDown", -1, -1, Qt::Key_Down, {}, -1, {"KeyDown 40 0"}},
+        KeyCase{"EnterOnRow", 99, 3, Qt::Key_Return, {}, 3, {"KeyDown 13 0", "ItemKeyDown 13 0 3 1003"}},
+        KeyCase{"KeypadEnterOnRow", 99, 3, Qt::Key_Enter, Qt::KeypadModifier, 3, {"KeyDown 13 0", "ItemKeyDown 13 0 3 1003"}},
+        KeyCase{"CtrlSpaceOnRow", 99, 3, Qt::Key_Space, Qt::ControlModifier, 3, {"KeyDown 32 2", "ItemKeyDown 32 2 3 1003"}},
+        KeyCase{"SpaceWithoutRow", 99, -1, Qt::Key_Space, {}, -1, {"KeyDown 32 0"}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(ListControl, KeyDownHandlerDecidesWhatTheKeyDoes)
+{
+    list.SetItemCount(99);
+    list.SetSelectedIndex(3);
+    host.Take();
+    host.onKeyDown = [](int& code, int&) { if (code == 40) code = 13; };
+    Key(list, Qt::Key_Down);
+    EXPECT_EQ(host.Take(), (QStringList{"KeyDown 40 0", "ItemKeyDown 13 0 3 1003"}));
+    host.onKeyDown = [](int& code, int& shift) { if (code == 13) { code = 40; shift = 0; } };
+    Key(list, Qt::Key_Return, Qt::ShiftModifier);
+    EXPECT_EQ(list.SelectedIndex(), 4);
+}
+
+TEST_F(ListControl, KeyboardKeepsTheSelectionInView)
+{
+    list.SetItemCount(99);
+    list.SetSelectedIndex(19);
+    EXPECT_EQ(list.TopRow(), 0);
+    Key(list, Qt::Key_Down);
+    EXPECT_EQ(list.TopRow(), 1);
+    Key(list, Qt::Key_PageDown);
+    EXPECT_EQ(list.SelectedIndex(), 40);
+    EXPECT_EQ(list.TopRow(), 21);
+    list.SetTopRow(70);
+    Key(list, Qt::Key_Up);
+    EXPECT_EQ(list.TopRow(), 39);
+}
+
+TEST_F(ListControl, ClickAndDoubleClickOrder)
+{
+    list.SetItemCount(99);
+    host.Take();
+    Click(list, CellPoint(3, 1));
+    EXPECT_EQ(host.Take(), (QStringList{"ItemMouseDown 3 1 1003 1 0", "ItemMouseUp 3 1 1003 1 0",
+                                        "ItemClick 3 1 1003", "ItemSelect 3 1 1003"}));
+    Click(list, CellPoint(3, 1)); // the selected row again: no ItemSelect
+    EXPECT_EQ(host.Take(), (QStringList{"ItemMouseDown 3 1 1003 1 0", "ItemMouseUp 3 1 1003 1 0",
+                                        "ItemClick 3 1 1003"}));
+    DoubleClick(list, CellPoint(5, 2));
+    EXPECT_EQ(host.Take(), (QStringList{"ItemMouseDown 5 2 1005 1 0", "ItemMouseUp 5 2 1005 1 0",
+                                        "ItemClick 5 2 1005", "ItemSelect 5 2 1005",
+                                        "ItemDblClick 5 2 1005", "ItemMouseUp 5 2 1005 1 0"}));
+    EXPECT_EQ(list.SelectedIndex(), 5);
+    EXPECT_EQ(list.SelectedKey(), ListCell(1005));
+    Click(list, CellPoint(4, 0), Qt::RightButton, Qt::ControlModifier); // no click, no selection
+    EXPECT_EQ(host.Take(), (QStringList{"ItemMouseDown 4 0 1004 2 2", "ItemMouseUp 4 0 1004 2 2"}));
+    EXPECT_EQ(list.SelectedIndex(), 5);
+}
+
+TEST_F(ListControl, ClicksMapToRowsFromTheTopRow)
+{
+    list.SetItemCount(99);
+    list.SetTopRow(30);
+    host.Take();
+    Click(list, Tw(550, 240 * 4 + 50)); // gap between columns 0 and 1 of label row 3
+    EXPECT_EQ(host.Take(), (QStringList{"ItemMouseDown 33 0 1033 1 0", "ItemClick 33 0 1033",
+                                        "ItemSelect 33 0 1033"}));
+    Click(list, Tw(700, 240 * 4 + 225)); // thin strip between label rows 3 and 4
+    EXPECT_EQ(host.Take(), (QStringList{"ItemMouseDown 33 0 1033 1 0", "ItemClick 33 0 1033"}));
+    list.SetItemCount(2);
+    host.Take();
+    Click(list, CellPoint(5, 1)); // below the last row: nothing
+    Click(list, Tw(5000, 240 * 6 + 50));
+    EXPECT_TRUE(host.Take().isEmpty());
+    EXPECT_EQ(list.SelectedIndex(), -1);
+}
+
+TEST_F(ListControl, ClickIsDroppedWhenTheHostStartsOverMeanwhile)
+{
+    list.SetItemCount(99);
+    host.onMouseUp = [&] { list.SetItemCount(5); }; // a filter applied on mouse-up
+    host.Take();
+    Click(list, CellPoint(3, 1));
+    EXPECT_EQ(list.SelectedIndex(), -1);
+    EXPECT_FALSE(host.Take().join(';').contains("ItemClick"));
+    host.onMouseUp = nullptr;
+    host.onClick = [&] { list.SetItemCount(-1); }; // emptied from inside the click
+    Click(list, CellPoint(3, 1));
+    EXPECT_EQ(list.SelectedIndex(), -1);
+    EXPECT_FALSE(host.Take().join(';').contains("ItemSelect"));
+}
+
+TEST_F(ListControl, HostMayStartOverFromInsideNeedData)
+{
+    bool once = true;
+    host.afterNeedData = [&](qint32 i) {
+        if (i == 10 && once) {
+            once = false;
+            list.SetItemCount(4);
+        }
+    };
+    list.SetItemCount(99);
+    EXPECT_EQ(list.ItemCount(), 4);
+    EXPECT_EQ(ListControlProbe::Caption(list, 5, 1), "");
+    EXPECT_EQ(ListControlProbe::Caption(list, 4, 1), "T4");
+    const QStringList log = host.Take();
+    EXPECT_EQ(log.count("ItemCountChange 4"), 1);
+    EXPECT_EQ(log.count("ItemCountChange 99"), 0); // superseded
+}
+
+TEST_F(ListControl, HeaderEvents)
+{
+    const QPointF titel = Tw(1000, 100);
+    Click(list, titel);
+    EXPECT_EQ(host.Take(), (QStringList{"HeaderMouseDown 1 Titel 1 0", "HeaderMouseUp 1 Titel 1 0",
+                                        "HeaderClick 1 Titel"}));
+    Click(list, titel, Qt::RightButton);
+    EXPECT_EQ(host.Take(), (QStringList{"HeaderMouseDown 1 Titel 2 0", "HeaderMouseUp 1 Titel 2 0"}));
+    Click(list, Tw(550, 100)); // the resize gap raises nothing
+    Click(list, Tw(4500, 100)); // right of the last column
+    EXPECT_TRUE(host.Take().isEmpty());
+}
+
+TEST_F(ListControl, ColumnResizeByDraggingTheGap)
+{
+    int width = 0;
+    // Gap left of column 2 (edge of column 1 at 2500): drag 300 twips left.
+    Drag(list, Tw(2550, 100), Tw(2250, 100));
+    list.GetHeader(1, width);
+    EXPECT_EQ(width, 1700);
+    // Never below zero: column 0 of width 500 dragged past its left end.
+    Drag(list, Tw(510, 100), Tw(0, 100));
+    list.GetHeader(0, width);
+    EXPECT_EQ(width, 0);
+    // A hidden column after column 1 is not what the gap resizes.
+    list.SetHeader(3, "Album", 1000);
+    list.SetColumnVisibility(2, false);
+    Drag(list, Tw(1750, 100), Tw(2050, 100)); // edge of column 1 is at 1700 now
+    list.GetHeader(1, width);
+    EXPECT_EQ(width, 2000);
+    list.GetHeader(2, width);
+    EXPECT_EQ(width, 1500);
+    // Hit-testing follows the new layout: "Album" now starts at 2100.
+    host.Take();
+    Click(list, Tw(2200, 100));
+    EXPECT_EQ(host.Take().value(0), "HeaderMouseDown 3 Album 1 0");
+}
+
+TEST_F(ListControl, ThumbDragAndTopRow)
+{
+    list.SetItemCount(999); // 20 visible, track 4800, thumb 240, free 4560
+    const double trackX = 9000 - 100;
+    Drag(list, Tw(trackX, 240 + 100), Tw(trackX, 240 + 100 + 4560));
+    EXPECT_EQ(list.TopRow(), 980);
+    Drag(list, Tw(trackX, 240 + 4560 + 100), Tw(trackX, 240 + 2280 + 100));
+    EXPECT_EQ(list.TopRow(), 490);
+    list.SetTopRow(-3);
+    EXPECT_EQ(list.TopRow(), 0);
+    list.SetTopRow(5000);
+    EXPECT_EQ(list.TopRow(), 980);
+    list.SetItemCount(9);
+    list.SetTopRow(5);
+    EXPECT_EQ(list.TopRow(), 0);
+    // No free track length: a drag changes nothing.
+    list.resize(600, 32); // track 240 high, thumb 240
+    list.SetItemCount(50);
+    Drag(list, Tw(trackX, 250), Tw(trackX, 400));
+    EXPECT_EQ(list.TopRow(), 0);
+}
+
+TEST_F(ListControl, StoredOnlyPropertiesStartAsPlaced)
+{
+    EXPECT_FALSE(list.Enabled());
+    EXPECT_TRUE(list.isEnabled()); // the widget itself takes input
+    EXPECT_EQ(list.BackColor(), 0);
+    EXPECT_EQ(list.FontName(), "");
+    EXPECT_EQ(list.FontSize(), 0.0f);
+    EXPECT_FALSE(list.AllowColumnResize());
+    EXPECT_EQ(list.Highlighted(), -1);
+    EXPECT_EQ(list.SelectedKey(), ListCell(-1));
+    EXPECT_EQ(list.ItemCount(), -1);
+    EXPECT_TRUE(list.StartLabelEdit().IsEmpty());
+    int width = 0;
+    EXPECT_EQ(list.GetHeader(2, width), "Interpret");
+    EXPECT_EQ(width, 1500);
+}
