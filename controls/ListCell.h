@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringView>
 #include <QtGlobal>
 #include <variant>
 
@@ -28,36 +29,51 @@ public:
     // What the cell shows: "" for nothing, the decimal digits of a number, the text.
     QString Text() const;
 
-    // Sort order: numbers numerically, texts by UTF-16 code unit, a number before
-    // any text; an empty cell counts as 0 against a number and "" against a text.
-    friend int CompareCells(const ListCell& a, const ListCell& b);
     friend bool operator==(const ListCell& a, const ListCell& b) { return a.value_ == b.value_; }
+
+    // Kind and value without ownership, for comparing in bulk; valid while the
+    // cell lives unchanged.
+    struct View {
+        int kind = 0; // 0 empty, 1 number, 2 text
+        qint64 number = 0;
+        QStringView text;
+    };
+    View ViewOf() const
+    {
+        if (IsNumber())
+            return {1, std::get<1>(value_), {}};
+        if (IsText())
+            return {2, 0, std::get<2>(value_)};
+        return {};
+    }
 
 private:
     std::variant<std::monostate, qint64, QString> value_;
 };
 
-inline int CompareCells(const ListCell& a, const ListCell& b)
+// Sort order: numbers numerically, texts by UTF-16 code unit, a number before
+// any text; an empty cell counts as 0 against a number and "" against a text.
+inline int CompareCells(const ListCell::View& a, const ListCell::View& b)
 {
-    const auto ka = a.value_.index(), kb = b.value_.index();
-    if (ka == 2 && kb == 2) {
-        const int r = QString::compare(std::get<2>(a.value_), std::get<2>(b.value_), Qt::CaseSensitive);
+    if (a.kind == 2 && b.kind == 2) {
+        const int r = a.text.compare(b.text, Qt::CaseSensitive);
         return (r > 0) - (r < 0);
     }
-    if (ka == 1 && kb == 1) {
-        const qint64 x = std::get<1>(a.value_), y = std::get<1>(b.value_);
-        return (x > y) - (x < y);
-    }
-    if (ka == 0 && kb == 0)
+    if (a.kind == 0 && b.kind == 0)
         return 0;
-    if (ka == 1 && kb == 2)
+    if (a.kind == 1 && b.kind == 2)
         return -1;
-    if (ka == 2 && kb == 1)
+    if (a.kind == 2 && b.kind == 1)
         return 1;
-    // One side is empty: it stands for 0 or "" of the other side's kind.
-    if (ka == 0)
-        return kb == 1 ? -CompareCells(b, ListCell(qint64(0))) : (b.TextValue().isEmpty() ? 0 : -1);
-    return -CompareCells(b, a);
+    if (a.kind == 2 || b.kind == 2) // the other one is empty: ""
+        return a.kind == 2 ? !a.text.isEmpty() : -int(!b.text.isEmpty());
+    // Numbers, an empty one as 0.
+    return (a.number > b.number) - (a.number < b.number);
+}
+
+inline int CompareCells(const ListCell& a, const ListCell& b)
+{
+    return CompareCells(a.ViewOf(), b.ViewOf());
 }
 
 // Whether a row's key is the given key. A row without a key (never answered)

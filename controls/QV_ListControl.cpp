@@ -6,6 +6,7 @@
 #include "core/Units.h"
 #include "core/VbHelpers.h"
 
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -43,7 +44,7 @@ void Guarded(F&& body) noexcept
 }
 
 struct SortItem {
-    ListCell value;
+    ListCell::View value; // the cells stay put while the items are sorted
     qint32 row;
 };
 
@@ -56,7 +57,7 @@ void HoareSort(std::vector<SortItem>& a, qint32 lo, qint32 hi, qint32 base)
     auto at = [&](qint32 k) -> SortItem& { return a[size_t(k - base)]; };
     while (lo < hi) {
         const qint32 m = RoundToInt32((double(lo) + double(hi)) / 2);
-        const ListCell pivot = at(m).value;
+        const ListCell::View pivot = at(m).value;
         qint32 i = lo, j = hi;
         do {
             while (i < hi && CompareCells(at(i).value, pivot) < 0)
@@ -366,7 +367,7 @@ void QV_ListControl::SortRange(qint32 lo, qint32 hi, int column)
     std::vector<SortItem> items;
     items.reserve(size_t(hi - lo + 1));
     for (qint32 r = lo; r <= hi; ++r)
-        items.push_back({CellAt(rows_[size_t(r)], column), r});
+        items.push_back({CellAt(rows_[size_t(r)], column).ViewOf(), r});
     HoareSort(items, lo, hi, lo);
     std::vector<CachedRow> sorted;
     sorted.reserve(items.size());
@@ -747,36 +748,30 @@ void QV_ListControl::paintEvent(QPaintEvent*)
         p.drawLine(0, PxY(kRowHeight), PxX(w + kTextInset), PxY(kRowHeight));
 
         const size_t defined = std::min<size_t>(columns_.size(), kColumns);
-        auto drawClipped = [&](const QRect& cell, const QStaticText& text) {
-            const QSizeF size = text.size();
-            if (size.width() > cell.width() || size.height() > cell.height()) {
-                p.setClipRect(cell);
-                p.drawStaticText(cell.topLeft(), text);
-                p.setClipping(false);
-            } else {
-                p.drawStaticText(cell.topLeft(), text);
-            }
-        };
 
-        // Cell labels, a column at a time so that font and pen change rarely.
+        // Cell labels, a column at a time so that font, pen and clip change
+        // rarely. A label clips its text; the column's strip does that sideways,
+        // a font taller than the label needs each label clipped.
         const QColor black = WinColorToQColor(0), lit = WinColorToQColor(kHighlightText);
+        std::vector<int> rowTops(bands_.size() + 1);
+        for (size_t r = 0; r <= bands_.size(); ++r)
+            rowTops[r] = PxY(kRowHeight * (double(r) + 1));
+        const int labelHeightPx = PxY(kRowHeight + kLabelHeight) - PxY(kRowHeight);
         for (size_t c = 0; c < defined; ++c) {
             const ColumnPlace& place = places_[c];
             if (!place.shown || place.inner <= 0)
                 continue;
             const int x = PxX(place.left);
-            const int cellWidth = PxX(place.left + place.inner) - x;
+            const QRect strip(x, 0, PxX(place.left + place.inner) - x, heightPx);
             const QString& family = columns_[c].fontName;
+            p.setClipRect(strip);
             for (int pass = 0; pass < 2; ++pass) {
                 const bool bold = pass == 1;
                 const QFont& font = bold ? styles_[c].bold : styles_[c].normal;
+                const bool tall = QFontMetrics(font, this).height() > labelHeightPx;
                 p.setFont(font);
                 quint32 pen = 0xFFFFFFFF;
-                for (size_t r = 0; r < bands_.size(); ++r) {
-                    const double top = kRowHeight * (double(r) + 1);
-                    const int y = PxY(top);
-                    if (y >= heightPx)
-                        break;
+                for (size_t r = 0; r < bands_.size() && rowTops[r] < heightPx; ++r) {
                     Label& label = labels_[r * kColumns + c];
                     if (label.bold != bold || label.caption.isEmpty())
                         continue;
@@ -791,10 +786,18 @@ void QV_ListControl::paintEvent(QPaintEvent*)
                         pen = label.foreColor;
                         p.setPen(pen == kHighlightText ? lit : black);
                     }
-                    drawClipped(QRect(x, y, cellWidth, PxY(top + kLabelHeight) - y), label.text);
+                    const QPoint at(x, rowTops[r]);
+                    if (tall) {
+                        p.setClipRect(QRect(at, QSize(strip.width(), labelHeightPx)));
+                        p.drawStaticText(at, label.text);
+                        p.setClipRect(strip);
+                    } else {
+                        p.drawStaticText(at, label.text);
+                    }
                 }
             }
         }
+        p.setClipping(false);
 
         p.setFont(headerFont_);
         p.setPen(black);
@@ -809,8 +812,10 @@ void QV_ListControl::paintEvent(QPaintEvent*)
                 text.prepare(QTransform(), headerFont_);
             }
             const int x = PxX(place.left);
-            drawClipped(QRect(x, 0, PxX(place.left + place.inner) - x, PxY(kRowHeight)), text);
+            p.setClipRect(QRect(x, 0, PxX(place.left + place.inner) - x, PxY(kRowHeight)));
+            p.drawStaticText(QPoint(x, 0), text);
         }
+        p.setClipping(false);
 
         p.setPen(WinColorToQColor(kSeparator));
         for (size_t c = 0; c < defined; ++c) {
