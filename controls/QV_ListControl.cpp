@@ -29,8 +29,8 @@ constexpr quint32 kWindowText = 0x80000008; // system colour of the header rule
 
 const QString kDefaultFont = QStringLiteral("MS Sans Serif");
 
-// Nothing may leave an event handler; a failing step is skipped like the
-// original skipped failing statements.
+// Nothing may leave an event handler; a failing step is skipped and the
+// control goes on.
 template <typename F>
 void Guarded(F&& body) noexcept
 {

@@ -1,7 +1,7 @@
 // The symbol fonts the program names (Wingdings for the rating stars, Webdings
 // for the transport buttons) do not exist on Linux. Their characters are drawn
-// as the matching Unicode symbols in the default font; the stored text keeps the
-// original characters, so sorting and comparing stay as they were.
+// as the matching Unicode symbols in the default font; the stored text keeps its
+// own characters, so sorting and comparing stay as they were.
 #pragma once
 
 #include <QString>
