@@ -103,7 +103,7 @@ void BM_BareSubstringScan(benchmark::State& state)
     }
     // The same search routine as MatchesSearchText, so the difference is the cache.
     const auto view = [](const QString& s) {
-        return std::u16string_view(reinterpret_cast<const char16_t*>(s.utf16()), size_t(s.size()));
+        return std::u16string_view(reinterpret_cast<const char16_t*>(s.constData()), size_t(s.size()));
     };
     const QStringList words = kSearch.split(u' ');
     const std::u16string_view w0 = view(words[0]), w1 = view(words[1]);

@@ -429,7 +429,7 @@ bool MatchesSearchText(const LibraryEntry& entry, QStringView searchText)
     const QString& text = Haystack(entry);
     // The standard library's search beats QString's rolling hash on these
     // short texts, by about a third.
-    const std::u16string_view haystack(reinterpret_cast<const char16_t*>(text.utf16()), size_t(text.size()));
+    const std::u16string_view haystack(reinterpret_cast<const char16_t*>(text.constData()), size_t(text.size()));
     const std::u16string_view words(searchText.utf16(), size_t(searchText.size()));
     for (size_t start = 0; start <= words.size();) {
         size_t end = words.find(u' ', start);

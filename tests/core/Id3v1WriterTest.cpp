@@ -67,27 +67,20 @@ TEST(MakeID3v1Block, FieldsAreLatin1CutAndPadded)
     }
 }
 
-TEST_F(Id3v1, ReplacesAnExistingTagInPlace)
+TEST_F(Id3v1, ReplacesAnExistingTagOrAppendsOne)
 {
-    LibraryEntry e = MakeFile("old.mp3", WithOldTag());
-    EXPECT_EQ(SaveID3v1Tag(e), TagSaveResult::Saved);
-    const QByteArray now = Read(e);
-    EXPECT_EQ(now.size(), 1128);
-    EXPECT_EQ(now.left(1000), kAudio);
-    EXPECT_EQ(now.mid(1000), MakeID3v1Block(e.Tags));
-    EXPECT_EQ(e.Actions, QStringLiteral("R"));
-}
-
-TEST_F(Id3v1, AppendsWhereThereIsNoTag)
-{
-    LibraryEntry e = MakeFile("new.ape", kAudio, "MONKEY");
-    e.Actions = QStringLiteral("Tag;Tag;");
-    EXPECT_EQ(SaveID3v1Tag(e), TagSaveResult::Saved);
-    const QByteArray now = Read(e);
-    EXPECT_EQ(now.size(), 1128);
-    EXPECT_EQ(now.left(1000), kAudio);
-    EXPECT_EQ(now.mid(1000), MakeID3v1Block(e.Tags));
-    EXPECT_EQ(e.Actions, QString());
+    const struct { QByteArray content; const char *format, *actions, *left; } cases[] = {
+        {WithOldTag(), "MPEG", "Tag;R", "R"}, {kAudio, "MONKEY", "Tag;Tag;", ""}, {kAudio, "MPP", "", ""}};
+    for (const auto& c : cases) {
+        LibraryEntry e = MakeFile("a", c.content, c.format);
+        e.Actions = QString::fromLatin1(c.actions);
+        EXPECT_EQ(SaveID3v1Tag(e), TagSaveResult::Saved);
+        const QByteArray now = Read(e);
+        EXPECT_EQ(now.size(), 1128);
+        EXPECT_EQ(now.left(1000), kAudio);
+        EXPECT_EQ(now.mid(1000), MakeID3v1Block(e.Tags));
+        EXPECT_EQ(e.Actions, QString::fromLatin1(c.left));
+    }
 }
 
 TEST_F(Id3v1, FailuresWriteNothingAndKeepTheMark)
@@ -96,10 +89,6 @@ TEST_F(Id3v1, FailuresWriteNothingAndKeepTheMark)
     EXPECT_EQ(SaveID3v1Tag(missing), TagSaveResult::Failed);
     EXPECT_FALSE(QFile::exists(missing.FileName));
     EXPECT_EQ(missing.Actions, QStringLiteral("Tag;R"));
-
-    LibraryEntry nameless = MakeFile("unused", {});
-    nameless.FileName.clear();
-    EXPECT_EQ(SaveID3v1Tag(nameless), TagSaveResult::Failed);
 
     LibraryEntry tiny = MakeFile("tiny.mp3", QByteArray(127, 'a'));
     EXPECT_EQ(SaveID3v1Tag(tiny), TagSaveResult::Failed);

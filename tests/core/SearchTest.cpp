@@ -6,12 +6,8 @@
 namespace {
 
 struct Song {
-    const char* title;
-    const char* artist;
-    const char* genre;
-    const char* year;
-    int rating;
-    int played;
+    const char *title, *artist, *genre, *year;
+    int rating, played;
     QVariant added;
     const char* file;
 };
@@ -82,6 +78,12 @@ TEST(RunQuery, SelectsTheRecordsEveryLineHoldsFor)
         {"track<>", {-1}},
         {"year=200*", {1, 3, 5}},
         {"addtime>2007.06", {1, 3, 4}},
+        {"addtime=2007.11.11 14:05:09", {1}},  // loaded text and made dates read alike
+        {"addtime=2007.06.30 12:00:00", {2}},
+        {"addtime=2007.07.01 00:00:00", {3}},
+        {"addtime=kaputt", {5}},
+        {"rating>=2>=5", {2}},  // left before the first operator, right after the last
+        {"5=rating", {2}},
         {"timeplayed=(noch nie)", {1, 2, 3, 4, 5, 6}},
         {"1<2", {0, 1, 2, 3, 4, 5, 6}},
         {"2<1", {-1}},
@@ -109,7 +111,6 @@ TEST(RunQuery, EmptyLibraryGivesTheEmptyList)
 
 TEST(RunQuery, TopSelectionKeepsItsSlotOrder)
 {
-    const QVariant now = Made(2010, 1, 1);
     const struct { QVector<int> counts; const char* script; QVector<int32_t> want; } cases[] = {
         {{3, 9, 1, 4, 7, 8}, "3 top timesplayed", {5, 2, 6}},  // slots end as 7, 9, 8
         {{5, 1, 1, 9}, "3 top timesplayed", {1, 4, 3}},        // the lower of two equal slots goes
@@ -139,50 +140,13 @@ TEST(RunQuery, TopOfADateStartsFromTheClock)
     SetWallClock({});
 }
 
-TEST(GetFieldValue, GivesNumbersTextsAndDatesInQueryForm)
-{
-    LibraryDatabase db = Sample();
-    const auto text = [&](int i, const char* name) { return GetFieldValue(db.Files[i], QString::fromLatin1(name)); };
-    EXPECT_EQ(text(1, "rating").typeId(), QMetaType::LongLong);
-    EXPECT_EQ(text(1, "rating").toInt(), 3);
-    EXPECT_EQ(text(2, "timesplayed").toInt(), 9);
-    EXPECT_EQ(text(1, "duration").toInt(), 200);
-    EXPECT_EQ(text(1, "artist").toString(), QStringLiteral("Banana"));
-    EXPECT_EQ(text(1, "addtime").toString(), QStringLiteral("2007.11.11 14:05:09"));
-    EXPECT_EQ(text(2, "addtime").toString(), QStringLiteral("2007.06.30 12:00:00"));
-    EXPECT_EQ(text(3, "addtime").toString(), QStringLiteral("2007.07.01 00:00:00"));
-    EXPECT_EQ(text(5, "addtime").toString(), QStringLiteral("kaputt"));
-    EXPECT_EQ(text(6, "addtime").toString(), QString());
-    EXPECT_EQ(text(1, "timeplayed").toString(), QStringLiteral("(noch nie)"));
-    EXPECT_EQ(text(1, "Rating").toString(), QStringLiteral("Rating"));
-    EXPECT_EQ(text(1, "*rock*").toString(), QStringLiteral("*rock*"));
-}
-
-TEST(EvaluateCriterion, TakesTheLastOperatorInOrderAndTheOuterSides)
-{
-    LibraryDatabase db = Sample();
-    const LibraryEntry& e = db.Files[2];  // rating 5, played 9
-    EXPECT_TRUE(EvaluateCriterion(e, QStringLiteral("rating>=5")));
-    EXPECT_TRUE(EvaluateCriterion(e, QStringLiteral("rating>=2>=5")));   // left before the first, right after the last
-    EXPECT_FALSE(EvaluateCriterion(e, QStringLiteral("rating<>5")));
-    EXPECT_TRUE(EvaluateCriterion(e, QStringLiteral("rating<=5")));
-    EXPECT_TRUE(EvaluateCriterion(e, QStringLiteral("5=rating")));         // value 5, pattern "5"
-    EXPECT_TRUE(EvaluateCriterion(e, QStringLiteral("timesplayed > rating")));
-    EXPECT_TRUE(EvaluateCriterion(e, QStringLiteral("whatever")));
-}
-
 TEST(MatchesPattern, StarMatchesAnyRun)
 {
     const struct { const char* value; const char* pattern; bool want; } cases[] = {
-        {"abc", "", true}, {"", "", true}, {"", "*", false}, {"", "a", false},
-        {"abc", "abc", true}, {"abcd", "abc", false}, {"ab", "abc", false}, {"ABC", "abc", false},
-        {"abc", "*", true}, {"abc", "**", true}, {"abc", "a**c", true},
-        {"banana", "*a", true}, {"x.ogg", "*.ogg", true}, {"x.oggz", "*.ogg", false},
-        {"2005", "200*", true}, {"1999", "200*", false},
-        {"what?", "*?", true}, {"wh?at", "*?", false},
-        {"a", "a*a", false}, {"aba", "a*a", true}, {"ab", "ab*b", false}, {"abb", "ab*b", true},
-        {"axbxc", "a*b*c", true}, {"acb", "a*b*c", false}, {"abab", "*ab*ab", true}, {"ab", "*ab*ab", false},
-        {"xrockx", "*rock*", true}, {"xrocx", "*rock*", false},
+        {"abc", "", true}, {"", "", true}, {"", "*", false}, {"ab", "abc", false}, {"ABC", "abc", false},
+        {"abc", "**", true}, {"abc", "a**c", true}, {"a", "a*a", false}, {"aba", "a*a", true},
+        {"ab", "ab*b", false}, {"axbxc", "a*b*c", true}, {"acb", "a*b*c", false},
+        {"abab", "*ab*ab", true}, {"ab", "*ab*ab", false}, {"xrocx", "*rock*", false},
     };
     for (const auto& c : cases)
         EXPECT_EQ(MatchesPattern(QString::fromUtf8(c.value), QString::fromUtf8(c.pattern)), c.want)
@@ -191,21 +155,13 @@ TEST(MatchesPattern, StarMatchesAnyRun)
 
 TEST(MatchesSearchText, EveryWordOccursSomewhereInTheTags)
 {
-    LibraryEntry e;
-    e.Tags.Album = QStringLiteral("Gold");
-    e.Tags.Artist = QStringLiteral("Abba");
-    e.Tags.Genre = QStringLiteral("Pop");
-    e.Tags.Title = QStringLiteral("Beat Of Löve");
-    e.Tags.Track = QStringLiteral("3");
-    e.Tags.Year = QStringLiteral("1979");
-    e.FileName = QStringLiteral("/music/secret.mp3");
+    LibraryDatabase db = MakeLibrary({{"Beat Of Löve", "Abba", "Pop", "1979", 0, 0, {}, "/secret.mp3"}});
     const struct { const char* text; bool want; } cases[] = {
-        {"", true}, {"beat", true}, {"eat", true}, {"beat löve", true}, {"löve beat", true},
-        {"beat  löve", true}, {"beat hate", false}, {"gold abba pop 3 1979", true},
-        {"goldabba", false}, {"Beat", false}, {"secret", false}, {"pop 3", true},
+        {"", true}, {"eat", true}, {"löve beat", true}, {"beat  löve", true}, {"beat hate", false},
+        {"pop abba 3 1979", true}, {"popabba", false}, {"Beat", false}, {"secret", false},
     };
-    for (const auto& c : cases) EXPECT_EQ(MatchesSearchText(e, QString::fromUtf8(c.text)), c.want) << c.text;
-    EXPECT_TRUE(MatchesSearchText(LibraryEntry(), u""));
+    for (const auto& c : cases) EXPECT_EQ(MatchesSearchText(db.Files[1], QString::fromUtf8(c.text)), c.want) << c.text;
+    EXPECT_TRUE(MatchesSearchText(db.Files[0], u""));
 }
 
 TEST(MatchesSearchText, FollowsEveryChangeOfTheRecord)
@@ -216,8 +172,6 @@ TEST(MatchesSearchText, FollowsEveryChangeOfTheRecord)
 
     e.Tags.Title = QStringLiteral("Beta");  // assigned
     EXPECT_FALSE(MatchesSearchText(e, u"alpha"));
-    EXPECT_TRUE(MatchesSearchText(e, u"beta"));
-
     e.Tags.Title[0] = u'Z';  // changed in place
     EXPECT_TRUE(MatchesSearchText(e, u"zeta"));
 
