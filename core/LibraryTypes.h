@@ -22,6 +22,14 @@ struct TagInfo {
     QString Track;        // decimal text; "0" is a value, not empty
 };
 
+// The free-text search's lower-case text of a record, with the six tag fields
+// it was made from; the search compares them with the record on every use, so
+// nobody who changes a record has to invalidate it.
+struct SearchHaystack {
+    std::array<QString, 6> Sources;
+    QString Text;
+};
+
 struct LibraryEntry {
     QString FileName;     // "" marks the placeholder record of an empty library
     QString newPath;
@@ -33,6 +41,7 @@ struct LibraryEntry {
     QString TagVer;
     int16_t Rating = 0;   // 0 not rated, 1..5
     double SizeInMB = 0;
+    mutable SearchHaystack Haystack;  // owned by the free-text search
 };
 
 // One list of library indices; the single item -1 marks an empty list.

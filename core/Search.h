@@ -1,0 +1,36 @@
+// modSearch: the search box's free-text match and the line-based query
+// language of dynamic playlists.
+//
+// A query script holds one criterion per line ("genre=rock", "rating>=3",
+// "3<rating"); a record is kept when every line holds for it. "=" and "<>"
+// match a wildcard pattern ("*" for any run of characters), ">", "<", ">=" and
+// "<=" compare the leading numbers of both sides. A name that is no field is
+// its own text. A line "N top field" keeps the N results with the highest
+// values of the field.
+#pragma once
+
+#include "core/LibraryTypes.h"
+
+#include <QString>
+#include <QStringView>
+#include <QVariant>
+
+// True when every blank-separated word of the search text (lower case,
+// trimmed) occurs in the record's album, artist, genre, title, track and year.
+bool MatchesSearchText(const LibraryEntry& entry, QStringView searchText);
+
+// Evaluates the script over every record of the store and puts the result
+// into the view list (ListSets slot 4, entry 0); [-1] when nothing matched.
+void RunQuery(LibraryDatabase& store, const QString& script);
+void RunQuery(const QString& script);  // on Library
+
+// One line of a script for one record; a line without "=", ">" or "<" holds.
+bool EvaluateCriterion(const LibraryEntry& entry, const QString& line);
+
+// A query field of the record by its name: a number for rating, timesplayed,
+// duration and bitrate, a text for the others; any other name is its own text.
+QVariant GetFieldValue(const LibraryEntry& entry, const QString& name);
+
+// Wildcard match: "*" stands for any run of characters, everything else for
+// itself. An empty pattern matches everything, an empty value nothing else.
+bool MatchesPattern(QStringView value, QStringView pattern);

@@ -1,0 +1,109 @@
+#include "core/Id3v1Writer.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+class Id3v1 : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+
+    LibraryEntry MakeFile(const char* name, const QByteArray& content, const char* format = "MPEG")
+    {
+        LibraryEntry e;
+        e.FileName = dir.filePath(QString::fromLatin1(name));
+        e.Tags.Format = QString::fromLatin1(format);
+        e.Tags.Title = QStringLiteral("Title");
+        e.Tags.Genre = QStringLiteral("Rock");
+        e.Actions = QStringLiteral("Tag;R");
+        QFile f(e.FileName);
+        if (f.open(QIODevice::WriteOnly)) f.write(content);
+        return e;
+    }
+
+    static QByteArray Read(const LibraryEntry& e)
+    {
+        QFile f(e.FileName);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+
+    void TearDown() override { SetTagWriteFailure(false); }
+};
+
+const QByteArray kAudio(1000, '\x5A');
+
+QByteArray WithOldTag()
+{
+    return kAudio + "TAG" + QByteArray(125, 'o');
+}
+
+} // namespace
+
+TEST(MakeID3v1Block, FieldsAreLatin1CutAndPadded)
+{
+    TagInfo t;
+    t.Title = QString(40, u'x');
+    t.Artist = QString::fromUtf8("Ä\U0001F3B5€b");  // one "?" per character, also outside the BMP
+    t.Album = QString::fromUtf8("Grün");
+    t.Year = QStringLiteral("07");
+    t.Comment = QStringLiteral("c");
+    t.Genre = QStringLiteral("Rock");
+    const QByteArray b = MakeID3v1Block(t);
+    ASSERT_EQ(b.size(), 128);
+    EXPECT_EQ(b.left(3), QByteArray("TAG"));
+    EXPECT_EQ(b.mid(3, 30), QByteArray(30, 'x'));
+    EXPECT_EQ(b.mid(33, 30), QByteArray("\xC4??b") + QByteArray(26, ' '));
+    EXPECT_EQ(b.mid(63, 5), QByteArray("Gr\xFCn "));
+    EXPECT_EQ(b.mid(93, 4), QByteArray("07  "));
+    EXPECT_EQ(b.mid(97, 30), QByteArray("c") + QByteArray(29, ' '));
+
+    const struct { const char* genre; unsigned char want; } genres[] = {
+        {"Rock", 17}, {"Blues", 0}, {"Dance Hall", 125}, {"rock", 255}, {"", 255}, {"Krautrock", 255}};
+    for (const auto& g : genres) {
+        t.Genre = QString::fromLatin1(g.genre);
+        EXPECT_EQ(static_cast<unsigned char>(MakeID3v1Block(t).at(127)), g.want) << g.genre;
+    }
+}
+
+TEST_F(Id3v1, ReplacesAnExistingTagOrAppendsOne)
+{
+    const struct { QByteArray content; const char *format, *actions, *left; } cases[] = {
+        {WithOldTag(), "MPEG", "Tag;R", "R"}, {kAudio, "MONKEY", "Tag;Tag;", ""}, {kAudio, "MPP", "", ""}};
+    for (const auto& c : cases) {
+        LibraryEntry e = MakeFile("a", c.content, c.format);
+        e.Actions = QString::fromLatin1(c.actions);
+        EXPECT_EQ(SaveID3v1Tag(e), TagSaveResult::Saved);
+        const QByteArray now = Read(e);
+        EXPECT_EQ(now.size(), 1128);
+        EXPECT_EQ(now.left(1000), kAudio);
+        EXPECT_EQ(now.mid(1000), MakeID3v1Block(e.Tags));
+        EXPECT_EQ(e.Actions, QString::fromLatin1(c.left));
+    }
+}
+
+TEST_F(Id3v1, FailuresWriteNothingAndKeepTheMark)
+{
+    LibraryEntry missing = MakeFile("x/missing.mp3", {});
+    EXPECT_EQ(SaveID3v1Tag(missing), TagSaveResult::Failed);
+    EXPECT_FALSE(QFile::exists(missing.FileName));
+    EXPECT_EQ(missing.Actions, QStringLiteral("Tag;R"));
+
+    LibraryEntry tiny = MakeFile("tiny.mp3", QByteArray(127, 'a'));
+    EXPECT_EQ(SaveID3v1Tag(tiny), TagSaveResult::Failed);
+    EXPECT_EQ(Read(tiny), QByteArray(127, 'a'));
+
+    LibraryEntry ogg = MakeFile("a.ogg", kAudio, "OGG");
+    EXPECT_EQ(SaveID3v1Tag(ogg), TagSaveResult::FormatNotSupported);
+    EXPECT_EQ(Read(ogg), kAudio);
+    EXPECT_EQ(ogg.Actions, QStringLiteral("Tag;R"));
+
+    SetTagWriteFailure(true);
+    for (const QByteArray& content : {kAudio, WithOldTag()}) {
+        LibraryEntry locked = MakeFile("locked.mpc", content, "MPP");
+        EXPECT_EQ(SaveID3v1Tag(locked), TagSaveResult::Failed);
+        EXPECT_EQ(Read(locked), content);
+        EXPECT_EQ(locked.Actions, QStringLiteral("Tag;R"));
+    }
+}
