@@ -5,7 +5,10 @@
 #include "core/LibraryTypes.h"
 
 #include <QString>
+#include <QStringList>
 #include <QVariant>
+
+#include <functional>
 
 // Resets Library to the empty library (one placeholder record).
 void InitAudioDatabase();
@@ -16,6 +19,21 @@ void LoadDatabase(LibraryDatabase& store);
 // Writes the store's records and queue; false when a file could not be written
 // (the old file is kept and the user is told).
 bool SaveDatabase(LibraryDatabase& store);
+
+// SaveDatabase without telling anyone: the paths of the files that could not be
+// written. When Files.db fails, Playing.db is not written either, so the kept
+// pair still matches. For callers that report later (the exit procedure).
+QStringList WriteDatabase(const LibraryDatabase& store);
+// "Die Datei ... konnte nicht gespeichert werden. ..." for one path.
+QString SaveFailedText(const QString& path);
+// Reports files that could not be written: always on stderr, and as a message
+// (style 16, caption "Sarovin") unless showMessage is false (session end).
+void ReportSaveFailures(const QStringList& paths, bool showMessage = true);
+// Shows a save failure to the user; unset, failures go to stderr only.
+void SetSaveFailureReporter(std::function<void(const QString& text)> reporter);
+// Test seam: asked before each library file is committed; returning false makes
+// that write fail the way a full disk would.
+void SetDatabaseWriteCheck(std::function<bool(const QString& path)> check);
 
 // The value between "<key>" and "</key>" in a record's text; nothing when missing.
 QVariant GetTagValue(const QString& text, const QString& key, int occurrence = 0);

@@ -1,0 +1,98 @@
+#include "core/LibraryDatabase.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+LibraryEntry Record(const char* album, const char* artist = "", int16_t bitrate = 0)
+{
+    LibraryEntry e;
+    e.FileName = QStringLiteral("/x.mp3");
+    e.Tags.Album = QString::fromUtf8(album);
+    e.Tags.Artist = QString::fromUtf8(artist);
+    e.Tags.Bitrate = bitrate;
+    return e;
+}
+
+struct Expected { const char* caption; QVector<int32_t> items; };
+
+void ExpectEntries(const ListSet& set, std::initializer_list<Expected> want)
+{
+    ASSERT_EQ(set.Entries.size(), qsizetype(want.size()));
+    qsizetype i = 0;
+    for (const Expected& w : want) {
+        EXPECT_EQ(set.Entries[i].Caption, QString::fromUtf8(w.caption)) << i;
+        EXPECT_EQ(set.Entries[i].Items, w.items) << i;
+        ++i;
+    }
+}
+
+TEST(ListSets, ClearGivesEightEmptySlots)
+{
+    LibraryDatabase store;
+    ClearListSets(store);
+    store.ListSets[ArtistSet].Entries = {ListEntry{QStringLiteral("a"), {1, 2}}, ListEntry{}};
+    store.ListSets[PlayingQueue].Entries[0].Items = {3};
+    ClearListSets(store);
+    for (const ListSet& set : store.ListSets) ExpectEntries(set, {{"", {-1}}});
+}
+
+TEST(ListSets, BuildFillsCategoriesInRecordOrder)
+{
+    LibraryDatabase store;
+    store.Files = {LibraryEntry{}, Record("Abbey", "B", 192), Record("abbey", "", 0), Record("Abbey", "B", 192),
+                   Record("", "C", 128)};
+    store.Files[1].Tags.Genre = QStringLiteral("Rock");
+    store.Files[1].Tags.Year = QStringLiteral("1969");
+    ClearListSets(store);
+    store.ListSets[PlayingQueue].Entries[0].Items = {1, 2};
+    store.ListSets[ViewList].Entries[0].Items = {1};
+    BuildListSets(store);
+
+    // The placeholder record 0 is filed too; case matters; bitrate 0 is "0".
+    ExpectEntries(store.ListSets[AlbumSet], {{"", {0, 4}}, {"Abbey", {1, 3}}, {"abbey", {2}}});
+    ExpectEntries(store.ListSets[ArtistSet], {{"", {0, 2}}, {"B", {1, 3}}, {"C", {4}}});
+    ExpectEntries(store.ListSets[BitrateSet], {{"", {-1}}, {"0", {0, 2}}, {"192", {1, 3}}, {"128", {4}}});
+    ExpectEntries(store.ListSets[GenreSet], {{"", {0, 2, 3, 4}}, {"Rock", {1}}});
+    ExpectEntries(store.ListSets[YearSet], {{"", {0, 2, 3, 4}}, {"1969", {1}}});
+    for (int slot : {PlayingQueue, ViewList, SyncList}) ExpectEntries(store.ListSets[slot], {{"", {-1}}});
+}
+
+TEST(ListSets, AllAlbumsEmptyGiveOneEntry)
+{
+    LibraryDatabase store;
+    store.Files = {Record(""), Record(""), Record("")};
+    BuildListSets(store);
+    ExpectEntries(store.ListSets[AlbumSet], {{"", {0, 1, 2}}});
+}
+
+TEST(ListSets, AddToListSet)
+{
+    LibraryDatabase store;
+    ClearListSets(store);
+    EXPECT_EQ(AddToListSet(store, ArtistSet, 5, QStringLiteral("A")), 1);
+    EXPECT_EQ(AddToListSet(store, ArtistSet, 6, QStringLiteral("A")), 0);
+    EXPECT_EQ(AddToListSet(store, ArtistSet, 7, QString()), 0);
+    ExpectEntries(store.ListSets[ArtistSet], {{"", {7}}, {"A", {5, 6}}});
+
+    // Only a trailing -1 gives way; with duplicate captions the last entry is taken.
+    store.ListSets[AlbumSet].Entries = {ListEntry{QString(), {-1, 3}}, ListEntry{QStringLiteral("X"), {1}},
+                                        ListEntry{QStringLiteral("X"), {2, -1}}};
+    EXPECT_EQ(AddToListSet(store, AlbumSet, 9, QStringLiteral("X")), 0);
+    EXPECT_EQ(AddToListSet(store, AlbumSet, 8, QString()), 0);
+    ExpectEntries(store.ListSets[AlbumSet], {{"", {-1, 3, 8}}, {"X", {1}}, {"X", {2, 9}}});
+}
+
+TEST(ListSets, AddToPlaying)
+{
+    const LibraryDatabase saved = Library;
+    ClearListSets(Library);
+    EXPECT_EQ(AddToPlaying(0, 4), -1);
+    EXPECT_EQ(Library.ListSets[PlayingQueue].Entries[0].Items, (QVector<int32_t>{-1, 4}));
+    EXPECT_EQ(AddToPlaying(7, 4), 0);
+    EXPECT_EQ(AddToPlaying(0, 2), -1);
+    EXPECT_EQ(Library.ListSets[PlayingQueue].Entries[0].Items, (QVector<int32_t>{-1, 4, 2}));
+    Library = saved;
+}
+
+} // namespace
