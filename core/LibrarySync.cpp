@@ -1,0 +1,385 @@
+#include "core/LibrarySync.h"
+
+#include "core/Busy.h"
+#include "core/Clock.h"
+#include "core/Genres.h"
+#include "core/LibraryDatabase.h"
+#include "core/Runtime.h"
+#include "core/TagReader.h"
+#include "core/VbHelpers.h"
+
+#include <QDir>
+#include <QFile>
+#include <QHash>
+#include <QRegularExpression>
+#include <QSet>
+
+#include <algorithm>
+#include <dirent.h>
+#include <limits>
+#include <sys/stat.h>
+#include <utility>
+#include <vector>
+
+namespace {
+
+const QString kInvalidModeText = QStringLiteral("ungültiger Synchronisations-Modus");
+
+LibraryReplacedHook& ReplacedHook()
+{
+    static LibraryReplacedHook hook;
+    return hook;
+}
+
+SyncMessageHook& MessageHook()
+{
+    static SyncMessageHook hook;
+    return hook;
+}
+
+// The extensions a scan takes, compared with the lower-cased last four
+// characters of the path (FLAC and WAV files are not scanned; AddFile takes them).
+bool IsAcceptedExtension(const QString& path)
+{
+    if (path.size() < 4) return false;
+    const QString ext = path.right(4).toLower();
+    return ext == u".mp3" || ext == u".m4a" || ext == u".wma" || ext == u".ogg";
+}
+
+QString JoinPath(const QString& dir, const QString& name)
+{
+    return dir.endsWith(u'/') ? dir + name : dir + u'/' + name;
+}
+
+// Whole-text number as the tag reader may give a genre: "17", " 17 ", "1.7e1".
+bool IsNumericText(const QString& text)
+{
+    static const QRegularExpression number(
+        QStringLiteral("^ *[+-]?(\\d+\\.?\\d*|\\.\\d+)([eE][+-]?\\d+)? *$"));
+    return number.match(text).hasMatch();
+}
+
+QString GenreText(const QString& genre)
+{
+    if (!IsNumericText(genre)) return genre;
+    const double n = RoundHalfEven(Val(genre));
+    if (n < std::numeric_limits<int16_t>::min() || n > std::numeric_limits<int16_t>::max()) return QString();
+    return GetGenreName(int(n));
+}
+
+int16_t SaturateInt16(int64_t v)
+{
+    return int16_t(std::clamp<int64_t>(v, std::numeric_limits<int16_t>::min(), std::numeric_limits<int16_t>::max()));
+}
+
+bool CanOpenFolder(const QString& folder)
+{
+    DIR* d = opendir(QFile::encodeName(folder).constData());
+    if (!d) return false;
+    closedir(d);
+    return true;
+}
+
+bool FileExists(const QString& path)
+{
+    struct stat st;
+    return stat(QFile::encodeName(path).constData(), &st) == 0 && !S_ISDIR(st.st_mode);
+}
+
+bool IsInsideAny(const QString& path, const QStringList& folders)
+{
+    for (const QString& f : folders)
+        if (IsInsideFolder(path, f)) return true;
+    return false;
+}
+
+// Appends a record, reusing an empty last one (the placeholder of an empty store).
+void AppendRecord(LibraryDatabase& store, LibraryEntry record)
+{
+    if (!store.Files.isEmpty() && store.Files.last().FileName.isEmpty())
+        store.Files.last() = std::move(record);
+    else
+        store.Files.append(std::move(record));
+}
+
+// One scan over one or more folders: the directories seen (by device and
+// inode, so a link back up the tree ends), and in update mode the paths the
+// store already holds.
+class Scanner {
+public:
+    Scanner(LibraryDatabase& store, int16_t mode, BusyGuard* guard) : store_(store), mode_(mode), guard_(guard)
+    {
+        if (mode_ != 1) {
+            known_.reserve(store_.Files.size());
+            for (const LibraryEntry& e : store_.Files)
+                if (!e.FileName.isEmpty()) known_.insert(e.FileName);
+        }
+    }
+
+    bool Scan(const QString& folder)
+    {
+        std::vector<QString> dirs;
+        std::vector<QString> files;
+        if (!List(folder, &dirs, &files)) return false;
+        for (const QString& d : dirs) {
+            Pump();
+            Scan(d);  // a sub-folder that cannot be read is skipped
+        }
+        for (const QString& f : files) {
+            if (IsAcceptedExtension(f) && (mode_ == 1 || !known_.contains(f))) {
+                if (AddFile(store_, f) && mode_ != 1) known_.insert(f);
+                if (guard_)
+                    guard_->SetCaption(QStringLiteral("Sarovin (Synchronisiere %1)").arg(store_.Files.size() - 1));
+            }
+            Pump();
+        }
+        return true;
+    }
+
+private:
+    // The folder's sub-folders and regular files (links followed), hidden
+    // entries left out, each list sorted by name. An already scanned folder
+    // lists as empty. False when the folder cannot be opened.
+    bool List(const QString& folder, std::vector<QString>* dirs, std::vector<QString>* files)
+    {
+        const QByteArray encoded = QFile::encodeName(folder);
+        DIR* d = opendir(encoded.constData());
+        if (!d) return false;
+        struct stat self;
+        if (fstat(dirfd(d), &self) != 0) {
+            closedir(d);
+            return false;
+        }
+        const QPair<quint64, quint64> id(quint64(self.st_dev), quint64(self.st_ino));
+        if (seen_.contains(id)) {
+            closedir(d);
+            return true;
+        }
+        seen_.insert(id);
+        std::vector<QByteArray> dirNames;
+        std::vector<QByteArray> fileNames;
+        const QByteArray prefix = encoded.endsWith('/') ? encoded : encoded + '/';
+        while (dirent* e = readdir(d)) {
+            if (e->d_name[0] == '.') continue;
+            unsigned char type = e->d_type;
+            if (type == DT_UNKNOWN || type == DT_LNK) {
+                struct stat st;
+                if (stat((prefix + e->d_name).constData(), &st) != 0) continue;
+                type = S_ISDIR(st.st_mode) ? DT_DIR : S_ISREG(st.st_mode) ? DT_REG : DT_UNKNOWN;
+            }
+            if (type == DT_DIR) dirNames.emplace_back(e->d_name);
+            else if (type == DT_REG) fileNames.emplace_back(e->d_name);
+        }
+        closedir(d);
+        std::sort(dirNames.begin(), dirNames.end());
+        std::sort(fileNames.begin(), fileNames.end());
+        for (const QByteArray& n : dirNames) dirs->push_back(JoinPath(folder, QFile::decodeName(n)));
+        for (const QByteArray& n : fileNames) files->push_back(JoinPath(folder, QFile::decodeName(n)));
+        return true;
+    }
+
+    LibraryDatabase& store_;
+    int16_t mode_;
+    BusyGuard* guard_;
+    QSet<QString> known_;
+    QSet<QPair<quint64, quint64>> seen_;
+};
+
+void TellFolderUnreadable(const QString& folder)
+{
+    if (SyncMessageHook hook = MessageHook())
+        hook(QStringLiteral("Der Ordner ") + folder +
+                 QStringLiteral(" kann nicht gelesen werden. Die Bibliothek bleibt unverändert."),
+             48, IdleCaption);
+}
+
+// What the user did to Library while the sync pumped events is carried into
+// the working copy: in an update the play counts, ratings and unwritten tag
+// edits of the files it keeps, in both modes the records added meanwhile.
+void TakeLiveChanges(LibraryDatabase& work, int16_t mode, const QSet<QString>& liveAtStart)
+{
+    QHash<QString, qsizetype> live;
+    live.reserve(Library.Files.size());
+    for (qsizetype i = Library.Files.size() - 1; i >= 0; --i)  // the first of equal names wins
+        if (!Library.Files[i].FileName.isEmpty()) live.insert(Library.Files[i].FileName, i);
+
+    QSet<QString> inWork;
+    inWork.reserve(work.Files.size());
+    for (LibraryEntry& rec : work.Files) {
+        if (rec.FileName.isEmpty()) continue;
+        inWork.insert(rec.FileName);
+        if (mode != 2) continue;
+        const auto it = live.constFind(rec.FileName);
+        if (it == live.constEnd()) continue;
+        const LibraryEntry& now = Library.Files[*it];
+        rec.PlayCNT = now.PlayCNT;
+        rec.PlayTime = now.PlayTime;
+        rec.Rating = now.Rating;
+        if (now.Actions.contains(QStringLiteral("Tag;"))) {
+            rec.Actions = now.Actions;
+            rec.Tags = now.Tags;
+        }
+    }
+    for (const LibraryEntry& now : Library.Files) {
+        if (now.FileName.isEmpty() || liveAtStart.contains(now.FileName) || inWork.contains(now.FileName)) continue;
+        inWork.insert(now.FileName);
+        AppendRecord(work, now);
+    }
+}
+
+} // namespace
+
+QStringList NormaliseLibraryFolders(const QString& libraryFolders)
+{
+    QStringList out;
+    for (const QString& part : libraryFolders.split(QChar(13))) {
+        if (part.isEmpty()) continue;
+        QString f = QDir::cleanPath(part);
+        while (f.size() > 1 && f.endsWith(u'/')) f.chop(1);
+        if (!f.isEmpty()) out.append(f);
+    }
+    return out;
+}
+
+bool IsInsideFolder(const QString& path, const QString& folder)
+{
+    if (folder.isEmpty() || path.size() <= folder.size() || !path.startsWith(folder)) return false;
+    return folder.endsWith(u'/') || path[folder.size()] == u'/';
+}
+
+QStringList FoldersToScan(const QStringList& folders)
+{
+    QStringList out;
+    for (qsizetype i = 0; i < folders.size(); ++i) {
+        const QString& f = folders[i];
+        bool skip = folders.indexOf(f) < i;
+        for (qsizetype j = 0; j < folders.size() && !skip; ++j)
+            skip = j != i && IsInsideFolder(f, folders[j]);
+        if (!skip) out.append(f);
+    }
+    return out;
+}
+
+QString FallbackTitle(const QString& path)
+{
+    const QString name = path.mid(path.lastIndexOf(u'/') + 1);
+    const qsizetype dot = name.lastIndexOf(u'.');
+    return dot >= 0 ? name.left(dot) : name;
+}
+
+bool AddFile(LibraryDatabase& store, const QString& path)
+{
+    TagReader* reader = CurrentTagReader();
+    if (!reader || path.isEmpty()) return false;
+    const TagReading r = reader->Open(path);
+    if (r.Format <= 0 || r.Format >= int(FileTypes.size())) return false;
+
+    LibraryEntry e;
+    e.FileName = path;
+    e.Tags.Album = r.Album;
+    e.Tags.Artist = r.Artist;
+    e.Tags.Genre = GenreText(r.Genre);
+    e.Tags.Title = r.Title.isEmpty() ? FallbackTitle(path) : r.Title;
+    e.Tags.Year = r.Year;
+    e.Tags.Bitrate = SaturateInt16(r.Bitrate);
+    e.Tags.Comment = r.Comment;
+    e.Tags.Lenght = RoundToInt32(r.Duration);
+    e.Tags.Track = NumberText(Val(r.Track));
+    e.Tags.Format = FileTypes[size_t(r.Format)];
+    e.AddTime = CurrentDateTime();
+    e.PlayTime = QStringLiteral("(noch nie)");
+    e.TagVer = QStringLiteral("(unbekannt)");
+    e.SizeInMB = double(r.Size) / (1024.0 * 1024.0);
+    AppendRecord(store, std::move(e));
+    return true;
+}
+
+bool ScanFolder(LibraryDatabase& store, const QString& folder, int16_t mode)
+{
+    Scanner scanner(store, mode, nullptr);
+    return scanner.Scan(folder);
+}
+
+SyncResult SyncLibrary(int16_t mode, const QString& libraryFolders)
+{
+    if (mode != 1 && mode != 2)
+        return {SyncResult::InvalidMode, SyncErrorInvalidMode, kInvalidModeText};
+    BusyGuard guard;
+    if (!guard.Acquired()) return {SyncResult::Busy, 0, QString()};
+
+    const QStringList folders = NormaliseLibraryFolders(libraryFolders);
+    QSet<QString> liveAtStart;
+    liveAtStart.reserve(Library.Files.size());
+    for (const LibraryEntry& e : Library.Files)
+        if (!e.FileName.isEmpty()) liveAtStart.insert(e.FileName);
+
+    LibraryDatabase work;
+    QStringList scan;
+    if (mode == 1) {
+        if (folders.isEmpty()) return {SyncResult::NoFolders, 0, QString()};
+        ResetDatabase(work);
+        scan = FoldersToScan(folders);
+    } else {
+        work = Library;
+        guard.SetCaption(QStringLiteral("Sarovin (Dateien entfernen...)"));
+        Pump();
+        if (folders.isEmpty()) return {SyncResult::NoFolders, 0, QString()};
+        scan = folders;
+    }
+    // An unplugged drive must not empty the library: check before anything is dropped.
+    for (const QString& f : scan) {
+        if (!CanOpenFolder(f)) {
+            TellFolderUnreadable(f);
+            return {SyncResult::FolderUnreadable, 0, f};
+        }
+    }
+    if (mode == 2) {
+        QVector<LibraryEntry> kept;
+        kept.reserve(work.Files.size());
+        for (LibraryEntry& e : work.Files)
+            if (!e.FileName.isEmpty() && IsInsideAny(e.FileName, folders) && FileExists(e.FileName))
+                kept.append(std::move(e));
+        if (kept.isEmpty()) kept.append(LibraryEntry());
+        work.Files = std::move(kept);
+    }
+
+    Scanner scanner(work, mode, &guard);
+    for (const QString& f : scan) {
+        if (!scanner.Scan(f)) {
+            TellFolderUnreadable(f);
+            return {SyncResult::FolderUnreadable, 0, f};
+        }
+    }
+
+    // No event runs from here until Library is replaced.
+    TakeLiveChanges(work, mode, liveAtStart);
+    guard.SetCaption(QStringLiteral("Sarovin (Views...)"));
+    BuildListSets(work);
+    LibraryDatabase previous = std::exchange(Library, std::move(work));
+    if (LibraryReplacedHook hook = ReplacedHook()) hook(previous);
+    guard.SetCaption(QStringLiteral("Sarovin (Speichern...)"));
+    // Saved from Library itself: whatever runs while a failure is reported
+    // changes the library that is kept.
+    const bool saved = SaveDatabase(Library);
+    return {saved ? SyncResult::Done : SyncResult::SaveFailed, 0, QString()};
+}
+
+void SetLibraryReplacedHook(LibraryReplacedHook hook)
+{
+    ReplacedHook() = std::move(hook);
+}
+
+int32_t RemapLibraryIndex(const LibraryDatabase& previous, int32_t index)
+{
+    if (!IsValidLibraryIndex(previous, index)) return -1;
+    const QString& name = previous.Files[index].FileName;
+    if (name.isEmpty()) return -1;
+    for (qsizetype i = 0; i < Library.Files.size(); ++i)
+        if (Library.Files[i].FileName == name) return int32_t(i);
+    return -1;
+}
+
+void SetSyncMessageHook(SyncMessageHook hook)
+{
+    MessageHook() = std::move(hook);
+}

@@ -1,0 +1,68 @@
+// Filling the library from the library folders: a rebuild (mode 1) or an
+// update (mode 2) on a working copy that replaces Library at the end, and
+// AddFile, which also serves the command line and dropped files.
+#pragma once
+
+#include "core/LibraryTypes.h"
+
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+#include <functional>
+
+struct SyncResult {
+    enum Status {
+        Done,              // Library replaced and saved
+        SaveFailed,        // Library replaced, but Files.db or Playing.db could not be written
+        NoFolders,         // no library folder named: Library and the files untouched
+        InvalidMode,       // error 78
+        Busy,              // another long operation runs: refused, nothing changed
+        FolderUnreadable,  // a library folder could not be opened: Library and the files untouched
+    };
+    Status status = Done;
+    int ErrorNumber = 0;   // 78 for an invalid mode
+    QString Description;
+};
+
+constexpr int SyncErrorInvalidMode = 78;
+
+// Rebuilds (1) or updates (2) Library from the folders (joined by CR) and saves
+// it. Pumps events once per folder and file; refuses to run while busy.
+SyncResult SyncLibrary(int16_t mode, const QString& libraryFolders);
+
+// Adds the accepted audio files of the folder and its sub-folders to the store,
+// sub-folders first, each directory in name order, a folder reached twice
+// (symbolic links) scanned once. In mode 1 every file is new; otherwise a file
+// whose path is already in the store is skipped. False when the folder itself
+// cannot be opened (its sub-folders that cannot be are skipped).
+bool ScanFolder(LibraryDatabase& store, const QString& folder, int16_t mode);
+
+// Reads the file with the tag reader and stores a new record at the end of the
+// store (reusing an empty last record). False, store unchanged, when the file
+// cannot be used.
+bool AddFile(LibraryDatabase& store, const QString& path);
+
+// Library folders as the sync uses them: split at CR, each cleaned (no
+// trailing "/"), empty ones dropped, in list order.
+QStringList NormaliseLibraryFolders(const QString& libraryFolders);
+// True when path lies inside folder: folder followed by "/" begins it ("/"
+// holds every absolute path). A folder does not lie inside itself.
+bool IsInsideFolder(const QString& path, const QString& folder);
+// The folders a rebuild scans: one dropped when it equals an earlier entry or
+// lies inside another.
+QStringList FoldersToScan(const QStringList& folders);
+
+// The title a file without a title tag gets: its name up to its last ".".
+QString FallbackTitle(const QString& path);
+
+// After a synchronisation has replaced Library the hook gets the library as it
+// was just before (valid during the call only), so that holders of library
+// indices can move them to the new library with RemapLibraryIndex.
+using LibraryReplacedHook = std::function<void(const LibraryDatabase& previous)>;
+void SetLibraryReplacedHook(LibraryReplacedHook hook);
+// The index in Library of the file that had index in previous; -1 when gone.
+int32_t RemapLibraryIndex(const LibraryDatabase& previous, int32_t index);
+
+// How the sync tells the user that a folder cannot be read (style 48).
+using SyncMessageHook = std::function<void(const QString& text, int style, const QString& caption)>;
+void SetSyncMessageHook(SyncMessageHook hook);

@@ -1,0 +1,14 @@
+// The tag reader of the program, backed by TagLib. The format code comes from
+// the class TagLib opens the file with; genres that are stored as numbers come
+// back as numbers, so the program's own genre table names them.
+#pragma once
+
+#include "core/TagReader.h"
+
+class TagLibReader : public TagReader {
+public:
+    TagReading Open(const QString& path) override;
+};
+
+// The program's one reader, installed as the current reader by the start.
+TagLibReader& ProgramTagReader();
