@@ -198,30 +198,34 @@ void TellFolderUnreadable(const QString& folder)
 // edits of the files it keeps, in both modes the records added meanwhile.
 void TakeLiveChanges(LibraryDatabase& work, int16_t mode, const QSet<QString>& liveAtStart)
 {
-    QHash<QString, qsizetype> live;
-    live.reserve(Library.Files.size());
-    for (qsizetype i = Library.Files.size() - 1; i >= 0; --i)  // the first of equal names wins
-        if (!Library.Files[i].FileName.isEmpty()) live.insert(Library.Files[i].FileName, i);
-
-    QSet<QString> inWork;
-    inWork.reserve(work.Files.size());
-    for (LibraryEntry& rec : work.Files) {
-        if (rec.FileName.isEmpty()) continue;
-        inWork.insert(rec.FileName);
-        if (mode != 2) continue;
-        const auto it = live.constFind(rec.FileName);
-        if (it == live.constEnd()) continue;
-        const LibraryEntry& now = Library.Files[*it];
-        rec.PlayCNT = now.PlayCNT;
-        rec.PlayTime = now.PlayTime;
-        rec.Rating = now.Rating;
-        if (now.Actions.contains(QStringLiteral("Tag;"))) {
-            rec.Actions = now.Actions;
-            rec.Tags = now.Tags;
+    if (mode == 2) {
+        QHash<QString, qsizetype> live;
+        live.reserve(Library.Files.size());
+        for (qsizetype i = Library.Files.size() - 1; i >= 0; --i)  // the first of equal names wins
+            if (!Library.Files[i].FileName.isEmpty()) live.insert(Library.Files[i].FileName, i);
+        for (LibraryEntry& rec : work.Files) {
+            const auto it = rec.FileName.isEmpty() ? live.constEnd() : live.constFind(rec.FileName);
+            if (it == live.constEnd()) continue;
+            const LibraryEntry& now = Library.Files[*it];
+            rec.PlayCNT = now.PlayCNT;
+            rec.PlayTime = now.PlayTime;
+            rec.Rating = now.Rating;
+            if (now.Actions.contains(QStringLiteral("Tag;"))) {
+                rec.Actions = now.Actions;
+                rec.Tags = now.Tags;
+            }
         }
     }
-    for (const LibraryEntry& now : Library.Files) {
-        if (now.FileName.isEmpty() || liveAtStart.contains(now.FileName) || inWork.contains(now.FileName)) continue;
+    QVector<qsizetype> added;
+    for (qsizetype i = 0; i < Library.Files.size(); ++i)
+        if (!Library.Files[i].FileName.isEmpty() && !liveAtStart.contains(Library.Files[i].FileName)) added.append(i);
+    if (added.isEmpty()) return;
+    QSet<QString> inWork;
+    inWork.reserve(work.Files.size());
+    for (const LibraryEntry& rec : work.Files) inWork.insert(rec.FileName);
+    for (qsizetype i : added) {
+        const LibraryEntry& now = Library.Files[i];
+        if (inWork.contains(now.FileName)) continue;
         inWork.insert(now.FileName);
         AppendRecord(work, now);
     }

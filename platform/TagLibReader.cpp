@@ -21,19 +21,124 @@
 #include <taglib/opusfile.h>
 #include <taglib/speexfile.h>
 #include <taglib/textidentificationframe.h>
-#include <taglib/tpropertymap.h>
+#include <taglib/mp4tag.h>
+#include <taglib/asftag.h>
 #include <taglib/vorbisfile.h>
 #include <taglib/wavfile.h>
 #include <taglib/xiphcomment.h>
 
+#include <taglib/tiostream.h>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
 
+// A read-only stream over a file descriptor with two cached windows. TagLib
+// seeks and reads in small steps (header, tail, atom by atom); through stdio
+// each step is a system call, here most are a copy from the cache.
+class CachedReadStream : public TagLib::IOStream {
+public:
+    static constexpr int64_t kWindow = 16 * 1024;
+
+    CachedReadStream(int fd, int64_t size, const QByteArray& name) : fd_(fd), size_(size), name_(name) {}
+
+    TagLib::FileName name() const override { return name_.constData(); }
+
+    TagLib::ByteVector readBlock(unsigned long length) override
+    {
+        if (pos_ < 0 || pos_ >= size_ || length == 0) return TagLib::ByteVector();
+        const int64_t want = std::min<int64_t>(int64_t(length), size_ - pos_);
+        TagLib::ByteVector out(static_cast<unsigned int>(want), '\0');
+        const int64_t got = Read(pos_, out.data(), want);
+        if (got < want) out.resize(static_cast<unsigned int>(std::max<int64_t>(got, 0)));
+        pos_ += std::max<int64_t>(got, 0);
+        return out;
+    }
+
+    // Never asked of a stream that says it is read-only.
+    void writeBlock(const TagLib::ByteVector&) override {}
+    void insert(const TagLib::ByteVector&, unsigned long, unsigned long) override {}
+    void removeBlock(unsigned long, unsigned long) override {}
+    void truncate(long) override {}
+    bool readOnly() const override { return true; }
+    bool isOpen() const override { return fd_ >= 0; }
+
+    void seek(long offset, Position p) override
+    {
+        const int64_t base = p == Beginning ? 0 : p == Current ? pos_ : size_;
+        if (base + offset >= 0) pos_ = base + offset;  // as fseek: a position before 0 is refused
+    }
+    long tell() const override { return long(pos_); }
+    long length() override { return long(size_); }
+
+private:
+    struct Window {
+        int64_t start = -1;
+        int64_t len = 0;
+        std::array<char, kWindow> data;
+    };
+
+    int64_t Read(int64_t offset, char* dst, int64_t n)
+    {
+        int64_t done = 0;
+        while (done < n) {
+            const int64_t at = offset + done;
+            Window* w = nullptr;
+            for (Window& c : windows_)
+                if (c.start >= 0 && at >= c.start && at < c.start + c.len) w = &c;
+            if (!w) {
+                if (n - done >= kWindow) {  // large reads (a cover picture) bypass the cache
+                    const ssize_t r = PRead(dst + done, n - done, at);
+                    return r > 0 ? done + r : done;
+                }
+                w = &windows_[next_];
+                next_ ^= 1;
+                w->start = at & ~int64_t(4095);
+                const ssize_t r = PRead(w->data.data(), kWindow, w->start);
+                w->len = std::max<ssize_t>(r, 0);
+                if (at >= w->start + w->len) {
+                    w->start = -1;
+                    return done;
+                }
+            }
+            const int64_t take = std::min(n - done, w->start + w->len - at);
+            std::copy_n(w->data.data() + (at - w->start), take, dst + done);
+            done += take;
+        }
+        return done;
+    }
+
+    ssize_t PRead(char* dst, int64_t n, int64_t at)
+    {
+        ssize_t r;
+        do r = pread(fd_, dst, size_t(n), off_t(at));
+        while (r < 0 && errno == EINTR);
+        return r;
+    }
+
+    int fd_;
+    int64_t size_;
+    QByteArray name_;
+    int64_t pos_ = 0;
+    std::array<Window, 2> windows_;
+    int next_ = 0;
+};
+
+// Closes the descriptor on every way out.
+struct Fd {
+    int fd;
+    ~Fd() { if (fd >= 0) close(fd); }
+};
+
 QString Q(const TagLib::String& s)
 {
-    return QString::fromStdWString(s.toWString());
+    return s.isEmpty() ? QString() : QString::fromWCharArray(s.toCWString(), qsizetype(s.size()));
 }
 
 // Format codes by the class TagLib reads the file with.
@@ -107,13 +212,49 @@ QString Genre(TagLib::File* f)
     return QString();
 }
 
-// The track as stored ("3/12"), where the format keeps it as text.
-QString Track(TagLib::File* f, const TagLib::Tag* tag)
+// The track as stored ("3/12") where the tag keeps it as text.
+QString TrackOf(const TagLib::Tag* tag)
 {
-    const TagLib::PropertyMap props = f->properties();
-    const auto it = props.find("TRACKNUMBER");
-    if (it != props.end() && !it->second.isEmpty()) return Q(it->second.front());
+    using namespace TagLib;
+    if (!tag) return QString();
+    if (const auto* v2 = dynamic_cast<const ID3v2::Tag*>(tag)) {
+        const ID3v2::FrameList& frames = v2->frameListMap()["TRCK"];
+        return frames.isEmpty() ? QString() : Q(frames.front()->toString());
+    }
+    if (const auto* x = dynamic_cast<const Ogg::XiphComment*>(tag)) {
+        const Ogg::FieldListMap& fields = x->fieldListMap();
+        const auto it = fields.find("TRACKNUMBER");
+        return it == fields.end() || it->second.isEmpty() ? QString() : Q(it->second.front());
+    }
+    if (const auto* a = dynamic_cast<const APE::Tag*>(tag)) {
+        const APE::ItemListMap& items = a->itemListMap();
+        const auto it = items.find("TRACK");
+        return it == items.end() ? QString() : Q(it->second.toString());
+    }
+    if (const auto* w = dynamic_cast<const ASF::Tag*>(tag)) {
+        const ASF::AttributeListMap& attrs = w->attributeListMap();
+        const auto it = attrs.find("WM/TrackNumber");
+        if (it != attrs.end() && !it->second.isEmpty()) {
+            const ASF::Attribute& v = it->second.front();
+            return v.type() == ASF::Attribute::UnicodeType ? Q(v.toString()) : QString::number(v.toUInt());
+        }
+        return QString();
+    }
+    if (const auto* m = dynamic_cast<const MP4::Tag*>(tag)) {
+        if (!m->contains("trkn")) return QString();
+        const MP4::Item::IntPair p = m->item("trkn").toIntPair();
+        return p.second > 0 ? QStringLiteral("%1/%2").arg(p.first).arg(p.second) : QString::number(p.first);
+    }
     return tag->track() ? QString::number(tag->track()) : QString();
+}
+
+QString Track(TagLib::File* f)
+{
+    for (const TagLib::Tag* t : TagsInOrder(f)) {
+        const QString track = TrackOf(t);
+        if (!track.isEmpty()) return track;
+    }
+    return QString();
 }
 
 } // namespace
@@ -122,11 +263,14 @@ TagReading TagLibReader::Open(const QString& path)
 {
     TagReading r;
     const QByteArray name = QFile::encodeName(path);
-    // Only regular files: a named pipe would block the reader.
+    // Opened without blocking and tested on the open descriptor: only a
+    // regular file is read (a named pipe would block, a device never end).
+    const Fd fd{open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)};
     struct stat st;
-    if (stat(name.constData(), &st) != 0 || !S_ISREG(st.st_mode)) return r;
+    if (fd.fd < 0 || fstat(fd.fd, &st) != 0 || !S_ISREG(st.st_mode)) return r;
 
-    TagLib::FileRef ref(name.constData(), true, TagLib::AudioProperties::Average);
+    CachedReadStream stream(fd.fd, int64_t(st.st_size), name);
+    TagLib::FileRef ref(&stream, true, TagLib::AudioProperties::Average);
     if (ref.isNull() || !ref.file()->isValid()) return r;
     const TagLib::AudioProperties* props = ref.audioProperties();
     if (!props || props->lengthInMilliseconds() <= 0) return r;
@@ -144,7 +288,7 @@ TagReading TagLibReader::Open(const QString& path)
         r.Title = Q(tag->title());
         r.Year = tag->year() ? QString::number(tag->year()) : QString();
         r.Genre = Genre(ref.file());
-        r.Track = Track(ref.file(), tag);
+        r.Track = Track(ref.file());
     }
     return r;
 }

@@ -9,6 +9,9 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <taglib/fileref.h>
+#include <taglib/tag.h>
+
 #include <random>
 #include <sys/stat.h>
 
@@ -71,6 +74,29 @@ TEST_F(TagLibReaderTest, EachFormatGivesItsCodeAndTags)
         EXPECT_NEAR(r.Duration, 1.0, 0.1);
         EXPECT_GT(r.Bitrate, 0);
         EXPECT_EQ(r.Size, QFileInfo(path).size());
+    }
+}
+
+// The reader's cached stream must give TagLib the same bytes its own file
+// access does: tags larger than the cache, and files longer than it.
+TEST_F(TagLibReaderTest, CachedStreamReadsWhatTagLibReadsItself)
+{
+    int n = 0;
+    const FixtureFormat* all = AllFixtureFormats(&n);
+    FixtureTags tags;
+    tags.Title = QStringLiteral("Lang");
+    tags.Comment = QString(40000, u'k') + QStringLiteral("ende");
+    for (int i = 0; i < n; ++i) {
+        const QString path = Make(QStringLiteral("lang") + FixtureExtension(all[i]), all[i], &tags, 4.0);
+        SCOPED_TRACE(path.toStdString());
+        const TagReading r = reader_.Open(path);
+        TagLib::FileRef ref(QFile::encodeName(path).constData());
+        ASSERT_FALSE(ref.isNull());
+        EXPECT_EQ(r.Title, QString::fromStdWString(ref.tag()->title().toWString()));
+        EXPECT_EQ(r.Comment, QString::fromStdWString(ref.tag()->comment().toWString()));
+        EXPECT_DOUBLE_EQ(r.Duration, ref.audioProperties()->lengthInMilliseconds() / 1000.0);
+        EXPECT_EQ(r.Bitrate, ref.audioProperties()->bitrate());
+        EXPECT_NEAR(r.Duration, 4.0, 0.1);
     }
 }
 
