@@ -1,5 +1,6 @@
 #include "app/CommandLine.h"
 
+#include "core/LibrarySync.h"
 #include "core/VbHelpers.h"
 
 #include <QDir>
@@ -28,6 +29,14 @@ int32_t FindLibraryFile(const LibraryDatabase& store, const QString& path)
             caseless = static_cast<int32_t>(i);
     }
     return caseless;
+}
+
+int32_t LibraryIndexForPlay(LibraryDatabase& store, const QString& path)
+{
+    const int32_t found = FindLibraryFile(store, path);
+    if (found >= 0) return found;
+    if (!AddFile(store, path)) return -1;
+    return static_cast<int32_t>(store.Files.size() - 1);
 }
 
 ResumePoint ResumePointFor(const SettingsRecord& settings, const LibraryDatabase& store)

@@ -23,6 +23,11 @@ CommandLineRequest ParseCommandLine(const QString& commandLine, const QString& w
 // adds the file under the path it was given).
 int32_t FindLibraryFile(const LibraryDatabase& store, const QString& path);
 
+// The library index to play for a "/play" request: the file's record when the
+// library has it (FindLibraryFile), else a record added with AddFile under the
+// path as given; -1 when the file cannot be read.
+int32_t LibraryIndexForPlay(LibraryDatabase& store, const QString& path);
+
 // Where an empty command line resumes: the stored last title one second
 // before its stored position (never below 0), paused when it was paused.
 // A stored index that is no longer a real library entry resumes nothing.

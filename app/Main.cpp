@@ -5,10 +5,12 @@
 #include "core/Clock.h"
 #include "core/Runtime.h"
 #include "core/Settings.h"
+#include "core/TagReader.h"
 #include "core/UiServices.h"
 #include "core/Units.h"
 #include "platform/QtUiServices.h"
 #include "platform/SingleInstance.h"
+#include "platform/TagLibReader.h"
 #include "platform/TermSignal.h"
 
 #include <QApplication>
@@ -219,6 +221,7 @@ int RunSarovin(int argc, char** argv)
     QCoreApplication::setApplicationName(QStringLiteral("Sarovin"));
     QApplication app(argc, argv);
     InstallQtUiServices();
+    SetTagReader(&ProgramTagReader());
     InstallSessionEndHandlers();
     Main();
     // Until a main window keeps it alive, the program ends after its start.

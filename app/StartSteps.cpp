@@ -1,6 +1,9 @@
 #include "app/StartSteps.h"
 
 #include "app/CommandLine.h"
+#include "core/LibraryTypes.h"
+#include "core/Runtime.h"
+#include "core/TagReader.h"
 
 #include <QApplication>
 #include <QWidget>
@@ -14,9 +17,17 @@ void StepLoadLibrary() {}
 void StepLoadMainWindow() {}
 void StepInitAudio() {}
 void StepInitEqualizer() {}
-void StepProbeTagReader() {}
+void StepProbeTagReader()
+{
+    if (TagReader* reader = CurrentTagReader()) reader->Open(DataFile(QStringLiteral("Test.mp3")));
+}
 void StepInstallWheelHook() {}
-void StepActOnCommandLine(const CommandLineRequest&) {}
+void StepActOnCommandLine(const CommandLineRequest& request)
+{
+    if (request.kind != CommandLineRequest::Play) return;
+    // Playing the title (and resuming the last one) comes with the main window.
+    LibraryIndexForPlay(Library, request.path);
+}
 void StepOpenFirstView() {}
 void StepShowMainWindow() {}
 

@@ -5,7 +5,9 @@
 #include "core/Genres.h"
 #include "core/LibraryDatabase.h"
 #include "core/Runtime.h"
+#include "core/Settings.h"
 #include "core/TagReader.h"
+#include "core/UiServices.h"
 #include "core/VbHelpers.h"
 
 #include <QDir>
@@ -28,12 +30,6 @@ const QString kInvalidModeText = QStringLiteral("ungültiger Synchronisations-Mo
 LibraryReplacedHook& ReplacedHook()
 {
     static LibraryReplacedHook hook;
-    return hook;
-}
-
-SyncMessageHook& MessageHook()
-{
-    static SyncMessageHook hook;
     return hook;
 }
 
@@ -187,10 +183,9 @@ private:
 
 void TellFolderUnreadable(const QString& folder)
 {
-    if (SyncMessageHook hook = MessageHook())
-        hook(QStringLiteral("Der Ordner ") + folder +
-                 QStringLiteral(" kann nicht gelesen werden. Die Bibliothek bleibt unverändert."),
-             48, IdleCaption);
+    MsgBox(QStringLiteral("Der Ordner ") + folder +
+               QStringLiteral(" kann nicht gelesen werden. Die Bibliothek bleibt unverändert."),
+           48, IdleCaption);
 }
 
 // What the user did to Library while the sync pumped events is carried into
@@ -304,6 +299,11 @@ bool ScanFolder(LibraryDatabase& store, const QString& folder, int16_t mode)
     return scanner.Scan(folder);
 }
 
+SyncResult SyncLibrary(int16_t mode)
+{
+    return SyncLibrary(mode, Settings.LibraryFolders);
+}
+
 SyncResult SyncLibrary(int16_t mode, const QString& libraryFolders)
 {
     if (mode != 1 && mode != 2)
@@ -381,9 +381,4 @@ int32_t RemapLibraryIndex(const LibraryDatabase& previous, int32_t index)
     for (qsizetype i = 0; i < Library.Files.size(); ++i)
         if (Library.Files[i].FileName == name) return int32_t(i);
     return -1;
-}
-
-void SetSyncMessageHook(SyncMessageHook hook)
-{
-    MessageHook() = std::move(hook);
 }

@@ -26,8 +26,11 @@ struct SyncResult {
 
 constexpr int SyncErrorInvalidMode = 78;
 
-// Rebuilds (1) or updates (2) Library from the folders (joined by CR) and saves
-// it. Pumps events once per folder and file; refuses to run while busy.
+// Rebuilds (1) or updates (2) Library from Settings.LibraryFolders, or from the
+// folders given (joined by CR), and saves it. Pumps events once per folder and
+// file; refuses to run while busy. A folder that cannot be opened is reported
+// to the user (style 48) and changes nothing.
+SyncResult SyncLibrary(int16_t mode);
 SyncResult SyncLibrary(int16_t mode, const QString& libraryFolders);
 
 // Adds the accepted audio files of the folder and its sub-folders to the store,
@@ -62,7 +65,3 @@ using LibraryReplacedHook = std::function<void(const LibraryDatabase& previous)>
 void SetLibraryReplacedHook(LibraryReplacedHook hook);
 // The index in Library of the file that had index in previous; -1 when gone.
 int32_t RemapLibraryIndex(const LibraryDatabase& previous, int32_t index);
-
-// How the sync tells the user that a folder cannot be read (style 48).
-using SyncMessageHook = std::function<void(const QString& text, int style, const QString& caption)>;
-void SetSyncMessageHook(SyncMessageHook hook);

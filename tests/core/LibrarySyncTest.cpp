@@ -3,7 +3,9 @@
 #include "core/Busy.h"
 #include "core/LibraryDatabase.h"
 #include "core/LibrarySync.h"
+#include "core/Settings.h"
 #include "core/TagReader.h"
+#include "core/UiServices.h"
 
 #include <QDir>
 #include <QFile>
@@ -54,14 +56,15 @@ protected:
             captions_.append(c);
             if (onCaption_) onCaption_(c);
         });
-        SetSyncMessageHook([this](const QString& text, int style, const QString& caption) {
+        SetMessageBoxService([this](const QString& text, int style, const QString& caption) {
             messages_.append(QStringLiteral("%1|%2|%3").arg(style).arg(caption, text));
+            return int(MsgOk);
         });
     }
     void TearDown() override
     {
         SetCaptionHook({});
-        SetSyncMessageHook({});
+        SetMessageBoxService({});
         SetLibraryReplacedHook({});
         SetTagReader(nullptr);
         ResetDatabase(Library);
@@ -158,7 +161,9 @@ TEST_F(LibrarySyncTest, UpdateKeepsOrderAndPlayStateAppendsNewDropsGone)
 {
     for (const char* f : {"m/a.mp3", "m/b.mp3", "m/c.mp3", "alt/d.mp3"}) Touch(QString::fromLatin1(f));
     const QChar cr(13);
-    ASSERT_EQ(SyncLibrary(1, P(QStringLiteral("m")) + cr + P(QStringLiteral("alt"))).status, SyncResult::Done);
+    Settings.LibraryFolders = P(QStringLiteral("m")) + cr + P(QStringLiteral("alt"));
+    ASSERT_EQ(SyncLibrary(1).status, SyncResult::Done);
+    Settings.LibraryFolders.clear();
     ASSERT_EQ(Library.Files.size(), 4);  // m/a, m/b, m/c, alt/d
     Library.Files[1].PlayCNT = 5;
     Library.Files[1].Rating = 4;
