@@ -1,5 +1,6 @@
 // The fixture generator itself: each format comes out as a file FFmpeg opens
-// with the intended codec and about the intended length.
+// with the intended codec and about the intended length. (Its tags are read
+// back in the tag reader's tests.)
 #include "tests/support/AudioFixtures.h"
 
 #include <QTemporaryDir>
@@ -85,31 +86,6 @@ TEST(AudioFixtures, RateTheEncoderRefusesFails)
     const QString path = dir.filePath(QStringLiteral("odd.mp3"));
     EXPECT_FALSE(MakeToneFile(path, FixtureFormat::Mp3, 0.2, 440, 12345, 2));
     EXPECT_FALSE(QFile::exists(path));
-}
-
-TEST(AudioFixtures, TagsReadBackThroughTagLib)
-{
-    QTemporaryDir dir;
-    int n = 0;
-    const FixtureFormat* all = AllFixtureFormats(&n);
-    for (int i = 0; i < n; ++i) {
-        if (all[i] == FixtureFormat::Wav) continue;  // RIFF INFO has no album in TagLib's common view
-        const QString path = dir.filePath(QStringLiteral("t") + FixtureExtension(all[i]));
-        SCOPED_TRACE(path.toStdString());
-        ASSERT_TRUE(MakeToneFile(path, all[i], 0.3));
-        FixtureTags tags;
-        tags.Title = QStringLiteral("Grüße");
-        tags.Artist = QStringLiteral("Künstler");
-        tags.Album = QStringLiteral("Album");
-        tags.Year = 1999;
-        tags.Track = QStringLiteral("3/12");
-        ASSERT_TRUE(WriteFixtureTags(path, tags));
-        TagLib::FileRef ref(QFile::encodeName(path).constData());
-        ASSERT_FALSE(ref.isNull());
-        EXPECT_EQ(QString::fromStdString(ref.tag()->title().to8Bit(true)), tags.Title);
-        EXPECT_EQ(ref.tag()->year(), 1999u);
-        EXPECT_EQ(ref.tag()->track(), 3u);
-    }
 }
 
 } // namespace
