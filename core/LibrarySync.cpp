@@ -191,17 +191,21 @@ void TellFolderUnreadable(const QString& folder)
 // What the user did to Library while the sync pumped events is carried into
 // the working copy: in an update the play counts, ratings and unwritten tag
 // edits of the files it keeps, in both modes the records added meanwhile.
-void TakeLiveChanges(LibraryDatabase& work, int16_t mode, const QSet<QString>& liveAtStart)
+// atStart shares Library's records as they were; while nothing wrote to them
+// they still share and there is nothing to carry.
+void TakeLiveChanges(LibraryDatabase& work, int16_t mode, const QVector<LibraryEntry>& atStart)
 {
+    if (Library.Files.isSharedWith(atStart)) return;
+    const QVector<LibraryEntry>& live = Library.Files;
     if (mode == 2) {
-        QHash<QString, qsizetype> live;
-        live.reserve(Library.Files.size());
-        for (qsizetype i = Library.Files.size() - 1; i >= 0; --i)  // the first of equal names wins
-            if (!Library.Files[i].FileName.isEmpty()) live.insert(Library.Files[i].FileName, i);
+        QHash<QString, qsizetype> byName;
+        byName.reserve(live.size());
+        for (qsizetype i = live.size() - 1; i >= 0; --i)  // the first of equal names wins
+            if (!live[i].FileName.isEmpty()) byName.insert(live[i].FileName, i);
         for (LibraryEntry& rec : work.Files) {
-            const auto it = rec.FileName.isEmpty() ? live.constEnd() : live.constFind(rec.FileName);
-            if (it == live.constEnd()) continue;
-            const LibraryEntry& now = Library.Files[*it];
+            const auto it = rec.FileName.isEmpty() ? byName.constEnd() : byName.constFind(rec.FileName);
+            if (it == byName.constEnd()) continue;
+            const LibraryEntry& now = live[*it];
             rec.PlayCNT = now.PlayCNT;
             rec.PlayTime = now.PlayTime;
             rec.Rating = now.Rating;
@@ -211,17 +215,13 @@ void TakeLiveChanges(LibraryDatabase& work, int16_t mode, const QSet<QString>& l
             }
         }
     }
-    QVector<qsizetype> added;
-    for (qsizetype i = 0; i < Library.Files.size(); ++i)
-        if (!Library.Files[i].FileName.isEmpty() && !liveAtStart.contains(Library.Files[i].FileName)) added.append(i);
-    if (added.isEmpty()) return;
-    QSet<QString> inWork;
-    inWork.reserve(work.Files.size());
-    for (const LibraryEntry& rec : work.Files) inWork.insert(rec.FileName);
-    for (qsizetype i : added) {
-        const LibraryEntry& now = Library.Files[i];
-        if (inWork.contains(now.FileName)) continue;
-        inWork.insert(now.FileName);
+    QSet<QString> known;
+    known.reserve(atStart.size() + work.Files.size());
+    for (const LibraryEntry& rec : atStart) known.insert(rec.FileName);
+    for (const LibraryEntry& rec : work.Files) known.insert(rec.FileName);
+    for (const LibraryEntry& now : live) {
+        if (now.FileName.isEmpty() || known.contains(now.FileName)) continue;
+        known.insert(now.FileName);
         AppendRecord(work, now);
     }
 }
@@ -312,10 +312,7 @@ SyncResult SyncLibrary(int16_t mode, const QString& libraryFolders)
     if (!guard.Acquired()) return {SyncResult::Busy, 0, QString()};
 
     const QStringList folders = NormaliseLibraryFolders(libraryFolders);
-    QSet<QString> liveAtStart;
-    liveAtStart.reserve(Library.Files.size());
-    for (const LibraryEntry& e : Library.Files)
-        if (!e.FileName.isEmpty()) liveAtStart.insert(e.FileName);
+    const QVector<LibraryEntry> atStart = Library.Files;  // shared, not copied
 
     LibraryDatabase work;
     QStringList scan;
@@ -340,9 +337,9 @@ SyncResult SyncLibrary(int16_t mode, const QString& libraryFolders)
     if (mode == 2) {
         QVector<LibraryEntry> kept;
         kept.reserve(work.Files.size());
-        for (LibraryEntry& e : work.Files)
+        for (const LibraryEntry& e : std::as_const(work.Files))  // shared with Library: no deep copy
             if (!e.FileName.isEmpty() && IsInsideAny(e.FileName, folders) && FileExists(e.FileName))
-                kept.append(std::move(e));
+                kept.append(e);
         if (kept.isEmpty()) kept.append(LibraryEntry());
         work.Files = std::move(kept);
     }
@@ -356,7 +353,7 @@ SyncResult SyncLibrary(int16_t mode, const QString& libraryFolders)
     }
 
     // No event runs from here until Library is replaced.
-    TakeLiveChanges(work, mode, liveAtStart);
+    TakeLiveChanges(work, mode, atStart);
     guard.SetCaption(QStringLiteral("Sarovin (Views...)"));
     BuildListSets(work);
     LibraryDatabase previous = std::exchange(Library, std::move(work));
