@@ -1,0 +1,238 @@
+// The playback engine over the offline backend, with the clock in the test's hand.
+#include "audio/fmodAudio.h"
+
+#include "../sound/SoundTestUtil.h"
+#include "core/Clock.h"
+#include "sound/System.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+using namespace soundtest;
+
+namespace {
+
+constexpr int kRate = 48000;
+constexpr int kBlock = 480;  // one audio tick, 10 ms
+constexpr double kAmp = 0.5;
+
+class Engine : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        SetMonotonicClock([this] { return now; });
+        SetAudioOutput({snd::OutputConfig::Kind::Offline, kRate, kBlock});
+        ASSERT_TRUE(InitAudio());
+        a = dir.File("a.wav");
+        b = dir.File("b.wav");
+        WriteWavTone(a, kRate, 4 * kRate, 1000.0, kAmp);
+        WriteWavTone(b, kRate, 4 * kRate, 3000.0, kAmp);
+    }
+    void TearDown() override
+    {
+        EXPECT_TRUE(CloseAudio());
+        SetMonotonicClock({});
+        SetAudioOutput({});
+    }
+    // One audio tick: the clock moves 10 ms, the fades move, 10 ms are mixed.
+    std::vector<float> Tick()
+    {
+        now += 0.01;
+        UpdateFades();
+        return Render(*AudioSystem(), kBlock);
+    }
+    static double Level(const std::vector<float>& w, double freq) { return ToneAmplitude(w, 0, freq, kRate, 0, kBlock); }
+
+    ScratchDir dir;
+    std::string a, b;
+    double now = 86399.5;  // just before midnight: the clock is monotonic, fades go on
+};
+
+TEST_F(Engine, CrossfadeIsLinearPerTickAndReleasesTheOldSlot)
+{
+    PlayFile(QString::fromStdString(a), 0, 1, 0, 0, 32768);
+    UpdateFades();
+    for (int k = 0; k < 5; ++k) Tick();
+    const snd::StreamHandle oldSound = AudioSlotState(0).Sound;
+
+    const int32_t target = 20000;
+    PlayFile(QString::fromStdString(b), 1, 0, 2, 2, target);
+    UpdateFades();
+    for (int k = 1; k <= 200; ++k) {
+        const auto w = Tick();
+        // The volume ramps within the tick from its value at k - 1 to that at k.
+        const double mid = (k - 0.5) / 200.0;
+        ASSERT_NEAR(Level(w, 1000.0), kAmp * (1.0 - mid), 2e-3) << "tick " << k;
+        ASSERT_NEAR(Level(w, 3000.0), kAmp * target / 32768.0 * mid, 2e-3) << "tick " << k;
+        if (k < 200) {
+            ASSERT_NE(AudioSlotState(0).Sound, 0u);
+        }
+    }
+    // The fade is over at the first tick with p >= 1: this one, or the next
+    // when the clock's sum rounds just below.
+    const auto after = Tick();
+    EXPECT_NEAR(Level(after, 1000.0), 0.0, 1e-6);
+    EXPECT_NEAR(Level(after, 3000.0), kAmp * target / 32768.0, 1e-3);
+    EXPECT_EQ(AudioSlotState(0).Sound, 0u);
+    EXPECT_EQ(AudioSlotState(0).Channel, 0u);
+    EXPECT_EQ(AudioSystem()->ReleaseStream(oldSound), snd::Result::InvalidHandle);
+    EXPECT_EQ(ChannelVolume(-1, 1), target);
+}
+
+TEST_F(Engine, FadeTimeZeroSwitchesAtOnce)
+{
+    PlayFile(QString::fromStdString(a), 0, 1, 0, 0, 32768);
+    UpdateFades();
+    Tick();
+    PlayFile(QString::fromStdString(b), 1, 0, 0, 0, 32768);
+    UpdateFades();
+    EXPECT_EQ(AudioSlotState(0).Sound, 0u);
+    EXPECT_EQ(ChannelVolume(-1, 1), 32768);
+    Tick();  // the old title ramps out within this block, the new one in
+    const auto w = Tick();
+    EXPECT_NEAR(Level(w, 1000.0), 0.0, 1e-6);
+    EXPECT_NEAR(Level(w, 3000.0), kAmp, 1e-3);
+}
+
+TEST_F(Engine, FirstTitleFadesInWhileTheEmptySlotStaysEmpty)
+{
+    PlayFile(QString::fromStdString(a), 0, 1, 2, 2, 32768);
+    UpdateFades();
+    for (int k = 0; k < 210; ++k) Tick();
+    EXPECT_EQ(AudioSlotState(1).Sound, 0u);
+    EXPECT_EQ(AudioSlotState(1).Channel, 0u);
+    EXPECT_FALSE(AudioSlotState(1).Fading);
+    EXPECT_EQ(ChannelVolume(-1, 0), 32768);
+}
+
+TEST_F(Engine, FadeFollowsTheClockWithItsFractionAndStaysInRange)
+{
+    struct Case {
+        double elapsed;
+        int32_t volume;
+    } cases[] = {{-5.0, 0}, {0.0, 0}, {0.25, 4096}, {1.0, 16384}, {1.5, 24576}, {2.0, 32768}, {3600.0, 32768}};
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.elapsed);
+        const double start = now;
+        PlayFile(QString::fromStdString(a), 0, 1, 2, 2, 32768);
+        now = start + k.elapsed;
+        UpdateFades();
+        EXPECT_EQ(ChannelVolume(-1, 0), k.volume);
+        EXPECT_EQ(AudioSlotState(0).Fading, k.elapsed < 2.0);
+        now = start + 10.0;
+    }
+}
+
+TEST_F(Engine, FadeInToSilenceKeepsItsTitle)
+{
+    PlayFile(QString::fromStdString(a), 0, 1, 0, 0, 0);
+    UpdateFades();
+    Tick();
+    EXPECT_NE(AudioSlotState(0).Sound, 0u);
+    EXPECT_TRUE(ChannelIsPlaying(0));
+    EXPECT_EQ(ChannelVolume(-1, 0), 0);
+}
+
+TEST_F(Engine, VolumeRoundTripIsExactForEveryStep)
+{
+    PlayFile(QString::fromStdString(a), 0, 1, 0, 0, 32768);
+    for (int n = 0; n <= 32768; ++n) ASSERT_EQ(ChannelVolume(static_cast<float>(n), 0), n);
+}
+
+TEST_F(Engine, ChannelCallsOnAnEmptySlotFailQuietly)
+{
+    EXPECT_EQ(ChannelVolume(-1, 1), 0);
+    EXPECT_EQ(ChannelVolume(1000, 1), 0);
+    EXPECT_EQ(ChannelPosition(-1, 1), -1);
+    EXPECT_EQ(ChannelPosition(3, 1), -1);
+    EXPECT_EQ(ChannelPaused(-1, 1), -1);
+    EXPECT_EQ(ChannelPaused(1, 1), 1);
+    EXPECT_FALSE(ChannelIsPlaying(1));
+    EXPECT_EQ(GetPositionText(1), "00:00");
+    StopSound(1);
+}
+
+TEST_F(Engine, PositionPauseAndStop)
+{
+    PlayFile(QString::fromStdString(a), 0, 1, 0, 0, 32768);
+    UpdateFades();
+    // Past the end of the 4 s title: taken at once, and the title is over by the next tick.
+    EXPECT_EQ(ChannelPosition(65.0, 0), 65.0);
+    Tick();
+    EXPECT_EQ(ChannelPosition(-1, 0), -1);
+    EXPECT_FALSE(ChannelIsPlaying(0));
+
+    PlayFile(QString::fromStdString(a), 0, 1, 0, 0, 32768);
+    EXPECT_DOUBLE_EQ(ChannelPosition(1.5, 0), 1.5);
+    Tick();
+    EXPECT_DOUBLE_EQ(ChannelPosition(-1, 0), 1.51);
+    EXPECT_EQ(GetPositionText(0), "00:02");
+
+    EXPECT_EQ(ChannelPaused(1, 0), 1);
+    for (int k = 0; k < 3; ++k) EXPECT_EQ(ChannelPaused(-1, 0), 1);
+    Tick();
+    const double frozen = ChannelPosition(-1, 0);
+    Tick();
+    EXPECT_EQ(ChannelPosition(-1, 0), frozen);
+    EXPECT_TRUE(ChannelIsPlaying(0));
+    EXPECT_EQ(ChannelPaused(0, 0), 0);
+
+    StopSound(0);
+    EXPECT_EQ(AudioSlotState(0).Sound, 0u);
+    EXPECT_FALSE(ChannelIsPlaying(0));
+    EXPECT_EQ(ChannelPosition(-1, 0), -1);
+}
+
+TEST_F(Engine, TitleThatCannotBeOpenedLeavesTheSlotSilentAndEnded)
+{
+    for (const QString& bad : {QString(), QString::fromStdString(dir.File("missing.mp3"))}) {
+        PlayFile(bad, 0, 1, 0, 0, 32768);
+        UpdateFades();
+        EXPECT_EQ(AudioSlotState(0).Sound, 0u);
+        EXPECT_EQ(AudioSlotState(0).Channel, 0u);
+        EXPECT_FALSE(ChannelIsPlaying(0));
+    }
+}
+
+TEST_F(Engine, SpectrumOfTheOutput)
+{
+    EXPECT_TRUE(AudioSystemExists());
+    EXPECT_EQ(OutputChannelCount(), 2);
+    PlayFile(QString::fromStdString(a), 0, 1, 0, 0, 32768);
+    UpdateFades();
+    for (int k = 0; k < 4; ++k) Tick();
+    float mag[512];
+    ASSERT_TRUE(GetSpectrum(1, mag));
+    EXPECT_EQ(std::max_element(mag, mag + 512) - mag, 21);
+    EXPECT_FALSE(GetSpectrum(2, mag));
+}
+
+TEST(EngineLifecycle, CloseClearsEverythingAndCallsAfterwardsAreSafe)
+{
+    SetAudioOutput({snd::OutputConfig::Kind::Offline, kRate, kBlock});
+    ASSERT_TRUE(InitAudio());
+    EXPECT_FALSE(InitAudio());  // one system
+    EXPECT_TRUE(CloseAudio());
+    EXPECT_FALSE(AudioSystemExists());
+    EXPECT_EQ(OutputChannelCount(), 0);
+    EXPECT_FALSE(ChannelIsPlaying(0));
+    EXPECT_EQ(ChannelPosition(-1, 0), -1);
+    PlayFile("x.mp3", 0, 1, 0, 0, 32768);
+    UpdateFades();
+    EXPECT_TRUE(CloseAudio());  // no system: nothing to do
+    SetAudioOutput({});
+}
+
+TEST(FormatDuration, MinutesAndSecondsRoundedHalfToEven)
+{
+    struct Case {
+        double seconds;
+        const char* text;
+    } cases[] = {{119.6, "02:00"}, {59, "00:59"},  {0, "00:00"},     {0.5, "00:00"},  {1.5, "00:02"},
+                 {2.5, "00:02"},   {59.5, "01:00"}, {3600, "60:00"}, {6000, "100:00"}, {-1, "00:00"},
+                 {std::nan(""), "00:00"}, {-0.4, "00:00"}};
+    for (const Case& k : cases) EXPECT_EQ(FormatDuration(k.seconds), QString(k.text)) << k.seconds;
+}
+
+} // namespace
