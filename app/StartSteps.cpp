@@ -1,8 +1,11 @@
 #include "app/StartSteps.h"
 
 #include "app/CommandLine.h"
+#include "audio/fmodAudio.h"
+#include "audio/modEqualizer.h"
 #include "core/LibraryTypes.h"
 #include "core/Runtime.h"
+#include "core/Settings.h"
 #include "core/TagReader.h"
 
 #include <QApplication>
@@ -15,8 +18,23 @@ void SplashUnload() {}
 
 void StepLoadLibrary() {}
 void StepLoadMainWindow() {}
-void StepInitAudio() {}
-void StepInitEqualizer() {}
+namespace {
+// Kept, not tested: the start goes on without sound.
+bool audioStarted = false;
+} // namespace
+
+void StepInitAudio()
+{
+    audioStarted = InitAudio();
+}
+
+void StepInitEqualizer()
+{
+    InitEqualizer();
+    // The slider positions of the last run; bands left at the default stay flat.
+    RestoreEqGains(Settings.EqGains);
+}
+
 void StepProbeTagReader()
 {
     if (TagReader* reader = CurrentTagReader()) reader->Open(DataFile(QStringLiteral("Test.mp3")));
@@ -47,6 +65,13 @@ void ExitUnloadWindows()
 }
 
 void ExitSaveDatabase() {}
-void ExitRemoveEqualizer() {}
-void ExitCloseAudio() {}
+void ExitRemoveEqualizer()
+{
+    RemoveEqualizer();
+}
+
+void ExitCloseAudio()
+{
+    CloseAudio();
+}
 void ExitReportSaveFailures() {}
