@@ -50,32 +50,84 @@ void ParametricEq::Design()
     a2_ = pair((1.0 - alpha / a) / a0);
 }
 
+namespace {
+
+// A cascade of N sections with coefficients and state held in registers for
+// the whole span; N is fixed so the inner loop unrolls completely.
+template <int N, class Pair>
+void RunSections(Pair (*c)[7], Pair* v, int frames)
+{
+    Pair b0[N], b1[N], b2[N], a1[N], a2[N], s1[N], s2[N];
+    for (int k = 0; k < N; ++k) {
+        b0[k] = c[k][0]; b1[k] = c[k][1]; b2[k] = c[k][2]; a1[k] = c[k][3]; a2[k] = c[k][4];
+        s1[k] = c[k][5]; s2[k] = c[k][6];
+    }
+    for (int i = 0; i < frames; ++i) {
+        Pair x = v[i];
+        for (int k = 0; k < N; ++k) {
+            const Pair y = b0[k] * x + s1[k];
+            s1[k] = b1[k] * x - a1[k] * y + s2[k];
+            s2[k] = b2[k] * x - a2[k] * y;
+            x = y;
+        }
+        v[i] = x;
+    }
+    for (int k = 0; k < N; ++k) {
+        c[k][5] = s1[k];
+        c[k][6] = s2[k];
+    }
+}
+
+// All sections over one span, four at a time.
+template <class Pair>
+void RunChain(Pair (*c)[7], int n, Pair* v, int frames)
+{
+    int k = 0;
+    for (; k + 4 <= n; k += 4) RunSections<4>(c + k, v, frames);
+    switch (n - k) {
+    case 3: RunSections<3>(c + k, v, frames); break;
+    case 2: RunSections<2>(c + k, v, frames); break;
+    case 1: RunSections<1>(c + k, v, frames); break;
+    default: break;
+    }
+}
+
+} // namespace
+
 void ParametricEq::ProcessChain(std::span<ParametricEq* const> units, float* x, int frames)
 {
     constexpr int kMaxUnits = 64;
+    constexpr int kSpan = 256;
     ParametricEq* active[kMaxUnits];
     int n = 0;
     for (ParametricEq* u : units)
         if (!u->Bypassed() && n < kMaxUnits) active[n++] = u;
     if (n == 0) return;
-    for (int i = 0; i < frames; ++i) {
-        Pair v{x[2 * i], x[2 * i + 1]};
-        for (int k = 0; k < n; ++k) {
-            ParametricEq& u = *active[k];
-            const Pair y = u.b0_ * v + u.s1_;
-            u.s1_ = u.b1_ * v - u.a1_ * y + u.s2_;
-            u.s2_ = u.b2_ * v - u.a2_ * y;
-            v = y;
+    Pair c[kMaxUnits][7];
+    for (int k = 0; k < n; ++k) {
+        const ParametricEq& u = *active[k];
+        c[k][0] = u.b0_; c[k][1] = u.b1_; c[k][2] = u.b2_; c[k][3] = u.a1_; c[k][4] = u.a2_;
+        c[k][5] = u.s1_; c[k][6] = u.s2_;
+    }
+    Pair v[kSpan];
+    for (int at = 0; at < frames; at += kSpan) {
+        const int m = std::min(kSpan, frames - at);
+        float* p = x + 2 * at;
+        for (int i = 0; i < m; ++i) v[i] = Pair{p[2 * i], p[2 * i + 1]};
+        RunChain(c, n, v, m);
+        for (int i = 0; i < m; ++i) {
+            p[2 * i] = static_cast<float>(v[i][0]);
+            p[2 * i + 1] = static_cast<float>(v[i][1]);
         }
-        x[2 * i] = static_cast<float>(v[0]);
-        x[2 * i + 1] = static_cast<float>(v[1]);
     }
     // Silence decays the state into subnormal numbers, which are slow.
     for (int k = 0; k < n; ++k) {
         ParametricEq& u = *active[k];
-        for (int c = 0; c < kChannels; ++c) {
-            if (std::abs(u.s1_[c]) < 1e-30) u.s1_[c] = 0.0;
-            if (std::abs(u.s2_[c]) < 1e-30) u.s2_[c] = 0.0;
+        u.s1_ = c[k][5];
+        u.s2_ = c[k][6];
+        for (int ch = 0; ch < kChannels; ++ch) {
+            if (std::abs(u.s1_[ch]) < 1e-30) u.s1_[ch] = 0.0;
+            if (std::abs(u.s2_[ch]) < 1e-30) u.s2_[ch] = 0.0;
         }
     }
 }

@@ -2,6 +2,7 @@
 
 #include <kiss_fftr.h>
 
+#include <algorithm>
 #include <cmath>
 
 namespace snd {
@@ -13,10 +14,17 @@ void SpectrumCapture::Write(const float* x, int frames)
         x += 2 * (frames - kSize);
         frames = kSize;
     }
-    for (int i = 0; i < frames; ++i) {
-        ring_[0][pos_] = x[2 * i];
-        ring_[1][pos_] = x[2 * i + 1];
-        pos_ = (pos_ + 1) % kSize;
+    while (frames > 0) {
+        const int n = std::min(frames, kSize - pos_);
+        float* l = ring_[0].data() + pos_;
+        float* r = ring_[1].data() + pos_;
+        for (int i = 0; i < n; ++i) {
+            l[i] = x[2 * i];
+            r[i] = x[2 * i + 1];
+        }
+        x += 2 * n;
+        frames -= n;
+        pos_ = (pos_ + n) % kSize;
     }
 }
 
@@ -49,7 +57,7 @@ void SpectrumAnalyser::Analyse(const float* samples, float* magnitudes)
     kiss_fft_cpx out[n / 2 + 1];
     for (int i = 0; i < n; ++i) in[i] = samples[i] * window_[i];
     kiss_fftr(fft_, in, out);
-    for (int k = 0; k < kBins; ++k) magnitudes[k] = std::hypot(out[k].r, out[k].i) * scale_;
+    for (int k = 0; k < kBins; ++k) magnitudes[k] = std::sqrt(out[k].r * out[k].r + out[k].i * out[k].i) * scale_;
 }
 
 } // namespace snd
