@@ -1,3 +1,4 @@
+// Threads and locks: see Mixer.h.
 #include "sound/Mixer.h"
 
 #include "sound/HandleTable.h"

@@ -1,7 +1,7 @@
+// Threads and locks: see SdlOutput.h.
 #include "sound/SdlOutput.h"
 
 #include "sound/Mixer.h"
-#include "sound/OfflineOutput.h"
 
 #include <cstdio>
 #include <cstring>
@@ -105,16 +105,6 @@ void SdlOutput::Callback(void* self, Uint8* stream, int bytes)
         mixer->Mix(samples, frames, false);
     else
         std::memset(stream, 0, static_cast<size_t>(bytes));
-}
-
-std::unique_ptr<Output> OpenOutput(const OutputConfig& config, Result* error)
-{
-    if (config.kind == OutputConfig::Kind::Offline) {
-        if (error) *error = Result::Ok;
-        return std::make_unique<OfflineOutput>(config.sampleRate > 0 ? config.sampleRate : kFallbackRate,
-                                               config.blockFrames);
-    }
-    return SdlOutput::Open(config.sampleRate, error);
 }
 
 } // namespace snd

@@ -1,3 +1,4 @@
+// Threads and locks: see Stream.h.
 #include "sound/Stream.h"
 
 namespace snd {

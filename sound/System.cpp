@@ -1,3 +1,4 @@
+// Threads and locks: see System.h.
 #include "sound/System.h"
 
 #include "sound/Decoder.h"
