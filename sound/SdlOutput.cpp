@@ -59,9 +59,8 @@ std::unique_ptr<SdlOutput> SdlOutput::Open(int sampleRate, Result* error)
             out->sampleRate_ = sampleRate > 0 ? sampleRate : kFallbackRate;
             out->device_ = OpenDevice(out->sampleRate_, out.get(), &SdlOutput::Callback);
         }
-        static bool told = false;
-        if (out->device_ != 0 && !told) {
-            told = true;
+        static std::atomic<bool> told{false};
+        if (out->device_ != 0 && !told.exchange(true)) {
             std::fprintf(stderr, "Sarovin: no sound device (%s); playing silently in real time.\n", why.c_str());
         }
     }

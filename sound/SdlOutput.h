@@ -1,6 +1,8 @@
 // Output to the sound device through SDL2 audio: float32 stereo at the
 // device's rate, one block of whole milliseconds (10 ms) per callback.
 //
+// One device per process: the fallback restarts SDL's audio subsystem.
+//
 // Threads: SDL's audio thread runs Callback, which only calls Mixer::Mix
 // (under the mixer's lock, never waiting for decoders). Open, Start and Stop
 // run on the API's thread; Stop closes the device, which waits for a running

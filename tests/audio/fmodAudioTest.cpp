@@ -156,14 +156,6 @@ TEST_F(Engine, ChannelCallsOnAnEmptySlotFailQuietly)
 TEST_F(Engine, PositionPauseAndStop)
 {
     PlayFile(QString::fromStdString(a), 0, 1, 0, 0, 32768);
-    UpdateFades();
-    // Past the end of the 4 s title: taken at once, and the title is over by the next tick.
-    EXPECT_EQ(ChannelPosition(65.0, 0), 65.0);
-    Tick();
-    EXPECT_EQ(ChannelPosition(-1, 0), -1);
-    EXPECT_FALSE(ChannelIsPlaying(0));
-
-    PlayFile(QString::fromStdString(a), 0, 1, 0, 0, 32768);
     EXPECT_DOUBLE_EQ(ChannelPosition(1.5, 0), 1.5);
     Tick();
     EXPECT_DOUBLE_EQ(ChannelPosition(-1, 0), 1.51);

@@ -142,21 +142,6 @@ TEST_F(Playback, StopAndReleaseRampToSilenceWithinOneBlock)
     }
 }
 
-TEST_F(Playback, VolumeReadsBackWhatWasSetAndRampsOnTheOutput)
-{
-    const ChannelHandle c = Start(tone);
-    Render(sys, 5 * kBlock);
-    ASSERT_EQ(sys.SetVolume(c, 0.25f), Result::Ok);
-    float v = 0;
-    EXPECT_EQ(sys.GetVolume(c, &v), Result::Ok);
-    EXPECT_EQ(v, 0.25f);  // not the ramp in progress
-    const auto out = Render(sys, 2 * kBlock);
-    EXPECT_NEAR(ToneAmplitude(out, 0, 1000.0, kRate, kBlock, kBlock), 0.25 * kAmp, 1e-3);
-    EXPECT_EQ(sys.SetVolume(c, std::nanf("")), Result::InvalidParam);
-    EXPECT_EQ(sys.GetVolume(c, &v), Result::Ok);
-    EXPECT_EQ(v, 0.25f);
-}
-
 TEST_F(Playback, CallsOnDeadHandlesFailCleanly)
 {
     StreamHandle released = 0, kept = 0;
