@@ -1,9 +1,10 @@
 // Single-producer single-consumer ring of fixed slots, lock-free.
 //
 // Threads: one producer thread calls BeginWrite/Commit, one consumer thread
-// calls Front/Pop; either side may wait for the other through the counters'
-// futex waits (WaitForWrite/WaitForRead), which never lose a wake-up. Slots are
-// written in place, so nothing is allocated after construction.
+// calls Front/Pop. The consumer may wait for a write (WaitForWrite, a futex
+// wait on the counter, which never loses a wake-up); how the producer waits
+// for room is its owner's business. Slots are written in place, so nothing is
+// allocated after construction.
 #pragma once
 
 #include <atomic>
@@ -40,18 +41,13 @@ public:
         if (write_.load(std::memory_order_acquire) == r) return nullptr;
         return &slots_[r % slots_.size()];
     }
-    void Pop()
-    {
-        read_.fetch_add(1, std::memory_order_release);
-        read_.notify_all();
-    }
+    void Pop() { read_.fetch_add(1, std::memory_order_release); }
 
     // Counters for waiting: read one, test the condition, then wait on the
     // value read; a change in between returns at once.
     uint64_t Written() const { return write_.load(std::memory_order_acquire); }
     uint64_t Read() const { return read_.load(std::memory_order_acquire); }
     void WaitForWrite(uint64_t seen) const { write_.wait(seen, std::memory_order_acquire); }
-    void WaitForRead(uint64_t seen) const { read_.wait(seen, std::memory_order_acquire); }
 
 private:
     std::vector<T> slots_;

@@ -72,7 +72,9 @@ Stream::State Stream::Peek(uint32_t generation, const float** samples, int* fram
         if (chunk->generation != generation || (consumed_ >= chunk->frames && !chunk->end)) {
             consumed_ = 0;
             ring_.Pop();
-            Wake();
+            // A full ring puts the worker to sleep; waking it once half is free
+            // lets it decode a run of chunks instead of one per wake-up.
+            if (ring_.Written() - ring_.Read() == ring_.Capacity() / 2) Wake();
             continue;
         }
         if (chunk->end) return State::Ended;

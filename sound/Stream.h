@@ -65,7 +65,7 @@ private:
     int64_t requestedFrame_ = 0;        // guarded by requestMutex_
     std::atomic<uint32_t> seekGeneration_{0};
     std::atomic<bool> quit_{false};
-    std::atomic<uint32_t> wake_{0};  // bumped for the worker: space freed, seek, quit
+    std::atomic<uint32_t> wake_{0};  // bumped for the worker: half the ring free, seek, quit
     std::thread worker_;
 };
 

@@ -15,7 +15,7 @@ namespace {
 
 constexpr int kRate = 48000;
 constexpr int kBlock = 480;  // one audio tick, 10 ms
-constexpr double kAmp = 0.5;
+constexpr double kAmp = 0.5;  // the fixture tone's amplitude
 
 class Engine : public ::testing::Test {
 protected:
@@ -24,10 +24,8 @@ protected:
         SetMonotonicClock([this] { return now; });
         SetAudioOutput({snd::OutputConfig::Kind::Offline, kRate, kBlock});
         ASSERT_TRUE(InitAudio());
-        a = dir.File("a.wav");
-        b = dir.File("b.wav");
-        WriteWavTone(a, kRate, 4 * kRate, 1000.0, kAmp);
-        WriteWavTone(b, kRate, 4 * kRate, 3000.0, kAmp);
+        a = Tone(dir, "a.wav", FixtureFormat::Wav, 4.0, 1000.0, kRate);
+        b = Tone(dir, "b.wav", FixtureFormat::Wav, 4.0, 3000.0, kRate);
     }
     void TearDown() override
     {

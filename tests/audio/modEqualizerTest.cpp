@@ -39,9 +39,8 @@ protected:
     // Level of a 1920 Hz tone (band 9's centre) on the output.
     double Level()
     {
-        const std::string file = dir.File("t.wav");
-        WriteWavTone(file, kRate, kRate / 4, 1920.0, 0.25);
-        PlayFile(QString::fromStdString(file), 0, 1, 0, 0, 32768);
+        const std::string file = Tone(dir, "t.wav", FixtureFormat::Wav, 0.25, 1920.0, kRate);
+        PlayFile(QString::fromStdString(file), 0, 1, 0, 0, 16384);  // headroom for the boost
         UpdateFades();
         const auto out = Render(*AudioSystem(), kRate / 5);
         return ToneAmplitude(out, 0, 1920.0, kRate, 4800, 4800);

@@ -25,12 +25,14 @@ struct Rig {
             EXPECT_EQ(sys.AddUnit(band[i]), Result::Ok);
         }
     }
-    std::vector<float> Play(const std::string& file, int frames)
+    // The fixture's half-scale tone at half volume leaves room for a +9.5 dB boost.
+    std::vector<float> Play(const std::string& file, int frames, float volume = 0.5f)
     {
         StreamHandle s = 0;
         ChannelHandle c = 0;
         EXPECT_EQ(sys.CreateStream(file, &s), Result::Ok);
         EXPECT_EQ(sys.Play(s, false, &c), Result::Ok);
+        sys.SetVolume(c, volume);
         return Render(sys, frames);
     }
     System sys;
@@ -40,8 +42,7 @@ struct Rig {
 // Level of a tone through the rig, in dB against the same tone without EQ.
 double GainDb(ScratchDir& dir, double freq, float band9Gain)
 {
-    const std::string file = dir.File("t" + std::to_string(int(freq)) + ".wav");
-    WriteWavTone(file, kRate, kRate / 2, freq, 0.25);
+    const std::string file = Tone(dir, "t" + std::to_string(int(freq)) + ".wav", FixtureFormat::Wav, 0.5, freq, kRate);
     Rig flat(false), eq;
     EXPECT_EQ(eq.sys.SetUnitParameter(eq.band[9], 2, band9Gain), Result::Ok);
     const auto ref = flat.Play(file, kRate / 2);
@@ -62,8 +63,7 @@ TEST(Eq, PeakingBandBoostsItsCentreAndLeavesTwoOctavesAwayFlat)
 TEST(Eq, AllGainsOneIsBitExact)
 {
     ScratchDir dir;
-    const std::string file = dir.File("t.wav");
-    WriteWavTone(file, kRate, kRate / 4, 1000.0, 0.5);
+    const std::string file = Tone(dir, "t.wav", FixtureFormat::Wav, 0.25, 1000.0, kRate);
     Rig flat(false), eq;
     // Through a boost and back: the band is bypassed again, not merely close.
     eq.sys.SetUnitParameter(eq.band[3], 2, 3.0f);
@@ -107,8 +107,7 @@ TEST(Eq, ParametersOutOfRangeAreRefusedAndTheOldValueKept)
 TEST(Eq, TopBandKeepsItsCentreAndTheOutputFinite)
 {
     ScratchDir dir;
-    const std::string file = dir.File("t.wav");
-    WriteWavTone(file, kRate, kRate / 4, 8000.0, 0.2);
+    const std::string file = Tone(dir, "t.wav", FixtureFormat::Wav, 0.25, 8000.0, kRate);
     Rig rig;
     float centre = 0;
     rig.sys.GetUnitParameter(rig.band[16], 0, &centre);
@@ -121,10 +120,9 @@ TEST(Eq, TopBandKeepsItsCentreAndTheOutputFinite)
 TEST(Spectrum, ToneShowsInItsBinOnEachChannel)
 {
     ScratchDir dir;
-    const std::string file = dir.File("t.wav");
-    WriteWavTone(file, kRate, kRate / 4, 1000.0, 0.5);
+    const std::string file = Tone(dir, "t.wav", FixtureFormat::Wav, 0.25, 1000.0, kRate);
     Rig rig(false);
-    rig.Play(file, 4 * kBlock);
+    rig.Play(file, 4 * kBlock, 1.0f);
     for (int ch = 0; ch < 2; ++ch) {
         float mag[System::kSpectrumBins] = {};
         ASSERT_EQ(rig.sys.GetSpectrum(ch, mag), Result::Ok);

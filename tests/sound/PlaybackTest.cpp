@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 
 using namespace snd;
 using namespace soundtest;
@@ -20,8 +21,7 @@ protected:
     void SetUp() override
     {
         ASSERT_EQ(sys.Init(32, {OutputConfig::Kind::Offline, kRate, kBlock}), Result::Ok);
-        tone = dir.File("tone.wav");
-        WriteWavTone(tone, kRate, kRate, 1000.0, kAmp);  // 1.000 s
+        tone = Tone(dir, "tone.wav", FixtureFormat::Wav, 1.0, 1000.0, kRate);
     }
     ChannelHandle Start(const std::string& path, StreamHandle* stream = nullptr)
     {
@@ -44,7 +44,7 @@ protected:
         EXPECT_EQ(sys.GetPosition(c, &ms), Result::Ok);
         return ms;
     }
-    static float Expected(int64_t frame) { return ToneSample(frame, 1000.0, kRate, kAmp) / 32768.0f; }
+    static float Expected(int64_t frame) { return ToneSample(frame, 1000.0, kRate) / 32768.0f; }
 
     ScratchDir dir;
     System sys;
@@ -213,7 +213,11 @@ TEST_F(Playback, FilesThatAreNotAudioGiveNoStream)
 
 TEST_F(Playback, TruncatedFilePlaysWhatDecodesThenEnds)
 {
-    std::filesystem::resize_file(tone, 44 + 4 * kRate / 2);  // the header still claims 1 s
+    // Half the samples; the header still claims 1 s.
+    std::ifstream in(tone, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const size_t data = bytes.find("data") + 8;
+    std::filesystem::resize_file(tone, data + 4 * kRate / 2);
     const ChannelHandle c = Start(tone);
     const auto out = Render(sys, 60 * kBlock);
     EXPECT_FALSE(Playing(c));

@@ -20,8 +20,7 @@ TEST(SdlDummy, ToneRunsThroughTheCallbackToItsEnd)
     ASSERT_EQ(sys.Init(32), Result::Ok);
     int rate = 0;
     ASSERT_EQ(sys.GetOutputFormat(&rate, nullptr), Result::Ok);
-    const std::string tone = dir.File("tone.wav");
-    WriteWavTone(tone, rate, rate * 3 / 10, 1000.0, 0.5);  // 300 ms
+    const std::string tone = Tone(dir, "tone.wav", FixtureFormat::Wav, 0.3, 1000.0, rate);
     StreamHandle s = 0;
     ChannelHandle c = 0;
     ASSERT_EQ(sys.CreateStream(tone, &s), Result::Ok);

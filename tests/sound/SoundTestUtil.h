@@ -1,13 +1,15 @@
-// Helpers of the sound tests: a scratch folder, a tone file, rendering and
-// measuring the output.
+// Helpers of the sound tests: a scratch folder, tone files from the fixture
+// generator, rendering and measuring the output.
 #pragma once
 
 #include "sound/System.h"
+#include "tests/support/AudioFixtures.h"
+
+#include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
 #include <numbers>
 #include <random>
 #include <string>
@@ -30,26 +32,20 @@ private:
     std::filesystem::path path_;
 };
 
-// Sample i of the test tone: amplitude * sin(2 pi f i / rate), 16-bit.
-inline int16_t ToneSample(int64_t i, double freq, int rate, double amplitude)
+// Sample i of the fixture tone as 16-bit PCM stores it (half full scale).
+inline int16_t ToneSample(int64_t i, double freq, int rate)
 {
-    return static_cast<int16_t>(std::lround(amplitude * 32767.0 * std::sin(2.0 * std::numbers::pi * freq * i / rate)));
+    const double v = 0.5 * std::sin(2 * std::numbers::pi * freq * double(i) / rate);
+    return static_cast<int16_t>(std::lrint(v * 32767));
 }
 
-// A 16-bit PCM WAV tone, the same on both channels.
-inline void WriteWavTone(const std::string& path, int rate, int64_t frames, double freq, double amplitude)
+// A stereo tone file made by the shared fixture generator.
+inline std::string Tone(const ScratchDir& dir, const std::string& name, FixtureFormat fmt, double seconds, double freq,
+                        int rate)
 {
-    std::ofstream f(path, std::ios::binary);
-    auto u32 = [&](uint32_t v) { f.write(reinterpret_cast<const char*>(&v), 4); };
-    auto u16 = [&](uint16_t v) { f.write(reinterpret_cast<const char*>(&v), 2); };
-    const uint32_t bytes = static_cast<uint32_t>(frames * 4);
-    f.write("RIFF", 4); u32(36 + bytes); f.write("WAVEfmt ", 8);
-    u32(16); u16(1); u16(2); u32(static_cast<uint32_t>(rate)); u32(static_cast<uint32_t>(rate) * 4); u16(4); u16(16);
-    f.write("data", 4); u32(bytes);
-    for (int64_t i = 0; i < frames; ++i) {
-        const int16_t s = ToneSample(i, freq, rate, amplitude);
-        u16(static_cast<uint16_t>(s)); u16(static_cast<uint16_t>(s));
-    }
+    const std::string path = dir.File(name);
+    EXPECT_TRUE(MakeToneFile(QString::fromStdString(path), fmt, seconds, freq, rate, 2)) << name;
+    return path;
 }
 
 inline std::vector<float> Render(snd::System& system, int frames)
