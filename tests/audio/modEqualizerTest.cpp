@@ -80,7 +80,7 @@ TEST_F(Equalizer, ChainActsOnTheOutputUntilRemoved)
     const double flat = Level();
     float g = 3.0f;
     SetBandGain(9, g);
-    EXPECT_NEAR(20 * std::log10(Level() / flat), 9.54, 0.3);
+    EXPECT_NEAR(Level() / flat, 3.0, 0.1);
     RemoveEqualizer();
     EXPECT_NEAR(Level(), flat, 1e-4);
 }
