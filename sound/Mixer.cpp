@@ -175,6 +175,7 @@ void Mixer::Reap(std::vector<std::shared_ptr<Stream>>* out, bool all)
 
 void Mixer::Mix(float* out, int frames, bool waitForData)
 {
+    if (frames <= 0) return;
     std::fill(out, out + 2 * frames, 0.0f);
     std::lock_guard<std::mutex> lock(mutex_);
     for (Voice& v : voices_)
