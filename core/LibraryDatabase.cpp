@@ -206,7 +206,8 @@ LibraryEntry MakeEntry(const RecordValues& v, InternPool& pool)
 {
     auto text = [&](int k) { return v.view[k] ? v.view[k]->toString() : QString(); };
     auto shared = [&](int k) { return v.view[k] ? pool.Get(*v.view[k]) : QString(); };
-    auto variant = [&](int k) { return v.view[k] ? QVariant(pool.Get(*v.view[k])) : QVariant(); };
+    // An empty date reads as nothing, as it would after the next save.
+    auto variant = [&](int k) { return v.view[k] && !v.view[k]->isEmpty() ? QVariant(pool.Get(*v.view[k])) : QVariant(); };
 
     LibraryEntry e;
     e.Actions = shared(kActions);
