@@ -8,12 +8,21 @@
 #include <QFile>
 #include <QHash>
 #include <QSaveFile>
+#include <QStringEncoder>
 #include <QVarLengthArray>
 
-#include <cmath>
+#include <charconv>
+#include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 #include <cstdio>
+#include <deque>
 #include <limits>
 #include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
 
 namespace {
 
@@ -53,7 +62,7 @@ std::function<bool(const QString&)>& WriteCheck()
 
 // The lines of a text: CR LF, a lone LF and a lone CR all end a line, so no
 // value read from the file ever holds a line break. A final line end does not
-// start another line.
+// start another line. (GetTagValue's form; the loader reads bytes, below.)
 class LineReader {
 public:
     explicit LineReader(QStringView text) : text_(text) {}
@@ -79,38 +88,98 @@ private:
     qsizetype pos_ = 0;
 };
 
-// "<n>" (opening) or "</n>" (closing) with n written as a plain decimal; -1 otherwise.
-int64_t RecordMark(QStringView line, bool closing)
-{
-    const qsizetype first = closing ? 2 : 1;
-    const qsizetype digits = line.size() - first - 1;
-    if (digits < 1 || digits > 10 || line[0] != u'<' || line.back() != u'>') return -1;
-    if (closing && line[1] != u'/') return -1;
-    int64_t n = 0;
-    for (qsizetype i = first; i < first + digits; ++i) {
-        const char16_t c = line[i].unicode();
-        if (c < u'0' || c > u'9') return -1;
-        n = n * 10 + (c - u'0');
+// The loader works on the UTF-8 bytes of Files.db and decodes only the values
+// it keeps: line ends and tags are ASCII, so they never occur inside the bytes
+// of another character.
+using Bytes = std::string_view;
+
+class ByteLines {
+public:
+    explicit ByteLines(Bytes text) : text_(text) {}
+
+    bool Next(Bytes& line)
+    {
+        if (pos_ >= text_.size()) return false;
+        const char* base = text_.data() + pos_;
+        const size_t rest = text_.size() - pos_;
+        const size_t len = LineLength(base, rest);
+        size_t step = len;
+        if (len < rest) step += base[len] == '\r' && len + 1 < rest && base[len + 1] == '\n' ? 2 : 1;
+        pos_ += step;
+        line = Bytes(base, len);
+        return true;
     }
+
+private:
+    // Bytes before the first CR or LF.
+    static size_t LineLength(const char* p, size_t n)
+    {
+        size_t i = 0;
+#if defined(__SSE2__)
+        const __m128i cr = _mm_set1_epi8('\r');
+        const __m128i lf = _mm_set1_epi8('\n');
+        for (; i + 16 <= n; i += 16) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+            const int mask = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, lf)));
+            if (mask) return i + size_t(__builtin_ctz(unsigned(mask)));
+        }
+#endif
+        for (; i < n; ++i)
+            if (p[i] == '\r' || p[i] == '\n') return i;
+        return n;
+    }
+
+private:
+    Bytes text_;
+    size_t pos_ = 0;
+};
+
+// "<n>" (opening) or "</n>" (closing) with n written as a plain decimal; -1 otherwise.
+int64_t RecordMark(Bytes line, bool closing)
+{
+    const size_t first = closing ? 2 : 1;
+    if (line.size() < first + 2 || line.size() > first + 11) return -1;
+    const size_t digits = line.size() - first - 1;
+    if (line[0] != '<' || line.back() != '>' || (closing && line[1] != '/')) return -1;
     // A leading zero would not be the plain decimal the writer makes.
-    if (digits > 1 && line[first] == u'0') return -1;
+    if (digits > 1 && line[first] == '0') return -1;
+    int64_t n = 0;
+    for (size_t i = first; i < first + digits; ++i) {
+        const char c = line[i];
+        if (c < '0' || c > '9') return -1;
+        n = n * 10 + (c - '0');
+    }
     return n;
 }
 
-bool IsCloseTag(QStringView line, qsizetype from, QLatin1StringView key)
+// "</" key ">" at the very end of the line, starting at or after `from`.
+bool IsCloseTag(Bytes line, size_t from, Bytes key)
 {
-    // "</" key ">" at the very end of the line, starting at or after `from`.
-    const qsizetype len = key.size() + 3;
-    if (line.size() - from < len) return false;
-    const QStringView tail = line.last(len);
-    return tail[0] == u'<' && tail[1] == u'/' && tail.back() == u'>' && tail.sliced(2, key.size()) == key;
+    const size_t len = key.size() + 3;
+    if (line.size() < from + len) return false;
+    const char* tail = line.data() + line.size() - len;
+    return tail[0] == '<' && tail[1] == '/' && tail[len - 1] == '>' && Bytes(tail + 2, key.size()) == key;
 }
 
-int KeyOf(QStringView name)
+Bytes KeyBytes(int k)
 {
-    for (int k = 0; k < kKeyCount; ++k)
-        if (kKeys[k].size() == name.size() && kKeys[k] == name) return k;
+    return Bytes(kKeys[k].data(), size_t(kKeys[k].size()));
+}
+
+// The key of a tag name; the search starts at `hint`, the key that usually
+// comes next, since the writer keeps the keys in order.
+int KeyOf(Bytes name, int hint)
+{
+    for (int i = 0; i < kKeyCount; ++i) {
+        const int k = (hint + i) % kKeyCount;
+        if (size_t(kKeys[k].size()) == name.size() && KeyBytes(k) == name) return k;
+    }
     return -1;
+}
+
+QString Decode(Bytes bytes)
+{
+    return QString::fromUtf8(bytes.data(), qsizetype(bytes.size()));
 }
 
 // ---------------------------------------------------------------- record values
@@ -119,80 +188,141 @@ int KeyOf(QStringView name)
 // the first occurrence: "<key>" at the start of a line, "</key>" at the end of
 // that line or a later one, the lines between joined without a separator.
 struct RecordValues {
-    std::optional<QStringView> view[kKeyCount];
-    QString joined[kKeyCount]; // backing store of values that spanned lines
+    std::optional<Bytes> value[kKeyCount];
+    std::string joined[kKeyCount]; // backing store of values that spanned lines
 
-    void Scan(const QVarLengthArray<QStringView, 32>& lines)
+    void Scan(const std::vector<Bytes>& lines)
     {
+        for (auto& v : value) v.reset();
         bool decided[kKeyCount] = {};
-        for (qsizetype li = 0; li < lines.size(); ++li) {
-            const QStringView line = lines[li];
-            if (line.size() < 3 || line[0] != u'<') continue;
-            const qsizetype gt = line.indexOf(u'>', 1);
-            if (gt < 2) continue;
-            const int k = KeyOf(line.sliced(1, gt - 1));
+        int next = 0;
+        for (size_t li = 0; li < lines.size(); ++li) {
+            const Bytes line = lines[li];
+            if (line.size() < 3 || line[0] != '<') continue;
+            const size_t gt = line.find('>', 1);
+            if (gt == Bytes::npos || gt < 2) continue;
+            const int k = KeyOf(line.substr(1, gt - 1), next);
             if (k < 0 || decided[k]) continue;
+            next = k + 1;
             decided[k] = true;
-            const QLatin1StringView key = kKeys[k];
-            const qsizetype start = gt + 1;
+            const Bytes key = KeyBytes(k);
+            const size_t start = gt + 1;
             if (IsCloseTag(line, start, key)) {
-                view[k] = line.sliced(start, line.size() - start - (key.size() + 3));
+                value[k] = line.substr(start, line.size() - start - (key.size() + 3));
                 continue;
             }
-            for (qsizetype lj = li + 1; lj < lines.size(); ++lj) {
+            for (size_t lj = li + 1; lj < lines.size(); ++lj) {
                 if (!IsCloseTag(lines[lj], 0, key)) continue;
-                QString& text = joined[k];
-                text = line.sliced(start).toString();
-                for (qsizetype m = li + 1; m < lj; ++m) text += lines[m];
-                text += lines[lj].chopped(key.size() + 3);
-                view[k] = QStringView(text);
+                std::string& text = joined[k];
+                text.assign(line.substr(start));
+                for (size_t m = li + 1; m < lj; ++m) text += lines[m];
+                text += lines[lj].substr(0, lines[lj].size() - (key.size() + 3));
+                value[k] = Bytes(text);
                 break;
             }
         }
     }
 };
 
-// Repeated texts (artists, albums, genres, formats, "(unbekannt)", "(noch nie)")
-// share one copy across the library, so a loaded title costs little memory.
+// Repeated texts share one copy across the library, so a loaded title costs
+// little memory, and a repeated text is decoded only once. One small pool per
+// field keeps each table short and in cache.
 class InternPool {
 public:
-    QString Get(QStringView text)
+    QString Get(Bytes bytes)
     {
-        if (text.isEmpty()) return QString();
-        auto it = pool_.constFind(text);
-        if (it != pool_.constEnd()) return it.value();
-        QString copy = text.toString();
-        pool_.insert(QStringView(copy), copy); // the key views the stored copy's own characters
-        return copy;
+        if (bytes.empty()) return QString();
+        // Titles of one album usually follow each other.
+        if (last_ && last_->key == bytes) return last_->value;
+        if (2 * (entries_.size() + 1) > slots_.size()) Grow();
+        const size_t hash = std::hash<Bytes>()(bytes);
+        const size_t mask = slots_.size() - 1;
+        for (size_t i = hash & mask;; i = (i + 1) & mask) {
+            Slot& slot = slots_[i];
+            if (!slot.entry) {
+                last_ = slot.entry = &entries_.emplace_back(Entry{std::string(bytes), Decode(bytes)});
+                slot.hash = hash;
+                return last_->value;
+            }
+            if (slot.hash == hash && slot.entry->key == bytes) {
+                last_ = slot.entry;
+                return last_->value;
+            }
+        }
     }
 
 private:
-    QHash<QStringView, QString> pool_;
+    struct Entry {
+        std::string key; // the bytes beside their text: one cache line for both
+        QString value;
+    };
+    struct Slot {
+        size_t hash = 0;
+        Entry* entry = nullptr; // entries never move: they live in a deque
+    };
+
+    void Grow()
+    {
+        std::vector<Slot> old(std::max<size_t>(64, slots_.size() * 2));
+        old.swap(slots_);
+        const size_t mask = slots_.size() - 1;
+        for (const Slot& s : old) {
+            if (!s.entry) continue;
+            size_t i = s.hash & mask;
+            while (slots_[i].entry) i = (i + 1) & mask;
+            slots_[i] = s;
+        }
+    }
+
+    // Open addressing over a flat array: a lookup touches few cache lines
+    // where a node-based map chases several pointers.
+    std::vector<Slot> slots_;
+    std::deque<Entry> entries_;
+    const Entry* last_ = nullptr;
 };
 
-// Plain decimal digits are the common case and need no conversion through double.
-std::optional<double> ParseNumber(QStringView text)
+// The same text as the record before shares its copy: the titles of one
+// synchronisation carry the same few times of adding.
+class LastValue {
+public:
+    QString Get(Bytes bytes)
+    {
+        if (bytes.empty()) return QString();
+        if (bytes != last_) {
+            last_.assign(bytes);
+            text_ = Decode(bytes);
+        }
+        return text_;
+    }
+
+private:
+    std::string last_;
+    QString text_;
+};
+
+// Plain decimal digits are the common case and need no conversion through text.
+std::optional<double> ParseNumber(Bytes text)
 {
-    const qsizetype n = text.size();
-    if (n > 0 && n <= 9) {
-        qsizetype i = text[0] == u'-' ? 1 : 0;
+    const size_t n = text.size();
+    if (n > 0 && n <= 12) {
+        size_t i = text[0] == '-' ? 1 : 0;
         if (i < n) {
             int64_t v = 0;
             for (; i < n; ++i) {
-                const char16_t c = text[i].unicode();
-                if (c < u'0' || c > u'9') break;
-                v = v * 10 + (c - u'0');
+                const char c = text[i];
+                if (c < '0' || c > '9') break;
+                v = v * 10 + (c - '0');
             }
-            if (i == n) return double(text[0] == u'-' ? -v : v);
+            if (i == n) return double(text[0] == '-' ? -v : v);
         }
     }
-    return ParseDbNumber(text);
+    return ParseDbNumber(Decode(text));
 }
 
 // A whole number of the field's width; anything that is not a number, or does
 // not fit the field, reads as 0 and loading goes on.
 template <typename Int>
-Int WholeNumber(const std::optional<QStringView>& text)
+Int WholeNumber(const std::optional<Bytes>& text)
 {
     if (!text) return 0;
     const std::optional<double> v = ParseNumber(*text);
@@ -202,34 +332,40 @@ Int WholeNumber(const std::optional<QStringView>& text)
     return Int(r);
 }
 
-LibraryEntry MakeEntry(const RecordValues& v, InternPool& pool)
-{
-    auto text = [&](int k) { return v.view[k] ? v.view[k]->toString() : QString(); };
-    auto shared = [&](int k) { return v.view[k] ? pool.Get(*v.view[k]) : QString(); };
-    // An empty date reads as nothing, as it would after the next save.
-    auto variant = [&](int k) { return v.view[k] && !v.view[k]->isEmpty() ? QVariant(pool.Get(*v.view[k])) : QVariant(); };
+struct Pools {
+    InternPool actions, album, artist, comment, format, genre, track, year, tagVer, playTime;
+    LastValue addTime;
+};
 
-    LibraryEntry e;
-    e.Actions = shared(kActions);
-    e.AddTime = variant(kAddTime);
+void FillEntry(LibraryEntry& e, const RecordValues& v, Pools& pools)
+{
+    auto text = [&](int k) { return v.value[k] ? Decode(*v.value[k]) : QString(); };
+    auto shared = [&](int k, InternPool& pool) { return v.value[k] ? pool.Get(*v.value[k]) : QString(); };
+
+    e.Actions = shared(kActions, pools.actions);
+    // An empty date reads as nothing, as it would after the next save.
+    if (v.value[kAddTime] && !v.value[kAddTime]->empty()) e.AddTime = pools.addTime.Get(*v.value[kAddTime]);
     e.FileName = text(kFileName);
     e.newPath = text(kNewPath);
-    e.PlayCNT = WholeNumber<int32_t>(v.view[kPlayCNT]);
-    e.PlayTime = variant(kPlayTime);
-    e.Rating = WholeNumber<int16_t>(v.view[kRating]);
-    if (v.view[kSizeInMB]) e.SizeInMB = ParseNumber(*v.view[kSizeInMB]).value_or(0.0);
-    e.Tags.Album = shared(kAlbum);
-    e.Tags.Artist = shared(kArtist);
-    e.Tags.Bitrate = WholeNumber<int16_t>(v.view[kBitrate]);
-    e.Tags.Comment = shared(kComment);
-    e.Tags.Format = shared(kFormat);
-    e.Tags.Genre = shared(kGenre);
-    e.Tags.Lenght = WholeNumber<int32_t>(v.view[kLenght]);
+    e.PlayCNT = WholeNumber<int32_t>(v.value[kPlayCNT]);
+    if (v.value[kPlayTime] && !v.value[kPlayTime]->empty()) {
+        // "(noch nie)" is shared; the times of plays are nearly all different.
+        const Bytes played = *v.value[kPlayTime];
+        e.PlayTime = played[0] >= '0' && played[0] <= '9' ? Decode(played) : pools.playTime.Get(played);
+    }
+    e.Rating = WholeNumber<int16_t>(v.value[kRating]);
+    if (v.value[kSizeInMB]) e.SizeInMB = ParseNumber(*v.value[kSizeInMB]).value_or(0.0);
+    e.Tags.Album = shared(kAlbum, pools.album);
+    e.Tags.Artist = shared(kArtist, pools.artist);
+    e.Tags.Bitrate = WholeNumber<int16_t>(v.value[kBitrate]);
+    e.Tags.Comment = shared(kComment, pools.comment);
+    e.Tags.Format = shared(kFormat, pools.format);
+    e.Tags.Genre = shared(kGenre, pools.genre);
+    e.Tags.Lenght = WholeNumber<int32_t>(v.value[kLenght]);
     e.Tags.Title = text(kTitle);
-    e.Tags.Track = shared(kTrack);
-    e.Tags.Year = shared(kYear);
-    e.TagVer = shared(kTagVer);
-    return e;
+    e.Tags.Track = shared(kTrack, pools.track);
+    e.Tags.Year = shared(kYear, pools.year);
+    e.TagVer = shared(kTagVer, pools.tagVer);
 }
 
 // ---------------------------------------------------------------- loading
@@ -241,31 +377,30 @@ struct FilesDbResult {
     ReadEnd end = ReadEnd::Complete;
 };
 
-FilesDbResult ReadFilesDb(QStringView text)
+FilesDbResult ReadFilesDb(Bytes text)
 {
     FilesDbResult result;
-    InternPool pool;
-    QVarLengthArray<QStringView, 32> lines;
+    Pools pools;
+    std::vector<Bytes> lines;
     RecordValues values;
     int64_t n = 1;
     bool inside = false;
 
-    LineReader reader(text);
-    QStringView line;
+    ByteLines reader(text);
+    Bytes line;
     while (reader.Next(line)) {
-        if (!line.isEmpty() && line[0] == u'<') {
+        if (!line.empty() && line[0] == '<') {
             const int64_t open = RecordMark(line, false);
             if (open == n) {
-                if (inside) { result.end = ReadEnd::FormatError; return result; }
+                if (inside) { result.end = ReadEnd::FormatError; break; }
                 inside = true;
                 lines.clear();
                 continue;
             }
             if (RecordMark(line, true) == n) {
-                if (!inside) { result.end = ReadEnd::FormatError; return result; }
-                values = RecordValues();
+                if (!inside) { result.end = ReadEnd::FormatError; break; }
                 values.Scan(lines);
-                result.records.append(MakeEntry(values, pool));
+                FillEntry(result.records.emplace_back(), values, pools);
                 ++n;
                 inside = false;
                 continue;
@@ -274,9 +409,11 @@ FilesDbResult ReadFilesDb(QStringView text)
             // numbering, so it and what follows it is not read.
             if (!inside && open >= 0) result.end = ReadEnd::Lossy;
         }
-        if (inside) lines.append(line);
+        if (inside) lines.push_back(line);
     }
-    if (inside) result.end = ReadEnd::Lossy;
+    if (inside && result.end == ReadEnd::Complete) result.end = ReadEnd::Lossy;
+    if (result.end == ReadEnd::Complete && result.records.isEmpty() && !text.empty()) result.end = ReadEnd::Lossy;
+    result.records.squeeze();
     return result;
 }
 
@@ -314,103 +451,183 @@ QVector<int32_t> ReadPlayingDb(const LibraryDatabase& store)
 
 // ---------------------------------------------------------------- saving
 
-// Values are written as they are, except that line breaks become blanks so a
-// value can never end its record early.
-void AppendValue(QString& out, QStringView value)
-{
-    const qsizetype at = out.size();
-    out += value;
-    for (qsizetype i = at; i < out.size(); ++i) {
-        QChar& c = out.data()[i];
-        if (c == u'\r' || c == u'\n') c = u' ';
-    }
-}
+// Writes a file's UTF-8 bytes without a text form in between, through a
+// buffer small enough to stay in cache.
+class Utf8Writer {
+public:
+    explicit Utf8Writer(QIODevice& sink) : sink_(sink) { buf_.resize(kChunk); }
 
-void AppendField(QString& out, int k, QStringView value)
+    void Ascii(std::string_view text)
+    {
+        char* p = Room(qsizetype(text.size()));
+        std::memcpy(p, text.data(), text.size());
+        used_ += qsizetype(text.size());
+    }
+
+    void Number(qint64 value)
+    {
+        char* p = Room(24);
+        used_ += std::to_chars(p, p + 24, value).ptr - p;
+    }
+
+    // Line breaks become blanks so a value can never end its record early.
+    void Value(QStringView text)
+    {
+        char* const start = Room(3 * text.size());
+        char* p = start;
+        const char16_t* in = text.utf16();
+        const qsizetype n = text.size();
+        // Most values are plain ASCII without line breaks: two simple loops
+        // the compiler turns into vector code.
+        unsigned special = 0;
+        for (qsizetype i = 0; i < n; ++i) {
+            const unsigned c = in[i];
+            special |= unsigned(c >= 0x80) | unsigned(c == '\r') | unsigned(c == '\n');
+        }
+        if (!special) {
+            for (qsizetype i = 0; i < n; ++i) p[i] = char(in[i]);
+            used_ += n;
+            return;
+        }
+        for (qsizetype i = 0; i < n;) {
+            const char16_t c = in[i];
+            if (c < 0x80) {
+                *p++ = c == u'\r' || c == u'\n' ? ' ' : char(c);
+                ++i;
+                continue;
+            }
+            qsizetype j = i + 1;
+            while (j < n && in[j] >= 0x80) ++j;
+            QStringEncoder encoder(QStringConverter::Utf8);
+            p = encoder.appendToBuffer(p, text.sliced(i, j - i));
+            i = j;
+        }
+        used_ += p - start;
+    }
+
+    // True when every byte reached the file.
+    bool Finish()
+    {
+        Flush();
+        return ok_;
+    }
+
+private:
+    static constexpr qsizetype kChunk = 1 << 20;
+
+    char* Room(qsizetype n)
+    {
+        if (used_ + n > buf_.size()) {
+            Flush();
+            if (n > buf_.size()) buf_.resize(n);
+        }
+        return buf_.data() + used_;
+    }
+
+    void Flush()
+    {
+        if (used_ && ok_) ok_ = sink_.write(buf_.constData(), used_) == used_;
+        used_ = 0;
+    }
+
+    QIODevice& sink_;
+    QByteArray buf_;
+    qsizetype used_ = 0;
+    bool ok_ = true;
+};
+
+void WriteField(Utf8Writer& out, int k, QStringView value)
 {
     if (value.isEmpty()) return;
-    out += u'<';
-    out += kKeys[k];
-    out += u'>';
-    AppendValue(out, value);
-    out += u"</";
-    out += kKeys[k];
-    out += u">\r\n";
+    const std::string_view key(kKeys[k].data(), size_t(kKeys[k].size()));
+    out.Ascii("<");
+    out.Ascii(key);
+    out.Ascii(">");
+    out.Value(value);
+    out.Ascii("</");
+    out.Ascii(key);
+    out.Ascii(">\r\n");
 }
 
-void AppendNumber(QString& out, int k, qint64 value)
+void WriteNumber(Utf8Writer& out, int k, qint64 value)
 {
-    if (value != 0) AppendField(out, k, QString::number(value));
+    if (value == 0) return;
+    const std::string_view key(kKeys[k].data(), size_t(kKeys[k].size()));
+    out.Ascii("<");
+    out.Ascii(key);
+    out.Ascii(">");
+    out.Number(value);
+    out.Ascii("</");
+    out.Ascii(key);
+    out.Ascii(">\r\n");
 }
 
-bool IsEmptyDate(const QVariant& value)
+// AddTime and PlayTime have no line when they hold nothing, "" or 0.
+void WriteDate(Utf8Writer& out, int k, const QVariant& value)
 {
-    if (!value.isValid() || value.isNull()) return true;
+    if (!value.isValid() || value.isNull()) return;
+    if (value.typeId() == QMetaType::QString) return WriteField(out, k, *static_cast<const QString*>(value.constData()));
     bool numeric = false;
-    const double d = value.toDouble(&numeric);
-    return value.typeId() != QMetaType::QString && numeric && d == 0;
+    if (value.toDouble(&numeric) == 0 && numeric) return;
+    WriteField(out, k, DbValueText(value));
 }
 
-QString FilesDbText(const LibraryDatabase& store)
+void WriteFilesDb(Utf8Writer& out, const LibraryDatabase& store)
 {
-    QString out;
-    out.reserve(store.Files.size() * 400);
-    qsizetype n = 0;
+    qint64 n = 0;
     for (const LibraryEntry& e : store.Files) {
         ++n;
-        out += u'<';
-        out += QString::number(n);
-        out += u">\r\n";
-        AppendField(out, kActions, e.Actions);
-        if (!IsEmptyDate(e.AddTime)) AppendField(out, kAddTime, DbValueText(e.AddTime));
-        AppendField(out, kFileName, e.FileName);
-        AppendField(out, kNewPath, e.newPath);
-        AppendNumber(out, kPlayCNT, e.PlayCNT);
-        if (!IsEmptyDate(e.PlayTime)) AppendField(out, kPlayTime, DbValueText(e.PlayTime));
-        AppendNumber(out, kRating, e.Rating);
-        if (e.SizeInMB != 0) AppendField(out, kSizeInMB, FormatDbNumber(e.SizeInMB));
-        AppendField(out, kAlbum, e.Tags.Album);
-        AppendField(out, kArtist, e.Tags.Artist);
-        AppendNumber(out, kBitrate, e.Tags.Bitrate);
-        AppendField(out, kComment, e.Tags.Comment);
-        AppendField(out, kFormat, e.Tags.Format);
-        AppendField(out, kGenre, e.Tags.Genre);
-        AppendNumber(out, kLenght, e.Tags.Lenght);
-        AppendField(out, kTitle, e.Tags.Title);
-        AppendField(out, kTrack, e.Tags.Track);
-        AppendField(out, kYear, e.Tags.Year);
-        AppendField(out, kTagVer, e.TagVer);
-        out += u"</";
-        out += QString::number(n);
-        out += u">\r\n";
+        out.Ascii("<");
+        out.Number(n);
+        out.Ascii(">\r\n");
+        WriteField(out, kActions, e.Actions);
+        WriteDate(out, kAddTime, e.AddTime);
+        WriteField(out, kFileName, e.FileName);
+        WriteField(out, kNewPath, e.newPath);
+        WriteNumber(out, kPlayCNT, e.PlayCNT);
+        WriteDate(out, kPlayTime, e.PlayTime);
+        WriteNumber(out, kRating, e.Rating);
+        if (e.SizeInMB != 0) WriteField(out, kSizeInMB, FormatDbNumber(e.SizeInMB));
+        WriteField(out, kAlbum, e.Tags.Album);
+        WriteField(out, kArtist, e.Tags.Artist);
+        WriteNumber(out, kBitrate, e.Tags.Bitrate);
+        WriteField(out, kComment, e.Tags.Comment);
+        WriteField(out, kFormat, e.Tags.Format);
+        WriteField(out, kGenre, e.Tags.Genre);
+        WriteNumber(out, kLenght, e.Tags.Lenght);
+        WriteField(out, kTitle, e.Tags.Title);
+        WriteField(out, kTrack, e.Tags.Track);
+        WriteField(out, kYear, e.Tags.Year);
+        WriteField(out, kTagVer, e.TagVer);
+        out.Ascii("</");
+        out.Number(n);
+        out.Ascii(">\r\n");
     }
-    return out;
 }
 
-QString PlayingDbText(const LibraryDatabase& store)
+void WritePlayingDb(Utf8Writer& out, const LibraryDatabase& store)
 {
     const QVector<ListEntry>& entries = store.ListSets[PlayingQueue].Entries;
-    QString out;
+    bool first = true;
     if (!entries.isEmpty()) {
         for (int32_t item : entries[0].Items) {
-            if (!out.isEmpty()) out += u';';
-            out += QString::number(item);
+            if (!first) out.Ascii(";");
+            out.Number(item);
+            first = false;
         }
     }
-    if (out.isEmpty()) out = QStringLiteral("-1");
-    return out + QStringLiteral("\r\n");
+    if (first) out.Ascii("-1");
+    out.Ascii("\r\n");
 }
 
 // Whole file or nothing: the old file stays until the new one is complete.
-bool WriteWhole(const QString& path, const QByteArray& bytes)
+bool WriteWhole(const QString& path, void (*write)(Utf8Writer&, const LibraryDatabase&), const LibraryDatabase& store)
 {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) return false;
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-    } else if (WriteCheck() && !WriteCheck()(path)) {
-        file.cancelWriting();
-    }
+    Utf8Writer out(file);
+    write(out, store);
+    if (!out.Finish() || (WriteCheck() && !WriteCheck()(path))) file.cancelWriting();
     return file.commit();
 }
 
@@ -433,20 +650,20 @@ void ResetDatabase(LibraryDatabase& store)
 void LoadDatabase(LibraryDatabase& store)
 {
     const QString path = DataFile(kFilesDb);
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        BuildListSets(store);
-        return;
-    }
-    QByteArray bytes = file.readAll();
-    file.close();
     FilesDbResult result;
     {
-        const QString text = QString::fromUtf8(bytes);
-        const bool hadContent = !bytes.isEmpty();
-        bytes = QByteArray();
-        result = ReadFilesDb(text);
-        if (result.end == ReadEnd::Complete && result.records.isEmpty() && hadContent) result.end = ReadEnd::Lossy;
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly)) {
+            BuildListSets(store);
+            return;
+        }
+        // Mapped where the system allows it: no copy of a large file.
+        const qint64 size = file.size();
+        const uchar* mapped = size > 0 ? file.map(0, size) : nullptr;
+        QByteArray bytes;
+        if (!mapped) bytes = file.readAll();
+        result = ReadFilesDb(mapped ? Bytes(reinterpret_cast<const char*>(mapped), size_t(size))
+                                    : Bytes(bytes.constData(), size_t(bytes.size())));
     }
     if (result.end != ReadEnd::Complete) KeepBadCopy(path);
     if (!result.records.isEmpty()) store.Files = std::move(result.records);
@@ -459,13 +676,13 @@ void LoadDatabase(LibraryDatabase& store)
 QStringList WriteDatabase(const LibraryDatabase& store)
 {
     const QString filesPath = DataFile(kFilesDb);
-    if (!WriteWhole(filesPath, FilesDbText(store).toUtf8())) {
+    if (!WriteWhole(filesPath, WriteFilesDb, store)) {
         // The queue's indices belong to the records; with the old records kept,
         // the old queue is kept too.
         return {filesPath};
     }
     const QString playingPath = DataFile(kPlayingDb);
-    if (!WriteWhole(playingPath, PlayingDbText(store).toUtf8())) return {playingPath};
+    if (!WriteWhole(playingPath, WritePlayingDb, store)) return {playingPath};
     return {};
 }
 

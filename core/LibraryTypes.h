@@ -50,6 +50,11 @@ struct ListEntry {
     QVector<int32_t> Items;
 };
 
+// Plain aggregates of implicitly shared members: arrays of them may move by memcpy.
+Q_DECLARE_TYPEINFO(TagInfo, Q_RELOCATABLE_TYPE);
+Q_DECLARE_TYPEINFO(LibraryEntry, Q_RELOCATABLE_TYPE);
+Q_DECLARE_TYPEINFO(ListEntry, Q_RELOCATABLE_TYPE);
+
 struct ListSet {
     QVector<ListEntry> Entries;
 };

@@ -192,6 +192,7 @@ TEST_F(LibraryFiles, HostileValuesRoundTrip)
         {QStringLiteral("</Tags.Title>"), {}},
         {QStringLiteral("Zeile\r\nzwei\rdrei\nvier"), QStringLiteral("Zeile  zwei drei vier")},
         {QStringLiteral("\r\n"), QStringLiteral("  ")},
+        {QStringLiteral("Grüße\r\nÄ\n"), QStringLiteral("Grüße  Ä ")},
         {QStringLiteral("東京 / Ölmühle ß"), {}},
         {QStringLiteral("trailing blank "), {}},
     };
