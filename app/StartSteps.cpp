@@ -3,6 +3,7 @@
 #include "app/CommandLine.h"
 #include "audio/fmodAudio.h"
 #include "audio/modEqualizer.h"
+#include "core/LibraryDatabase.h"
 #include "core/LibraryTypes.h"
 #include "core/Runtime.h"
 #include "core/Settings.h"
@@ -11,12 +12,18 @@
 #include <QApplication>
 #include <QWidget>
 
+#include <utility>
+
 void SplashShow() {}
 void SplashCaption(const QString&) {}
 void SplashTimer(bool) {}
 void SplashUnload() {}
 
-void StepLoadLibrary() {}
+void StepLoadLibrary()
+{
+    InitAudioDatabase();
+    LoadDatabase(Library);
+}
 void StepLoadMainWindow() {}
 namespace {
 // Kept, not tested: the start goes on without sound.
@@ -64,7 +71,16 @@ void ExitUnloadWindows()
     for (QWidget* w : QApplication::topLevelWidgets()) w->hide();
 }
 
-void ExitSaveDatabase() {}
+namespace {
+// Files the exit could not write; reported once the settings are saved.
+QStringList pendingSaveFailures;
+} // namespace
+
+void ExitSaveDatabase()
+{
+    pendingSaveFailures = WriteDatabase(Library);
+}
+
 void ExitRemoveEqualizer()
 {
     RemoveEqualizer();
@@ -74,4 +90,8 @@ void ExitCloseAudio()
 {
     CloseAudio();
 }
-void ExitReportSaveFailures() {}
+
+void ExitReportSaveFailures()
+{
+    ReportSaveFailures(std::exchange(pendingSaveFailures, {}));
+}

@@ -2,6 +2,7 @@
 
 #include "core/DbText.h"
 #include "core/Runtime.h"
+#include "core/UiServices.h"
 #include "core/VbHelpers.h"
 
 #include <QDir>
@@ -45,12 +46,6 @@ constexpr QLatin1StringView kKeys[kKeyCount] = {
 
 const QString kFilesDb = QStringLiteral("Files.db");
 const QString kPlayingDb = QStringLiteral("Playing.db");
-
-std::function<void(const QString&)>& SaveFailureReporter()
-{
-    static std::function<void(const QString&)> reporter;
-    return reporter;
-}
 
 std::function<bool(const QString&)>& WriteCheck()
 {
@@ -699,18 +694,9 @@ QString SaveFailedText(const QString& path)
            QStringLiteral(" konnte nicht gespeichert werden. Die bisherige Datei bleibt erhalten.");
 }
 
-void ReportSaveFailures(const QStringList& paths, bool showMessage)
+void ReportSaveFailures(const QStringList& paths)
 {
-    for (const QString& path : paths) {
-        const QString text = SaveFailedText(path);
-        std::fprintf(stderr, "Sarovin: %s\n", qPrintable(text));
-        if (showMessage && SaveFailureReporter()) SaveFailureReporter()(text);
-    }
-}
-
-void SetSaveFailureReporter(std::function<void(const QString& text)> reporter)
-{
-    SaveFailureReporter() = std::move(reporter);
+    for (const QString& path : paths) MsgBox(SaveFailedText(path), 16, QStringLiteral("Sarovin"));
 }
 
 void SetDatabaseWriteCheck(std::function<bool(const QString& path)> check)

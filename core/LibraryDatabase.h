@@ -26,11 +26,10 @@ bool SaveDatabase(LibraryDatabase& store);
 QStringList WriteDatabase(const LibraryDatabase& store);
 // "Die Datei ... konnte nicht gespeichert werden. ..." for one path.
 QString SaveFailedText(const QString& path);
-// Reports files that could not be written: always on stderr, and as a message
-// (style 16, caption "Sarovin") unless showMessage is false (session end).
-void ReportSaveFailures(const QStringList& paths, bool showMessage = true);
-// Shows a save failure to the user; unset, failures go to stderr only.
-void SetSaveFailureReporter(std::function<void(const QString& text)> reporter);
+// Tells the user about files that could not be written, one message box each
+// (style 16, caption "Sarovin"); while the session ends MsgBox sends them to
+// stderr instead.
+void ReportSaveFailures(const QStringList& paths);
 // Test seam: asked before each library file is committed; returning false makes
 // that write fail the way a full disk would.
 void SetDatabaseWriteCheck(std::function<bool(const QString& path)> check);

@@ -1,4 +1,5 @@
 #include "app/Main.h"
+#include "core/LibraryDatabase.h"
 #include "core/Settings.h"
 #include "core/UiServices.h"
 #include "platform/TermSignal.h"
@@ -66,6 +67,7 @@ protected:
         ResetProgramState();
         SetTerminateHook({});
         SetMessageBoxService({});
+        SetDatabaseWriteCheck({});
         qunsetenv("SAROVIN_HOME");
     }
 
@@ -146,7 +148,8 @@ TEST_F(StartExit, CleanStartAndExit)
     EXPECT_EQ(s.CleanExit, -1);
     EXPECT_EQ(s.LastTrack, 7);
     EXPECT_EQ(s.LibraryFolders, QStringLiteral("/home/ute/Musik"));
-    EXPECT_EQ(QDir(home.path()).entryList(QDir::Files), QStringList{QStringLiteral("Settings.ini")});
+    EXPECT_EQ(QDir(home.path()).entryList(QDir::Files, QDir::Name),
+              (QStringList{QStringLiteral("Files.db"), QStringLiteral("Playing.db"), QStringLiteral("Settings.ini")}));
 
     // Reached again, e.g. from a window's unload handler: nothing more happens.
     const QByteArray before = Snapshot(home.path()).value(QStringLiteral("Settings.ini"));
@@ -154,6 +157,68 @@ TEST_F(StartExit, CleanStartAndExit)
     ExitProgram();
     EXPECT_EQ(exitCodes.size(), 1u);
     EXPECT_EQ(Snapshot(home.path()).value(QStringLiteral("Settings.ini")), before);
+}
+
+// A library of two titles as Files.db holds it; the second one played `plays` times.
+QByteArray TwoTitles(int plays)
+{
+    QByteArray out = "<1>\r\n<FileName>/musik/a.mp3</FileName>\r\n</1>\r\n<2>\r\n<FileName>/musik/b.mp3</FileName>\r\n";
+    if (plays) out += "<PlayCNT>" + QByteArray::number(plays) + "</PlayCNT>\r\n";
+    return out + "</2>\r\n";
+}
+
+TEST_F(StartExit, LibraryIsLoadedAtStartAndSavedAtExit)
+{
+    WriteSettings(3, -1, 3);
+    QFile files(home.filePath(QStringLiteral("Files.db")));
+    QFile playing(home.filePath(QStringLiteral("Playing.db")));
+    ASSERT_TRUE(files.open(QIODevice::WriteOnly) && playing.open(QIODevice::WriteOnly));
+    files.write(TwoTitles(0));
+    playing.write("1;0\r\n");
+    files.close();
+    playing.close();
+
+    Main(QString());
+    ASSERT_EQ(Library.Files.size(), 2);
+    EXPECT_EQ(Library.Files[1].FileName, QStringLiteral("/musik/b.mp3"));
+    EXPECT_EQ(Library.ListSets[PlayingQueue].Entries[0].Items, (QVector<int32_t>{1, 0}));
+
+    Library.Files[1].PlayCNT = 5;  // kept in memory until the exit
+    Library.ListSets[PlayingQueue].Entries[0].Items = {0};
+    ExitProgram();
+    const auto after = Snapshot(home.path());
+    EXPECT_EQ(after.value(QStringLiteral("Files.db")), TwoTitles(5));
+    EXPECT_EQ(after.value(QStringLiteral("Playing.db")), QByteArray("0\r\n"));
+    EXPECT_TRUE(shown.empty());
+}
+
+TEST_F(StartExit, FailedLibrarySaveIsShownAfterTheSettingsAreSaved)
+{
+    WriteSettings(3, -1, 3);
+    Main(QString());
+    SetDatabaseWriteCheck([](const QString&) { return false; });
+    int cleanExitWhenShown = 0;
+    onMessage = [&] { cleanExitWhenShown = OnDisk().CleanExit; };
+    ExitProgram();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].style, 16);
+    EXPECT_EQ(shown[0].caption, QStringLiteral("Sarovin"));
+    EXPECT_TRUE(shown[0].text.startsWith(QStringLiteral("Die Datei ")));
+    EXPECT_TRUE(shown[0].text.contains(QStringLiteral("Files.db")));
+    EXPECT_EQ(cleanExitWhenShown, -1);
+    EXPECT_EQ(exitCodes, std::vector<int>{0});
+    EXPECT_FALSE(Snapshot(home.path()).contains(QStringLiteral("Files.db")));  // none before, none written
+}
+
+TEST_F(StartExit, FailedLibrarySaveAtASessionEndShowsNothing)
+{
+    WriteSettings(3, -1, 3);
+    Main(QString());
+    SetDatabaseWriteCheck([](const QString&) { return false; });
+    EndSession();
+    EXPECT_TRUE(shown.empty());
+    EXPECT_EQ(exitCodes, std::vector<int>{0});
+    EXPECT_EQ(OnDisk().CleanExit, -1);
 }
 
 TEST_F(StartExit, TermSignalSavesAndExitsWithoutMessages)

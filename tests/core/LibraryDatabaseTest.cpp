@@ -1,6 +1,7 @@
 #include "core/Clock.h"
 #include "core/LibraryDatabase.h"
 #include "core/Runtime.h"
+#include "core/UiServices.h"
 
 #include <QDir>
 #include <QFile>
@@ -77,12 +78,16 @@ protected:
         ASSERT_TRUE(home_.isValid());
         qputenv("SAROVIN_HOME", home_.path().toUtf8());
         SetWallClock([] { return QDateTime(QDate(2026, 12, 5), QTime(15, 7, 38)); });
-        SetSaveFailureReporter([this](const QString& text) { messages_ << text; });
+        SetMessageBoxService([this](const QString& text, int style, const QString& caption) {
+            messages_ << QStringLiteral("%1|%2|%3").arg(style).arg(caption, text);
+            return int(MsgOk);
+        });
     }
     void TearDown() override
     {
         SetWallClock({});
-        SetSaveFailureReporter({});
+        SetMessageBoxService({});
+        SetSessionEnding(false);
         SetDatabaseWriteCheck({});
         qunsetenv("SAROVIN_HOME");
     }
@@ -372,7 +377,7 @@ TEST_F(LibraryFiles, FailedSaveKeepsTheOldFiles)
     EXPECT_EQ(ReadBytes("Files.db"), std::string("alt"));
     EXPECT_EQ(ReadBytes("Playing.db"), std::string("0\r\n"));
     ASSERT_EQ(messages_.size(), 1);
-    EXPECT_EQ(messages_[0], QStringLiteral("Die Datei ") + QDir::toNativeSeparators(DataFile("Files.db")) +
+    EXPECT_EQ(messages_[0], QStringLiteral("16|Sarovin|Die Datei ") + QDir::toNativeSeparators(DataFile("Files.db")) +
                                 QStringLiteral(" konnte nicht gespeichert werden. Die bisherige Datei bleibt erhalten."));
 
     // Only the queue fails: the records are new, the old queue stays.
@@ -391,8 +396,12 @@ TEST_F(LibraryFiles, FailedSaveKeepsTheOldFiles)
     const QStringList failed = WriteDatabase(store);
     EXPECT_EQ(failed, QStringList{DataFile("Files.db")});
     EXPECT_TRUE(messages_.isEmpty());
-    ReportSaveFailures(failed, false);
+    SetSessionEnding(true);
+    ReportSaveFailures(failed);
     EXPECT_TRUE(messages_.isEmpty());
+    SetSessionEnding(false);
+    ReportSaveFailures(failed);
+    EXPECT_EQ(messages_.size(), 1);
 }
 
 TEST_F(LibraryFiles, RepeatedTextsAreShared)
