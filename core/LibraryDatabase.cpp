@@ -7,23 +7,23 @@
 
 #include <QDir>
 #include <QFile>
-#include <QHash>
 #include <QSaveFile>
 #include <QStringEncoder>
 #include <QVarLengthArray>
 
+#include <algorithm>
 #include <charconv>
-#include <cstring>
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 #include <cstdio>
+#include <cstring>
 #include <deque>
 #include <limits>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace {
 
@@ -124,7 +124,6 @@ private:
         return n;
     }
 
-private:
     Bytes text_;
     size_t pos_ = 0;
 };
@@ -381,6 +380,9 @@ FilesDbResult ReadFilesDb(Bytes text)
     int64_t n = 1;
     bool inside = false;
 
+    // Room for more records than a file of this size holds in practice; the
+    // rest is given back below without touching it.
+    result.records.reserve(qsizetype(text.size() / 256 + 1));
     ByteLines reader(text);
     Bytes line;
     while (reader.Next(line)) {
