@@ -140,6 +140,7 @@ void BM_RawSaveFileWrite(benchmark::State& state)
         f.write(d.filesDb);
         benchmark::DoNotOptimize(f.commit());
     }
+    state.counters["file_MB"] = double(d.filesDb.size()) / 1e6;
 }
 BENCHMARK(BM_RawSaveFileWrite)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
