@@ -8,6 +8,7 @@
 #include <QVector>
 #include <array>
 #include <cstdint>
+#include <memory>
 
 struct TagInfo {
     QString Title;
@@ -30,6 +31,27 @@ struct SearchHaystack {
     QString Text;
 };
 
+// Made on the first search only, so a library nobody searches pays one pointer
+// per record. A copied record starts without it (the copy rebuilds on use).
+class SearchCache {
+public:
+    SearchCache() = default;
+    SearchCache(const SearchCache&) {}
+    SearchCache(SearchCache&&) noexcept = default;
+    SearchCache& operator=(const SearchCache&) { p_.reset(); return *this; }
+    SearchCache& operator=(SearchCache&&) noexcept = default;
+
+    SearchHaystack& Get() const
+    {
+        if (!p_) p_ = std::make_unique<SearchHaystack>();
+        return *p_;
+    }
+    void Clear() const { p_.reset(); }
+
+private:
+    mutable std::unique_ptr<SearchHaystack> p_;
+};
+
 struct LibraryEntry {
     QString FileName;     // "" marks the placeholder record of an empty library
     QString newPath;
@@ -41,7 +63,7 @@ struct LibraryEntry {
     QString TagVer;
     int16_t Rating = 0;   // 0 not rated, 1..5
     double SizeInMB = 0;
-    mutable SearchHaystack Haystack;  // owned by the free-text search
+    SearchCache Haystack;  // owned by the free-text search
 };
 
 // One list of library indices; the single item -1 marks an empty list.

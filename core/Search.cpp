@@ -25,7 +25,7 @@ namespace {
 // so an equal start and length prove an equal text without reading it.
 const QString& Haystack(const LibraryEntry& entry)
 {
-    SearchHaystack& cache = entry.Haystack;
+    SearchHaystack& cache = entry.Haystack.Get();
     const std::array<const QString*, 6> sources = {
         &entry.Tags.Album, &entry.Tags.Artist, &entry.Tags.Genre,
         &entry.Tags.Title, &entry.Tags.Track, &entry.Tags.Year,
