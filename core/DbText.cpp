@@ -2,8 +2,8 @@
 
 #include "core/VbHelpers.h"
 
+#include <charconv>
 #include <cmath>
-#include <cstdlib>
 
 namespace {
 
@@ -74,10 +74,13 @@ std::optional<double> ParseDbNumber(QStringView text)
         else
             return std::nullopt;
     }
-    buf[text.size()] = 0;
-    char* end = nullptr;
-    const double v = std::strtod(buf, &end);
-    if (end != buf + text.size() || !std::isfinite(v)) return std::nullopt;
+    // from_chars, not strtod, which would follow the desktop's decimal separator.
+    const char* first = buf;
+    const char* last = buf + text.size();
+    if (*first == '+' && first + 1 < last && first[1] != '-' && first[1] != '+') ++first;
+    double v = 0.0;
+    const auto [end, ec] = std::from_chars(first, last, v);
+    if (ec != std::errc() || end != last || !std::isfinite(v)) return std::nullopt;
     return v;
 }
 
