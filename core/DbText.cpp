@@ -2,8 +2,8 @@
 
 #include "core/VbHelpers.h"
 
+#include <charconv>
 #include <cmath>
-#include <cstdlib>
 
 namespace {
 
@@ -44,21 +44,27 @@ QString FormatDbNumber(double value)
     return NumberText(value, u',');
 }
 
-std::optional<QDateTime> ParseDbDateTime(QStringView text)
+std::optional<DbDateParts> ParseDbDateParts(QStringView text)
 {
     text = text.trimmed();
     if (text.size() != 10 && text.size() != 19) return std::nullopt;
-    const int day = Digits(text, 0, 2), month = Digits(text, 3, 2), year = Digits(text, 6, 4);
-    if (day < 0 || month < 0 || year < 0 || text[2] != u'.' || text[5] != u'.') return std::nullopt;
-    const QDate date(year, month, day);
-    if (!date.isValid()) return std::nullopt;
-    if (text.size() == 10) return QDateTime(date, QTime(0, 0));
-    const int h = Digits(text, 11, 2), m = Digits(text, 14, 2), s = Digits(text, 17, 2);
-    if (text[10] != u' ' || text[13] != u':' || text[16] != u':' || h < 0 || m < 0 || s < 0)
-        return std::nullopt;
-    const QTime time(h, m, s);
-    if (!time.isValid()) return std::nullopt;
-    return QDateTime(date, time);
+    DbDateParts p{Digits(text, 6, 4), Digits(text, 3, 2), Digits(text, 0, 2), 0, 0, 0};
+    if (text[2] != u'.' || text[5] != u'.' || !QDate::isValid(p.year, p.month, p.day)) return std::nullopt;
+    if (text.size() == 19) {
+        if (text[10] != u' ' || text[13] != u':' || text[16] != u':') return std::nullopt;
+        p.hour = Digits(text, 11, 2);
+        p.minute = Digits(text, 14, 2);
+        p.second = Digits(text, 17, 2);
+        if (!QTime::isValid(p.hour, p.minute, p.second)) return std::nullopt;
+    }
+    return p;
+}
+
+std::optional<QDateTime> ParseDbDateTime(QStringView text)
+{
+    const std::optional<DbDateParts> p = ParseDbDateParts(text);
+    if (!p) return std::nullopt;
+    return QDateTime(QDate(p->year, p->month, p->day), QTime(p->hour, p->minute, p->second));
 }
 
 std::optional<double> ParseDbNumber(QStringView text)
@@ -74,10 +80,13 @@ std::optional<double> ParseDbNumber(QStringView text)
         else
             return std::nullopt;
     }
-    buf[text.size()] = 0;
-    char* end = nullptr;
-    const double v = std::strtod(buf, &end);
-    if (end != buf + text.size() || !std::isfinite(v)) return std::nullopt;
+    // from_chars, not strtod, which would follow the desktop's decimal separator.
+    const char* first = buf;
+    const char* last = buf + text.size();
+    if (*first == '+' && first + 1 < last && first[1] != '-' && first[1] != '+') ++first;
+    double v = 0.0;
+    const auto [end, ec] = std::from_chars(first, last, v);
+    if (ec != std::errc() || end != last || !std::isfinite(v)) return std::nullopt;
     return v;
 }
 

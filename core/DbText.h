@@ -17,6 +17,13 @@ QString FormatDbNumber(double value);
 // Leading and trailing blanks are allowed; anything else gives nothing.
 std::optional<QDateTime> ParseDbDateTime(QStringView text);
 
+// The same, as its fields, without making a QDateTime: a local QDateTime
+// costs a time-zone lookup, which would dominate a pass over a large library.
+struct DbDateParts {
+    int year, month, day, hour, minute, second;
+};
+std::optional<DbDateParts> ParseDbDateParts(QStringView text);
+
 // A number in the fixed form; "," and "." both read as the decimal separator.
 // Anything that is not wholly a number gives nothing.
 std::optional<double> ParseDbNumber(QStringView text);

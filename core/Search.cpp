@@ -125,39 +125,7 @@ const QVariant& DateOf(const LibraryEntry& e, Field f)
 
 // ---- Dates as the query sees them: "yyyy.mm.dd hh:mm:ss" ---------------------
 
-struct DateParts {
-    int year, month, day, hour, minute, second;
-};
-
-int Digits(QStringView text, qsizetype pos, int n)
-{
-    int v = 0;
-    for (int i = 0; i < n; ++i) {
-        const char16_t c = text[pos + i].unicode();
-        if (c < u'0' || c > u'9') return -1;
-        v = v * 10 + (c - u'0');
-    }
-    return v;
-}
-
-// The library files' fixed form ("dd.mm.yyyy hh:mm:ss" or the date alone), read
-// without making a QDateTime: a local QDateTime costs a time-zone lookup,
-// which would dominate a query over a large library.
-std::optional<DateParts> PartsOfStoredText(QStringView text)
-{
-    text = text.trimmed();
-    if (text.size() != 10 && text.size() != 19) return std::nullopt;
-    DateParts p{Digits(text, 6, 4), Digits(text, 3, 2), Digits(text, 0, 2), 0, 0, 0};
-    if (text[2] != u'.' || text[5] != u'.' || !QDate::isValid(p.year, p.month, p.day)) return std::nullopt;
-    if (text.size() == 19) {
-        if (text[10] != u' ' || text[13] != u':' || text[16] != u':') return std::nullopt;
-        p.hour = Digits(text, 11, 2);
-        p.minute = Digits(text, 14, 2);
-        p.second = Digits(text, 17, 2);
-        if (!QTime::isValid(p.hour, p.minute, p.second)) return std::nullopt;
-    }
-    return p;
-}
+using DateParts = DbDateParts;
 
 std::optional<DateParts> PartsOf(const QDateTime& dt)
 {
@@ -178,7 +146,7 @@ std::optional<DateParts> StoredDate(const QVariant& value)
         if (!d.isValid() || d.year() < 1 || d.year() > 9999) return std::nullopt;
         return DateParts{d.year(), d.month(), d.day(), 0, 0, 0};
     }
-    case QMetaType::QString: return PartsOfStoredText(*static_cast<const QString*>(value.constData()));
+    case QMetaType::QString: return ParseDbDateParts(*static_cast<const QString*>(value.constData()));
     default: return std::nullopt;
     }
 }

@@ -1,8 +1,8 @@
 #include "core/VbHelpers.h"
 
 #include <QLocale>
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <limits>
 
 namespace {
@@ -74,8 +74,14 @@ double Val(const QString& text)
         while (j < s.size() && s[j] >= u'0' && s[j] <= u'9') { exp.append(char(s[j++].unicode())); expDigit = true; }
         if (expDigit) num.append(exp);
     }
-    const double v = std::strtod(num.constData(), nullptr);
-    return std::isfinite(v) ? v : 0.0;
+    // from_chars, not strtod: the C library's numbers follow the desktop's
+    // locale (a German one reads "2007.06" as 2007), the language's never do.
+    const char* first = num.constData();
+    const char* last = first + num.size();
+    if (*first == '+') ++first;
+    double v = 0.0;
+    const auto [end, ec] = std::from_chars(first, last, v);
+    return ec == std::errc() && std::isfinite(v) ? v : 0.0;
 }
 
 double RoundHalfEven(double value, int places)
@@ -137,9 +143,10 @@ QString NumberText(double value, QChar decimalSeparator)
     if (std::isnan(value)) return QStringLiteral("NaN");
     if (std::isinf(value)) return value > 0 ? QStringLiteral("Inf") : QStringLiteral("-Inf");
     if (value == 0) return QStringLiteral("0");
+    // As "%.15G" in the C locale, whatever locale the C library was given.
     char buf[64];
-    std::snprintf(buf, sizeof buf, "%.15G", value);
-    QString s = QString::fromLatin1(buf);
+    const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::general, 15);
+    QString s = QString::fromLatin1(buf, ec == std::errc() ? end - buf : 0).toUpper();
     s.replace(u'.', decimalSeparator);
     return s;
 }

@@ -1,4 +1,5 @@
 #include "core/VbHelpers.h"
+#include "tests/support/CommaLocale.h"
 
 #include <gtest/gtest.h>
 #include <cmath>
@@ -52,4 +53,17 @@ TEST(NumberText, ShortestFormWithTheSeparatorGiven)
     EXPECT_EQ(NumberText(123456789012345.0, u','), QStringLiteral("123456789012345"));
     EXPECT_EQ(NumberText(1e15, u','), QStringLiteral("1E+15"));
     EXPECT_EQ(NumberText(-0.00001, u','), QStringLiteral("-1E-05"));
+}
+
+// A German desktop puts "," into the C library's numbers; the language's
+// numbers keep their "." and the separator given.
+TEST(NumberText, ValAndNumberTextIgnoreTheDesktopLocale)
+{
+    CommaLocale comma;
+    if (!comma.Active()) GTEST_SKIP() << "no de_DE locale here";
+    EXPECT_DOUBLE_EQ(Val(QStringLiteral("2007.06")), 2007.06);
+    EXPECT_DOUBLE_EQ(Val(QStringLiteral("1.5E2")), 150);
+    EXPECT_EQ(NumberText(3.5, u'.'), QStringLiteral("3.5"));
+    EXPECT_EQ(NumberText(-0.00001, u'.'), QStringLiteral("-1E-05"));
+    EXPECT_EQ(NumberText(3.5, u','), QStringLiteral("3,5"));
 }
