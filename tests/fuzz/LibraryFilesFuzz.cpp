@@ -1,8 +1,8 @@
 // Loads arbitrary Files.db and Playing.db contents. An input is the text of
 // Files.db, optionally followed by a line "--- Playing.db ---" and the text of
 // Playing.db. Checks: nothing crashes; every queue item is -1 or a real record;
-// every record is filed exactly once in each category set; what was loaded is
-// saved and loaded back unchanged; the loader reads a record's values the way
+// every record is filed exactly once in each category set; a save of what was
+// loaded loads back unchanged; the loader reads a record's values the way
 // GetTagValue does.
 #include "core/LibraryDatabase.h"
 #include "core/Runtime.h"
@@ -27,13 +27,11 @@ void Check(bool ok, const char* what)
 
 const QString& Home()
 {
-    static QTemporaryDir* dir = [] {
-        auto* d = QDir(QStringLiteral("/dev/shm")).exists() ? new QTemporaryDir(QStringLiteral("/dev/shm/sarovin-fuzz-XXXXXX"))
-                                                            : new QTemporaryDir();
-        qputenv("SAROVIN_HOME", d->path().toUtf8());
-        return d;
+    static QTemporaryDir dir;  // kept for the whole run
+    static const QString path = [] {
+        qputenv("SAROVIN_HOME", dir.path().toUtf8());
+        return dir.path();
     }();
-    static const QString path = dir->path();
     return path;
 }
 
@@ -64,16 +62,6 @@ LibraryDatabase Load()
     return store;
 }
 
-bool Same(const LibraryEntry& a, const LibraryEntry& b)
-{
-    return a.FileName == b.FileName && a.newPath == b.newPath && a.Actions == b.Actions &&
-           a.AddTime == b.AddTime && a.PlayTime == b.PlayTime && a.PlayCNT == b.PlayCNT && a.TagVer == b.TagVer &&
-           a.Rating == b.Rating && a.SizeInMB == b.SizeInMB && a.Tags.Title == b.Tags.Title &&
-           a.Tags.Artist == b.Tags.Artist && a.Tags.Album == b.Tags.Album && a.Tags.Year == b.Tags.Year &&
-           a.Tags.Lenght == b.Tags.Lenght && a.Tags.Bitrate == b.Tags.Bitrate && a.Tags.Comment == b.Tags.Comment &&
-           a.Tags.Format == b.Tags.Format && a.Tags.Genre == b.Tags.Genre && a.Tags.Track == b.Tags.Track;
-}
-
 void CheckStore(const LibraryDatabase& s)
 {
     const qsizetype count = s.Files.size();
@@ -93,15 +81,6 @@ void CheckStore(const LibraryDatabase& s)
     }
 }
 
-bool IsRecordMark(QStringView line)
-{
-    qsizetype i = line.startsWith(u"</") ? 2 : line.startsWith(u'<') ? 1 : -1;
-    if (i < 0 || line.size() < i + 2 || !line.endsWith(u'>')) return false;
-    for (; i < line.size() - 1; ++i)
-        if (!line[i].isDigit()) return false;
-    return true;
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -117,9 +96,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const LibraryDatabase loaded = Load();
     CheckStore(loaded);
 
-    // Saved and loaded again, the records and queue stay the same (numbers
-    // after their first save: sizes are written to 15 significant digits), and
-    // so do the bytes of a further save.
+    // Saved and loaded again, the count and queue stay; from the second save on
+    // (numbers are written to 15 significant digits) the bytes stay too.
     Check(WriteDatabase(loaded).isEmpty(), "save failed");
     const LibraryDatabase again = Load();
     CheckStore(again);
@@ -127,20 +105,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     Check(again.ListSets[PlayingQueue].Entries[0].Items == loaded.ListSets[PlayingQueue].Entries[0].Items,
           "queue changed in a round trip");
     Check(WriteDatabase(again).isEmpty(), "second save failed");
-    const QByteArray savedFiles = Get(QStringLiteral("Files.db"));
-    const QByteArray savedPlaying = Get(QStringLiteral("Playing.db"));
-    const LibraryDatabase third = Load();
-    for (qsizetype i = 0; i < again.Files.size(); ++i) Check(Same(again.Files[i], third.Files[i]), "record changed in a round trip");
-    Check(WriteDatabase(third).isEmpty(), "third save failed");
-    Check(Get(QStringLiteral("Files.db")) == savedFiles && Get(QStringLiteral("Playing.db")) == savedPlaying,
-          "a further save differs");
+    const QByteArray saved = Get(QStringLiteral("Files.db")) + Get(QStringLiteral("Playing.db"));
+    Check(WriteDatabase(Load()).isEmpty(), "third save failed");
+    Check(Get(QStringLiteral("Files.db")) + Get(QStringLiteral("Playing.db")) == saved, "a further save differs");
 
     // The input as the body of one record: the loader's values are GetTagValue's.
     const QString body = QString::fromUtf8(files);
-    bool marks = false;
-    for (QStringView line : QStringView(body).split(QRegularExpression(QStringLiteral("\r\n|\r|\n"))))
-        marks = marks || IsRecordMark(line);
-    if (!marks) {
+    static const QRegularExpression recordMark(QStringLiteral("(^|[\r\n])</?\\d+>($|[\r\n])"));
+    if (!body.contains(recordMark)) {
         const QByteArray wrapped = "<1>\r\n" + files + "\r\n</1>\r\n";
         Put(QStringLiteral("Files.db"), &wrapped);
         const LibraryDatabase one = Load();
