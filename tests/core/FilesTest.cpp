@@ -40,53 +40,35 @@ TEST(Files, CreatePathMakesEveryLevelAndIgnoresFailures)
 {
     QTemporaryDir dir;
     const QString deep = dir.filePath(QStringLiteral("Musik/Interpret/Album"));
-    CreatePath(deep);
+    for (int i = 0; i < 2; ++i) CreatePath(deep);  // the second time all is there already
     EXPECT_TRUE(QFileInfo(deep).isDir());
-    CreatePath(deep);  // all there already: nothing happens
-    EXPECT_TRUE(QFileInfo(deep).isDir());
-
     QFile file(dir.filePath(QStringLiteral("Datei")));
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.close();
-    CreatePath(dir.filePath(QStringLiteral("Datei/unter")));  // cannot be made, no report
+    CreatePath(file.fileName() + QStringLiteral("/unter"));  // cannot be made, no report
     EXPECT_TRUE(QFileInfo(file.fileName()).isFile());
     CreatePath(QString());
 }
 
-TEST(Files, BrowseFolderGoesThroughTheFolderService)
-{
-    EXPECT_EQ(BrowseFolder(QStringLiteral("Ordner")), QString());  // no service: cancelled
-
-    QString askedWith;
-    SetFolderDialogService([&](const QString& prompt) {
-        askedWith = prompt;
-        return QStringLiteral("/home/ute/Musik");
-    });
-    EXPECT_EQ(BrowseFolder(QStringLiteral("Wählen Sie einen Ordner")), QStringLiteral("/home/ute/Musik"));
-    EXPECT_EQ(askedWith, QStringLiteral("Wählen Sie einen Ordner"));
-
-    SetSessionEnding(true);
-    askedWith.clear();
-    EXPECT_EQ(BrowseFolder(QStringLiteral("x")), QString());
-    EXPECT_TRUE(askedWith.isEmpty());
-    SetSessionEnding(false);
-    SetFolderDialogService({});
-}
-
-TEST(UiServices, UnansweredBoxesGiveTheCautiousAnswer)
+// Nothing modal while the session ends: a box gives its cautious answer, a folder dialog is cancelled.
+TEST(UiServices, DialogsGoThroughTheirServices)
 {
     const struct { int style, answer; } rows[] = {
         {0, MsgOk}, {16, MsgOk}, {48, MsgOk}, {64, MsgOk}, {52, MsgNo}, {1, MsgCancel}, {3, MsgCancel}};
     for (auto r : rows) EXPECT_EQ(MsgBox(QStringLiteral("Test"), r.style), r.answer) << r.style;
+    EXPECT_EQ(BrowseFolder(QStringLiteral("Ordner")), QString());
 
-    int shown = 0;
-    SetMessageBoxService([&](const QString&, int, const QString&) { ++shown; return int(MsgYes); });
-    EXPECT_EQ(MsgBox(QStringLiteral("Frage"), 52), MsgYes);
-    SetSessionEnding(true);  // nothing modal while the session ends
-    EXPECT_EQ(MsgBox(QStringLiteral("Frage"), 52), MsgNo);
-    EXPECT_EQ(shown, 1);
+    QStringList asked;
+    SetMessageBoxService([&](const QString& text, int, const QString&) { asked << text; return int(MsgYes); });
+    SetFolderDialogService([&](const QString& prompt) { asked << prompt; return QStringLiteral("/home/ute/Musik"); });
+    for (bool ending : {false, true}) {
+        SetSessionEnding(ending);
+        EXPECT_EQ(MsgBox(QStringLiteral("Frage"), 52), ending ? MsgNo : MsgYes);
+        EXPECT_EQ(BrowseFolder(QStringLiteral("Wählen")), ending ? QString() : QStringLiteral("/home/ute/Musik"));
+    }
+    EXPECT_EQ(asked, (QStringList{"Frage", "Wählen"}));
     SetSessionEnding(false);
     SetMessageBoxService({});
+    SetFolderDialogService({});
 }
 
 } // namespace

@@ -15,21 +15,14 @@ LibraryDatabase MakeLibrary()
     db.Files.resize(1);  // the empty placeholder record
     const char* const titles[] = {"Abc", "why?", "", "Rock & Roll", "*", "Grüße \U0001F3B5"};
     for (int i = 0; i < 12; ++i) {
-        LibraryEntry e;
-        e.FileName = QStringLiteral("/m/%1.mp3").arg(i);
-        e.Tags.Title = QString::fromUtf8(titles[i % 6]);
-        e.Tags.Artist = i % 2 ? QStringLiteral("Abba") : QString();
-        e.Tags.Genre = i % 3 ? QStringLiteral("Rock") : QStringLiteral("Pop");
-        e.Tags.Year = QString::number(1995 + i);
-        e.Tags.Track = QString::number(i);
-        e.Tags.Lenght = i * 37;
-        e.Tags.Bitrate = int16_t(i * 32);
-        e.Rating = int16_t(i % 6);
-        e.PlayCNT = i % 4 == 3 ? -i : i * 3 % 7;
+        LibraryEntry e{.FileName = QStringLiteral("/m/%1.mp3").arg(i),
+                       .Tags = {.Title = QString::fromUtf8(titles[i % 6]), .Artist = i % 2 ? "Abba" : "",
+                                .Year = QString::number(1995 + i), .Lenght = i * 37, .Bitrate = int16_t(i * 32),
+                                .Genre = i % 3 ? "Rock" : "Pop", .Track = QString::number(i)},
+                       .PlayTime = i % 2 ? QVariant("(noch nie)") : QVariant(QDateTime(QDate(2010, 5, 5), QTime())),
+                       .PlayCNT = i % 4 == 3 ? -i : i * 3 % 7, .Rating = int16_t(i % 6)};
         if (i % 3 == 0) e.AddTime = QDateTime(QDate(2000 + i, 1 + i, 1), QTime(i, i, i));
-        else if (i % 3 == 1) e.AddTime = QStringLiteral("0%1.06.2007 14:05:09").arg(i % 9 + 1);
-        else e.AddTime = QStringLiteral("kaputt");
-        e.PlayTime = i % 2 ? QVariant(QStringLiteral("(noch nie)")) : QVariant(QDateTime(QDate(2010, 5, 5), QTime()));
+        else e.AddTime = i % 3 == 1 ? QStringLiteral("0%1.06.2007 14:05:09").arg(i % 9 + 1) : QStringLiteral("kaputt");
         db.Files.append(e);
     }
     return db;
