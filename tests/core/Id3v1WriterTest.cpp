@@ -85,25 +85,19 @@ TEST_F(Id3v1, ReplacesAnExistingTagOrAppendsOne)
 
 TEST_F(Id3v1, FailuresWriteNothingAndKeepTheMark)
 {
-    LibraryEntry missing = MakeFile("x/missing.mp3", {});
-    EXPECT_EQ(SaveID3v1Tag(missing), TagSaveResult::Failed);
-    EXPECT_FALSE(QFile::exists(missing.FileName));
-    EXPECT_EQ(missing.Actions, QStringLiteral("Tag;R"));
-
-    LibraryEntry tiny = MakeFile("tiny.mp3", QByteArray(127, 'a'));
-    EXPECT_EQ(SaveID3v1Tag(tiny), TagSaveResult::Failed);
-    EXPECT_EQ(Read(tiny), QByteArray(127, 'a'));
-
-    LibraryEntry ogg = MakeFile("a.ogg", kAudio, "OGG");
-    EXPECT_EQ(SaveID3v1Tag(ogg), TagSaveResult::FormatNotSupported);
-    EXPECT_EQ(Read(ogg), kAudio);
-    EXPECT_EQ(ogg.Actions, QStringLiteral("Tag;R"));
-
-    SetTagWriteFailure(true);
-    for (const QByteArray& content : {kAudio, WithOldTag()}) {
-        LibraryEntry locked = MakeFile("locked.mpc", content, "MPP");
-        EXPECT_EQ(SaveID3v1Tag(locked), TagSaveResult::Failed);
-        EXPECT_EQ(Read(locked), content);
-        EXPECT_EQ(locked.Actions, QStringLiteral("Tag;R"));
+    const struct { const char *name, *format; QByteArray content; bool writeFails; TagSaveResult want; } cases[] = {
+        {"x/missing.mp3", "MPEG", {}, false, TagSaveResult::Failed},  // no folder: the file cannot be made
+        {"tiny.mp3", "MPEG", QByteArray(127, 'a'), false, TagSaveResult::Failed},
+        {"a.ogg", "OGG", kAudio, false, TagSaveResult::FormatNotSupported},
+        {"locked.mpc", "MPP", kAudio, true, TagSaveResult::Failed},
+        {"locked.mpc", "MPP", WithOldTag(), true, TagSaveResult::Failed},
+    };
+    for (const auto& c : cases) {
+        SetTagWriteFailure(c.writeFails);
+        LibraryEntry e = MakeFile(c.name, c.content, c.format);
+        EXPECT_EQ(SaveID3v1Tag(e), c.want) << c.name;
+        EXPECT_EQ(QFile::exists(e.FileName), !c.content.isNull()) << c.name;
+        EXPECT_EQ(Read(e), c.content) << c.name;
+        EXPECT_EQ(e.Actions, QStringLiteral("Tag;R")) << c.name;
     }
 }
