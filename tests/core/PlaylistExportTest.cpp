@@ -64,32 +64,16 @@ TEST_F(Export, M3UGolden)
 
 TEST_F(Export, XSPFGolden)
 {
+    const auto track = [](const char* title, const char* creator, const char* location) {
+        return QByteArray("    <track>\r\n      <title>") + title + "</title>\r\n      <creator>" + creator +
+               "</creator>\r\n      <location>file:///music/" + location + "</location>\r\n    </track>\r\n";
+    };
     ASSERT_TRUE(SaveXSPF(db, ViewList, Path("list.xspf")));
-    EXPECT_EQ(Read("list.xspf"), QByteArray("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
-                                            "<playlist version=\"1\" xmlns=\"http://xspf.org/ns/0/\">\r\n"
-                                            "  <trackList>\r\n"
-                                            "    <track>\r\n"
-                                            "      <title>Rock &amp; Roll</title>\r\n"
-                                            "      <creator>Bill &lt;H&gt;</creator>\r\n"
-                                            "      <location>file:///music/Rock%20&amp;%20Roll.mp3</location>\r\n"
-                                            "    </track>\r\n"
-                                            "    <track>\r\n"
-                                            "      <title>Grüße  Neu</title>\r\n"
-                                            "      <creator></creator>\r\n"
-                                            "      <location>file:///music/%C3%A4%20b.ogg</location>\r\n"
-                                            "    </track>\r\n"
-                                            "    <track>\r\n"
-                                            "      <title>a]]&gt;b</title>\r\n"
-                                            "      <creator>Zed</creator>\r\n"
-                                            "      <location>file:///music/x.mp3</location>\r\n"
-                                            "    </track>\r\n"
-                                            "    <track>\r\n"
-                                            "      <title>Song</title>\r\n"
-                                            "      <creator></creator>\r\n"
-                                            "      <location>file:///music/y.mp3</location>\r\n"
-                                            "    </track>\r\n"
-                                            "  </trackList>\r\n"
-                                            "</playlist>\r\n"));
+    EXPECT_EQ(Read("list.xspf"), "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
+                                 "<playlist version=\"1\" xmlns=\"http://xspf.org/ns/0/\">\r\n  <trackList>\r\n" +
+                                     track("Rock &amp; Roll", "Bill &lt;H&gt;", "Rock%20&amp;%20Roll.mp3") +
+                                     track("Grüße  Neu", "", "%C3%A4%20b.ogg") + track("a]]&gt;b", "Zed", "x.mp3") +
+                                     track("Song", "", "y.mp3") + "  </trackList>\r\n</playlist>\r\n");
 }
 
 TEST_F(Export, HostileTitlesParseBack)
