@@ -1,6 +1,7 @@
 #include "core/Clock.h"
 
 #include <chrono>
+#include <limits>
 #include <random>
 
 namespace {
@@ -35,7 +36,17 @@ double MonotonicSeconds()
 QDateTime CurrentDateTime()
 {
     if (WallSource()) return WallSource()();
-    return QDateTime::currentDateTime();
+    // The local time of a millisecond is worked out once: the conversion
+    // consults the time-zone file each time, and a synchronisation adds many
+    // files per millisecond.
+    thread_local qint64 lastMs = std::numeric_limits<qint64>::min();
+    thread_local QDateTime last;
+    const qint64 ms = QDateTime::currentMSecsSinceEpoch();
+    if (ms != lastMs) {
+        last = QDateTime::fromMSecsSinceEpoch(ms);
+        lastMs = ms;
+    }
+    return last;
 }
 
 void SetMonotonicClock(std::function<double()> clock)

@@ -15,7 +15,6 @@
 #include <charconv>
 #include <cstdio>
 #include <cstring>
-#include <deque>
 #include <limits>
 #include <optional>
 #include <string>
@@ -173,7 +172,10 @@ int KeyOf(Bytes name, int hint)
 
 QString Decode(Bytes bytes)
 {
-    return QString::fromUtf8(bytes.data(), qsizetype(bytes.size()));
+    // Most values are plain ASCII, which Latin-1 decodes the same and faster.
+    for (const char c : bytes)
+        if (uchar(c) >= 0x80) return QString::fromUtf8(bytes.data(), qsizetype(bytes.size()));
+    return QString::fromLatin1(bytes.data(), qsizetype(bytes.size()));
 }
 
 // ---------------------------------------------------------------- record values
@@ -227,32 +229,45 @@ public:
     {
         if (bytes.empty()) return QString();
         // Titles of one album usually follow each other.
-        if (last_ && last_->key == bytes) return last_->value;
-        if (2 * (entries_.size() + 1) > slots_.size()) Grow();
+        if (last_ < slots_.size() && slots_[last_].Holds(bytes)) return slots_[last_].value;
+        if (2 * (count_ + 1) > slots_.size()) Grow();
         const size_t hash = std::hash<Bytes>()(bytes);
         const size_t mask = slots_.size() - 1;
         for (size_t i = hash & mask;; i = (i + 1) & mask) {
             Slot& slot = slots_[i];
-            if (!slot.entry) {
-                last_ = slot.entry = &entries_.emplace_back(Entry{std::string(bytes), Decode(bytes)});
-                slot.hash = hash;
-                return last_->value;
+            if (slot.bytes == 0) {
+                slot = Slot{hash, qsizetype(bytes.size()), Decode(bytes)};
+                ++count_;
+                last_ = i;
+                return slot.value;
             }
-            if (slot.hash == hash && slot.entry->key == bytes) {
-                last_ = slot.entry;
-                return last_->value;
+            if (slot.hash == hash && slot.Holds(bytes)) {
+                last_ = i;
+                return slot.value;
             }
         }
     }
 
 private:
-    struct Entry {
-        std::string key; // the bytes beside their text: one cache line for both
-        QString value;
-    };
+    // The text is compared with the bytes directly, without a copy of them:
+    // its characters are read anyway when it is shared.
     struct Slot {
         size_t hash = 0;
-        Entry* entry = nullptr; // entries never move: they live in a deque
+        qsizetype bytes = 0;  // length of the UTF-8 form; 0 marks a free slot
+        QString value;
+
+        bool Holds(Bytes b) const
+        {
+            if (qsizetype(b.size()) != bytes) return false;
+            // One character per byte: ASCII (or undecodable bytes, which never match).
+            if (value.size() == bytes) {
+                const auto* c = reinterpret_cast<const char16_t*>(value.constData());
+                for (size_t i = 0; i < b.size(); ++i)
+                    if (c[i] != char16_t(uchar(b[i]))) return false;
+                return true;
+            }
+            return QtPrivate::equalStrings(value, QUtf8StringView(b.data(), qsizetype(b.size())));
+        }
     };
 
     void Grow()
@@ -260,19 +275,20 @@ private:
         std::vector<Slot> old(std::max<size_t>(64, slots_.size() * 2));
         old.swap(slots_);
         const size_t mask = slots_.size() - 1;
-        for (const Slot& s : old) {
-            if (!s.entry) continue;
+        for (Slot& s : old) {
+            if (s.bytes == 0) continue;
             size_t i = s.hash & mask;
-            while (slots_[i].entry) i = (i + 1) & mask;
-            slots_[i] = s;
+            while (slots_[i].bytes != 0) i = (i + 1) & mask;
+            slots_[i] = std::move(s);
         }
+        last_ = slots_.size();
     }
 
     // Open addressing over a flat array: a lookup touches few cache lines
     // where a node-based map chases several pointers.
     std::vector<Slot> slots_;
-    std::deque<Entry> entries_;
-    const Entry* last_ = nullptr;
+    size_t count_ = 0;
+    size_t last_ = 0;
 };
 
 // The same text as the record before shares its copy: the titles of one

@@ -50,6 +50,9 @@ QString JoinPath(const QString& dir, const QString& name)
 // Whole-text number as the tag reader may give a genre: "17", " 17 ", "1.7e1".
 bool IsNumericText(const QString& text)
 {
+    // Nearly every genre is a name; only these can start a number.
+    if (text.isEmpty() || !(text[0].isDigit() || text[0] == u' ' || text[0] == u'+' || text[0] == u'-' || text[0] == u'.'))
+        return false;
     static const QRegularExpression number(
         QStringLiteral("^ *[+-]?(\\d+\\.?\\d*|\\.\\d+)([eE][+-]?\\d+)? *$"));
     return number.match(text).hasMatch();

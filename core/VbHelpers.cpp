@@ -135,7 +135,10 @@ QChar UserDecimalSeparator()
 
 QString NumberText(double value)
 {
-    return NumberText(value, UserDecimalSeparator());
+    QString text = NumberText(value, u'.');
+    // Asking the locale costs more than the rest; whole numbers never need it.
+    if (text.contains(u'.')) text.replace(u'.', UserDecimalSeparator());
+    return text;
 }
 
 QString NumberText(double value, QChar decimalSeparator)
@@ -146,7 +149,10 @@ QString NumberText(double value, QChar decimalSeparator)
     // As "%.15G" in the C locale, whatever locale the C library was given.
     char buf[64];
     const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::general, 15);
-    QString s = QString::fromLatin1(buf, ec == std::errc() ? end - buf : 0).toUpper();
-    s.replace(u'.', decimalSeparator);
+    const qsizetype n = ec == std::errc() ? end - buf : 0;
+    for (qsizetype i = 0; i < n; ++i)
+        if (buf[i] == 'e') buf[i] = 'E';
+    QString s = QString::fromLatin1(buf, n);
+    if (decimalSeparator != u'.') s.replace(u'.', decimalSeparator);
     return s;
 }
