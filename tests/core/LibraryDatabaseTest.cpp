@@ -282,6 +282,31 @@ TEST_F(LibraryFiles, RepeatedTextsAreShared)
     EXPECT_EQ(s.Files[0].PlayTime.toString().constData(), s.Files[1].PlayTime.toString().constData());
 }
 
+// Shared texts are matched by their bytes: the same name in UTF-8 is one
+// text; a byte that does not decode never matches an ASCII letter in its place.
+TEST_F(LibraryFiles, SharedTextsMatchTheirBytesExactly)
+{
+    const char* const albums[] = {"K\xc3\xbcnstler", "x", "\xff", "K\xc3\xbcnstler", "\xff", "x"};
+    std::string file;
+    int n = 0;
+    for (const char* album : albums) {
+        ++n;
+        file += Lines({("<" + std::to_string(n) + ">").c_str(), ("<FileName>/" + std::to_string(n) + "</FileName>").c_str(),
+                       (std::string("<Tags.Album>") + album + "</Tags.Album>").c_str(), ("</" + std::to_string(n) + ">").c_str()});
+    }
+    WriteBytes(QStringLiteral("Files.db"), file);
+    const LibraryDatabase s = Load();
+    ASSERT_EQ(s.Files.size(), 6);
+    for (int i = 0; i < 6; ++i) EXPECT_EQ(s.Files[i].Tags.Album, QString::fromUtf8(albums[i])) << i;
+    EXPECT_EQ(s.Files[0].Tags.Album.constData(), s.Files[3].Tags.Album.constData());
+    const QVector<ListEntry>& set = s.ListSets[AlbumSet].Entries;
+    ASSERT_EQ(set.size(), 4);
+    EXPECT_EQ(set[0].Items, QVector<int32_t>{-1});
+    EXPECT_EQ(set[1].Items, (QVector<int32_t>{0, 3}));
+    EXPECT_EQ(set[2].Items, (QVector<int32_t>{1, 5}));
+    EXPECT_EQ(set[3].Items, (QVector<int32_t>{2, 4}));
+}
+
 TEST(GetTagValue, KeysOnlyAtLineStartAndEnd)
 {
     struct Case { const char* text; int occurrence; QVariant value; } cases[] = {
