@@ -14,7 +14,7 @@ class Equalizer : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        SetAudioOutput(Offline());
+        SetAudioOutput(kOffline);
         ASSERT_TRUE(InitAudio());
         InitEqualizer();
     }

@@ -11,7 +11,7 @@ TEST(Eq, ParametersOutOfRangeAreRefusedAndTheOldValueKept)
 {
     System sys;
     UnitHandle u = 0;
-    ASSERT_EQ(sys.Init(32, Offline()), Result::Ok);
+    ASSERT_EQ(sys.Init(32, kOffline), Result::Ok);
     ASSERT_EQ(sys.CreateEqUnit(&u), Result::Ok);
     struct Case {
         int index;
@@ -36,9 +36,7 @@ TEST(Eq, ParametersOutOfRangeAreRefusedAndTheOldValueKept)
             EXPECT_EQ(get(), good);
         }
     }
-    float v;
     EXPECT_EQ(sys.SetUnitParameter(u, 3, 1.0f), Result::InvalidParam);
-    EXPECT_EQ(sys.GetUnitParameter(0, 2, &v), Result::InvalidHandle);
     EXPECT_EQ(sys.AddUnit(0), Result::InvalidHandle);
 }
 
@@ -46,7 +44,7 @@ TEST(Spectrum, ToneShowsInItsBinOnEachChannel)
 {
     QTemporaryDir dir;
     System sys;
-    ASSERT_EQ(sys.Init(32, Offline()), Result::Ok);
+    ASSERT_EQ(sys.Init(32, kOffline), Result::Ok);
     Start(sys, Tone(dir, "t.wav", FixtureFormat::Wav, 0.25, 1000.0));
     Render(sys, 4 * kBlock);
     float mag[System::kSpectrumBins] = {};

@@ -11,7 +11,7 @@ namespace {
 
 class Playback : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_EQ(sys.Init(32, Offline()), Result::Ok); }
+    void SetUp() override { ASSERT_EQ(sys.Init(32, kOffline), Result::Ok); }
     bool Playing(ChannelHandle c)
     {
         bool p = true;

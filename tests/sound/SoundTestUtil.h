@@ -20,10 +20,7 @@ constexpr int kRate = 48000;
 constexpr int kBlock = 480;  // 10 ms
 constexpr double kAmp = 0.5;  // the fixture tone's amplitude
 
-inline snd::OutputConfig Offline()
-{
-    return {snd::OutputConfig::Kind::Offline, kRate, kBlock};
-}
+inline const snd::OutputConfig kOffline{snd::OutputConfig::Kind::Offline, kRate, kBlock};
 
 // A stereo tone file made by the shared fixture generator.
 inline std::string Tone(const QTemporaryDir& dir, const QString& name, FixtureFormat fmt, double seconds, double freq,
