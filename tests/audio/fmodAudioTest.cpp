@@ -88,9 +88,12 @@ TEST_F(Engine, FadeFollowsTheClockWithItsFractionAndKeepsAFadeToSilence)
     for (const Case& k : cases) {
         SCOPED_TRACE(k.elapsed);
         const double start = now;
+        const snd::ChannelHandle replaced = AudioSlotState(0).Channel;
         Play(a, 0, 2, k.target);  // the first title: slot 1 is empty
         now = start + k.elapsed;
         UpdateFades();
+        bool on = false;
+        EXPECT_EQ(AudioSystem()->IsPlaying(replaced, &on), snd::Result::InvalidHandle);  // the slot's last title
         EXPECT_EQ(ChannelVolume(-1, 0), k.volume);
         EXPECT_EQ(AudioSlotState(0).Fading, k.elapsed < 2.0);
         EXPECT_TRUE(ChannelIsPlaying(0));  // a fade-in, also to 0, keeps its title
