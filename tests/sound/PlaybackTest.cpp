@@ -2,35 +2,16 @@
 // pausing, stopping, and calls on dead handles.
 #include "SoundTestUtil.h"
 
-#include <gtest/gtest.h>
-
-#include <fstream>
+#include <random>
 
 using namespace snd;
 using namespace soundtest;
 
 namespace {
 
-constexpr int kRate = 48000;
-constexpr int kBlock = 480;  // 10 ms
-constexpr double kAmp = 0.5;
-
 class Playback : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        ASSERT_EQ(sys.Init(32, {OutputConfig::Kind::Offline, kRate, kBlock}), Result::Ok);
-        tone = Tone(dir, "tone.wav", FixtureFormat::Wav, 1.0, 1000.0, kRate);
-    }
-    ChannelHandle Start(const std::string& path, StreamHandle* stream = nullptr)
-    {
-        StreamHandle s = 0;
-        ChannelHandle c = 0;
-        EXPECT_EQ(sys.CreateStream(path, &s), Result::Ok);
-        EXPECT_EQ(sys.Play(s, false, &c), Result::Ok);
-        if (stream) *stream = s;
-        return c;
-    }
+    void SetUp() override { ASSERT_EQ(sys.Init(32, kOffline), Result::Ok); }
     bool Playing(ChannelHandle c)
     {
         bool p = true;
@@ -43,24 +24,26 @@ protected:
         EXPECT_EQ(sys.GetPosition(c, &ms), Result::Ok);
         return ms;
     }
-    static float Expected(int64_t frame) { return ToneSample(frame, 1000.0, kRate) / 32768.0f; }
+    // Frame i of the 1 kHz tone as its 16-bit file holds it.
+    static float Expected(int64_t i)
+    {
+        return float(std::lrint(kAmp * std::sin(2 * std::numbers::pi * 1000.0 * double(i) / kRate) * 32767)) / 32768.0f;
+    }
 
-    ScratchDir dir;
+    QTemporaryDir dir;
     System sys;
-    std::string tone;
+    std::string tone = Tone(dir, "tone.wav", FixtureFormat::Wav, 1.0, 1000.0);
 };
 
 TEST_F(Playback, EndsAfterExactlyItsFramesWithPositionsPerBlock)
 {
-    const ChannelHandle c = Start(tone);
+    const ChannelHandle c = Start(sys, tone);
     std::vector<float> all;
     for (int b = 0; b < 100; ++b) {
         ASSERT_TRUE(Playing(c)) << "block " << b;
+        EXPECT_EQ(Position(c), uint32_t(10 * b));
         const auto block = Render(sys, kBlock);
         all.insert(all.end(), block.begin(), block.end());
-        if (b < 99) {
-            EXPECT_EQ(Position(c), uint32_t(10 * (b + 1)));
-        }
     }
     // The last sample went out in block 99: the channel is over, not a block later.
     EXPECT_FALSE(Playing(c));
@@ -70,7 +53,7 @@ TEST_F(Playback, EndsAfterExactlyItsFramesWithPositionsPerBlock)
 
 TEST_F(Playback, SeekTakesEffectAtOnce)
 {
-    const ChannelHandle c = Start(tone);
+    const ChannelHandle c = Start(sys, tone);
     Render(sys, 10 * kBlock);
     ASSERT_EQ(sys.SetPosition(c, 500), Result::Ok);
     EXPECT_EQ(Position(c), 500u);
@@ -89,7 +72,7 @@ TEST_F(Playback, SeekTakesEffectAtOnce)
 
     // At or past the end: the title is over after the next block.
     for (uint32_t ms : {1000u, 5000u}) {
-        const ChannelHandle d = Start(tone);
+        const ChannelHandle d = Start(sys, tone);
         ASSERT_EQ(sys.SetPosition(d, ms), Result::Ok);
         EXPECT_EQ(Peak(Render(sys, kBlock), 0, kBlock), 0.0);
         EXPECT_FALSE(Playing(d)) << ms;
@@ -98,76 +81,58 @@ TEST_F(Playback, SeekTakesEffectAtOnce)
 
 TEST_F(Playback, PauseFreezesPositionAndStillCountsAsPlaying)
 {
-    const ChannelHandle c = Start(tone);
+    const ChannelHandle c = Start(sys, tone);
     Render(sys, 5 * kBlock);
     ASSERT_EQ(sys.SetPaused(c, true), Result::Ok);
     Render(sys, kBlock);  // fades out over one block
-    const uint32_t frozen = Position(c);
-    EXPECT_EQ(frozen, 60u);
-    const auto silent = Render(sys, 50 * kBlock);
-    EXPECT_EQ(Peak(silent, 0, 50 * kBlock), 0.0);
-    EXPECT_EQ(Position(c), frozen);
+    EXPECT_EQ(Position(c), 60u);
+    EXPECT_EQ(Peak(Render(sys, 50 * kBlock), 0, 50 * kBlock), 0.0);
+    EXPECT_EQ(Position(c), 60u);
     bool paused = false;
     EXPECT_EQ(sys.GetPaused(c, &paused), Result::Ok);
-    EXPECT_TRUE(paused);
-    EXPECT_TRUE(Playing(c));
+    EXPECT_TRUE(paused && Playing(c));
 
     ASSERT_EQ(sys.SetPaused(c, false), Result::Ok);
     Render(sys, kBlock);
-    EXPECT_EQ(Position(c), frozen + 10);
+    EXPECT_EQ(Position(c), 70u);
 }
 
 TEST_F(Playback, StopAndReleaseRampToSilenceWithinOneBlock)
 {
     for (bool release : {false, true}) {
         StreamHandle s = 0;
-        const ChannelHandle c = Start(tone, &s);
+        const ChannelHandle c = Start(sys, tone, &s);
         Render(sys, 5 * kBlock);
         ASSERT_EQ(release ? sys.ReleaseStream(s) : sys.Stop(c), Result::Ok);
         EXPECT_FALSE(Playing(c));  // the handle is dead at once
         const auto out = Render(sys, 2 * kBlock);
-        for (int j = 0; j < kBlock; ++j) {
-            const double envelope = 1.0 - (j + 1.0) / kBlock;
-            ASSERT_LE(std::abs(out[2 * j]), kAmp * envelope + 1e-6) << j;
-        }
+        for (int j = 0; j < kBlock; ++j) ASSERT_LE(std::abs(out[2 * j]), kAmp * (1.0 - (j + 1.0) / kBlock) + 1e-6) << j;
         EXPECT_GT(Peak(out, 0, kBlock / 4), kAmp * 0.5);  // it did sound at first
         EXPECT_EQ(Peak(out, kBlock, 2 * kBlock), 0.0);
-        if (!release) {
-            EXPECT_EQ(sys.ReleaseStream(s), Result::Ok);
-        }
+        EXPECT_EQ(sys.ReleaseStream(s), release ? Result::InvalidHandle : Result::Ok);
     }
 }
 
 TEST_F(Playback, CallsOnDeadHandlesFailCleanly)
 {
     StreamHandle released = 0, kept = 0;
-    const ChannelHandle ofReleased = Start(tone, &released);
+    const ChannelHandle ofReleased = Start(sys, tone, &released);
     ASSERT_EQ(sys.ReleaseStream(released), Result::Ok);
-    const ChannelHandle stopped = Start(tone);
+    const ChannelHandle stopped = Start(sys, tone);
     ASSERT_EQ(sys.Stop(stopped), Result::Ok);
-    const ChannelHandle ended = Start(tone);
+    const ChannelHandle ended = Start(sys, tone);
     ASSERT_EQ(sys.SetPosition(ended, 2000), Result::Ok);
     Render(sys, 2 * kBlock);  // frees the voices above for reuse
-    const ChannelHandle live = Start(tone, &kept);
+    const ChannelHandle live = Start(sys, tone, &kept);
 
-    struct Case {
-        const char* what;
-        ChannelHandle handle;
-    } cases[] = {{"none", 0},         {"of a released stream", ofReleased}, {"stopped", stopped},
-                 {"ended", ended},    {"a stream handle", kept},            {"made up", 0x2000FFFFu}};
-    for (const Case& k : cases) {
-        SCOPED_TRACE(k.what);
-        uint32_t ms = 7;
-        float vol = 0;
+    // None, of a released stream, stopped, ended, a stream handle, made up.
+    for (ChannelHandle h : {ChannelHandle(0), ofReleased, stopped, ended, ChannelHandle(kept), ChannelHandle(0x2000FFFFu)}) {
+        uint32_t ms;
+        float vol;
         bool flag = true;
-        EXPECT_EQ(sys.GetPosition(k.handle, &ms), Result::InvalidHandle);
-        EXPECT_EQ(sys.SetPosition(k.handle, 0), Result::InvalidHandle);
-        EXPECT_EQ(sys.SetVolume(k.handle, 1.0f), Result::InvalidHandle);
-        EXPECT_EQ(sys.GetVolume(k.handle, &vol), Result::InvalidHandle);
-        EXPECT_EQ(sys.SetPaused(k.handle, true), Result::InvalidHandle);
-        EXPECT_EQ(sys.GetPaused(k.handle, &flag), Result::InvalidHandle);
-        EXPECT_EQ(sys.Stop(k.handle), Result::InvalidHandle);
-        EXPECT_EQ(sys.IsPlaying(k.handle, &flag), Result::InvalidHandle);
+        for (Result r : {sys.GetPosition(h, &ms), sys.SetPosition(h, 0), sys.SetVolume(h, 1.0f), sys.GetVolume(h, &vol),
+                         sys.SetPaused(h, true), sys.GetPaused(h, &flag), sys.Stop(h), sys.IsPlaying(h, &flag)})
+            EXPECT_EQ(r, Result::InvalidHandle) << std::hex << h;
         EXPECT_FALSE(flag);
     }
     EXPECT_TRUE(Playing(live));  // reuses a freed slot; the old handles still fail
@@ -186,24 +151,20 @@ TEST_F(Playback, CallsOnDeadHandlesFailCleanly)
 
 TEST_F(Playback, FilesThatAreNotAudioGiveNoStream)
 {
-    const std::string text = dir.File("notes.mp3"), noise = dir.File("noise.mp3");
-    std::ofstream(text) << "Dies ist keine Musik.\n";
     std::mt19937 rng(7);
-    std::ofstream f(noise, std::ios::binary);
-    for (int i = 0; i < 65536; ++i) f.put(static_cast<char>(rng()));
-    f.close();
-    struct Case {
-        std::string path;
-        Result expected;
-    } cases[] = {{"", Result::FileNotFound},
-                 {dir.File("missing.mp3"), Result::FileNotFound},
-                 {dir.File(""), Result::FileUnreadable},  // the folder itself
-                 {text, Result::FileUnreadable},
-                 {noise, Result::FileUnreadable}};
-    for (const Case& k : cases) {
+    QByteArray noise(65536, 0);
+    for (char& b : noise) b = char(rng());
+    ASSERT_TRUE(WriteRawFile(dir.filePath("text.mp3"), "Dies ist keine Musik.\n"));
+    ASSERT_TRUE(WriteRawFile(dir.filePath("noise.mp3"), noise));
+    const std::pair<std::string, Result> cases[] = {{"", Result::FileNotFound},
+                                                    {dir.filePath("missing.mp3").toStdString(), Result::FileNotFound},
+                                                    {dir.path().toStdString(), Result::FileUnreadable},
+                                                    {dir.filePath("text.mp3").toStdString(), Result::FileUnreadable},
+                                                    {dir.filePath("noise.mp3").toStdString(), Result::FileUnreadable}};
+    for (const auto& [path, expected] : cases) {
         StreamHandle s = 123;
-        EXPECT_EQ(sys.CreateStream(k.path, &s), k.expected) << k.path;
-        EXPECT_EQ(s, 0u) << k.path;
+        EXPECT_EQ(sys.CreateStream(path, &s), expected) << path;
+        EXPECT_EQ(s, 0u) << path;
     }
 }
 

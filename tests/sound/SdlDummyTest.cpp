@@ -2,8 +2,6 @@
 // "dummy" driver, which keeps time like a device.
 #include "SoundTestUtil.h"
 
-#include <gtest/gtest.h>
-
 #include <chrono>
 #include <cstdlib>
 #include <thread>
@@ -15,23 +13,19 @@ namespace {
 
 TEST(SdlDummy, ToneRunsThroughTheCallbackToItsEnd)
 {
-    ScratchDir dir;
+    QTemporaryDir dir;
     System sys;
     ASSERT_EQ(sys.Init(32), Result::Ok);
     int rate = 0;
     ASSERT_EQ(sys.GetOutputFormat(&rate, nullptr), Result::Ok);
-    const std::string tone = Tone(dir, "tone.wav", FixtureFormat::Wav, 0.3, 1000.0, rate);
-    StreamHandle s = 0;
-    ChannelHandle c = 0;
-    ASSERT_EQ(sys.CreateStream(tone, &s), Result::Ok);
-    ASSERT_EQ(sys.Play(s, false, &c), Result::Ok);
+    const ChannelHandle c = Start(sys, Tone(dir, "tone.wav", FixtureFormat::Wav, 0.3, 1000.0, rate));
 
-    const auto start = std::chrono::steady_clock::now();
+    using Clock = std::chrono::steady_clock;
+    const auto start = Clock::now();
     bool playing = true, heard = false;
-    uint32_t last = 0;
+    uint32_t last = 0, ms = 0;
     // Polled like the display timer; the bound only keeps a broken run from hanging.
-    while (playing && std::chrono::steady_clock::now() - start < std::chrono::seconds(20)) {
-        uint32_t ms = 0;
+    while (playing && Clock::now() - start < std::chrono::seconds(20)) {
         if (sys.GetPosition(c, &ms) == Result::Ok) {
             EXPECT_GE(ms, last);
             EXPECT_LE(ms, 300u);
@@ -43,7 +37,7 @@ TEST(SdlDummy, ToneRunsThroughTheCallbackToItsEnd)
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
         sys.IsPlaying(c, &playing);
     }
-    const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
     EXPECT_FALSE(playing);
     EXPECT_TRUE(heard);
     EXPECT_GT(last, 0u);
@@ -59,15 +53,12 @@ TEST(SdlDummy, FallsBackToDummyWhenNoDriverOpens)
     const std::string saved = before ? before : "";
     setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
     System sys;
-    EXPECT_EQ(sys.Init(32), Result::Ok);
     int channels = 0;
+    EXPECT_EQ(sys.Init(32), Result::Ok);
     EXPECT_EQ(sys.GetOutputFormat(nullptr, &channels), Result::Ok);
     EXPECT_EQ(channels, 2);
     sys.Close();
-    if (before)
-        setenv("SDL_AUDIODRIVER", saved.c_str(), 1);
-    else
-        unsetenv("SDL_AUDIODRIVER");
+    before ? setenv("SDL_AUDIODRIVER", saved.c_str(), 1) : unsetenv("SDL_AUDIODRIVER");
 }
 
 } // namespace

@@ -1,67 +1,59 @@
-// Helpers of the sound tests: a scratch folder, tone files from the fixture
-// generator, rendering and measuring the output.
+// Helpers of the sound tests: tone files from the fixture generator, playing
+// them on the offline output, and measuring what comes out.
 #pragma once
 
 #include "sound/System.h"
 #include "tests/support/AudioFixtures.h"
 
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
-#include <cstdint>
-#include <filesystem>
 #include <numbers>
-#include <random>
 #include <string>
 #include <vector>
 
 namespace soundtest {
 
-class ScratchDir {
-public:
-    ScratchDir()
-    {
-        std::random_device rd;
-        path_ = std::filesystem::temp_directory_path() / ("sarovin-sound-" + std::to_string(rd()));
-        std::filesystem::create_directories(path_);
-    }
-    ~ScratchDir() { std::filesystem::remove_all(path_); }
-    std::string File(const std::string& name) const { return (path_ / name).string(); }
+constexpr int kRate = 48000;
+constexpr int kBlock = 480;  // 10 ms
+constexpr double kAmp = 0.5;  // the fixture tone's amplitude
 
-private:
-    std::filesystem::path path_;
-};
-
-// Sample i of the fixture tone as 16-bit PCM stores it (half full scale).
-inline int16_t ToneSample(int64_t i, double freq, int rate)
-{
-    const double v = 0.5 * std::sin(2 * std::numbers::pi * freq * double(i) / rate);
-    return static_cast<int16_t>(std::lrint(v * 32767));
-}
+inline const snd::OutputConfig kOffline{snd::OutputConfig::Kind::Offline, kRate, kBlock};
 
 // A stereo tone file made by the shared fixture generator.
-inline std::string Tone(const ScratchDir& dir, const std::string& name, FixtureFormat fmt, double seconds, double freq,
-                        int rate)
+inline std::string Tone(const QTemporaryDir& dir, const QString& name, FixtureFormat fmt, double seconds, double freq,
+                        int rate = kRate)
 {
-    const std::string path = dir.File(name);
-    EXPECT_TRUE(MakeToneFile(QString::fromStdString(path), fmt, seconds, freq, rate, 2)) << name;
-    return path;
+    EXPECT_TRUE(MakeToneFile(dir.filePath(name), fmt, seconds, freq, rate, 2)) << name.toStdString();
+    return dir.filePath(name).toStdString();
 }
 
-inline std::vector<float> Render(snd::System& system, int frames)
+inline snd::ChannelHandle Start(snd::System& sys, const std::string& path, snd::StreamHandle* stream = nullptr)
+{
+    snd::StreamHandle s = 0;
+    snd::ChannelHandle c = 0;
+    EXPECT_EQ(sys.CreateStream(path, &s), snd::Result::Ok) << path;
+    EXPECT_EQ(sys.Play(s, false, &c), snd::Result::Ok);
+    if (stream) *stream = s;
+    return c;
+}
+
+inline std::vector<float> Render(snd::System& sys, int frames)
 {
     std::vector<float> out(static_cast<size_t>(frames) * 2);
-    system.Render(out.data(), frames);
+    sys.Render(out.data(), frames);
     return out;
 }
 
 // Amplitude of a sine of `freq` in one channel of interleaved stereo, over
 // frames [from, from + count); exact when the span holds whole periods.
-inline double ToneAmplitude(const std::vector<float>& x, int channel, double freq, int rate, size_t from, size_t count)
+inline double ToneAmplitude(const std::vector<float>& x, int channel, double freq, size_t from, size_t count)
 {
     double re = 0, im = 0;
     for (size_t i = 0; i < count; ++i) {
-        const double ph = 2.0 * std::numbers::pi * freq * static_cast<double>(i) / rate;
+        const double ph = 2.0 * std::numbers::pi * freq * static_cast<double>(i) / kRate;
         re += x[2 * (from + i) + channel] * std::cos(ph);
         im += x[2 * (from + i) + channel] * std::sin(ph);
     }
