@@ -38,7 +38,7 @@ TEST_F(ListControl, TallControlFetchesEveryRowThatShows)
 {
     list.resize(600, 1000); // 15000 twips: 61 visible rows, 62 label rows show
     list.SetItemCount(200);
-    EXPECT_EQ(host.needData, 62);
+    EXPECT_EQ(host.Take().filter("NeedData").size(), 62);
     list.resize(600, 1300); // growing shows new label rows, which are fetched
     EXPECT_EQ(ListControlProbe::Caption(list, 80, 1), "T80");
 }
@@ -86,15 +86,10 @@ TEST_F(ListControl, SelectedIndexSetting)
     EXPECT_EQ(list.TopRow(), 51); // 70 - 20 + 1
 }
 
-struct KeyCase {
-    const char* name;
-    qint32 itemCount;
-    qint32 selected;
-    int key;
-    Qt::KeyboardModifiers mods;
-    qint32 expectedSelected;
-    QStringList events;
-};
+// With ItemCount rows and the selection on row `selected` (-1 for none), the key
+// gives these events and leaves the selection on `expectedSelected`.
+struct KeyCase { const char* name; qint32 itemCount, selected; int key; Qt::KeyboardModifiers mods;
+                 qint32 expectedSelected; QStringList events; };
 
 class ListControlKeys : public ListControl, public ::testing::WithParamInterface<KeyCase> {};
 

@@ -9,7 +9,6 @@
 #include <QStringList>
 #include <gtest/gtest.h>
 #include <functional>
-#include <optional>
 
 // Reads what the control last drew into its grid.
 struct ListControlProbe {
@@ -28,11 +27,6 @@ struct ListControlProbe {
     }
 };
 
-inline QString KeyText(const ListCell& key)
-{
-    return key.IsEmpty() ? QStringLiteral("E") : key.Text();
-}
-
 // Answers row i with the cells of rows(i) (title "T<i>" in column 1 when no
 // generator is set) and the key 1000 + i; logs every event in order.
 class RecordingHost : public QV_ListControlHost
@@ -44,14 +38,14 @@ public:
         return [this, event, hook](const auto&... args) {
             QStringList parts{QString::fromLatin1(event)};
             ((parts << Text(args)), ...);
-            Log(parts.join(u' '));
+            log << parts.join(u' ');
             if (hook && *hook) (*hook)();
         };
     }
     template <typename T> static QString Text(const T& v)
     {
         if constexpr (std::is_arithmetic_v<T>) return QString::number(v);
-        else if constexpr (std::is_same_v<T, ListCell>) return KeyText(v);
+        else if constexpr (std::is_same_v<T, ListCell>) return v.IsEmpty() ? QStringLiteral("E") : v.Text();
         else return v;
     }
 
@@ -73,37 +67,29 @@ public:
 
     void KeyDown(int& keyCode, int& shift) override
     {
-        Log(QStringLiteral("KeyDown %1 %2").arg(keyCode).arg(shift));
+        log << QStringLiteral("KeyDown %1 %2").arg(keyCode).arg(shift);
         if (onKeyDown) onKeyDown(keyCode, shift);
     }
 
     bool NeedData(qint32 index, QList<ListCell>& data, ListCell& key) override
     {
-        Log(QStringLiteral("NeedData %1").arg(index));
-        ++needData;
+        log << QStringLiteral("NeedData %1").arg(index);
         key = ListCell(1000 + index);
         if (noData && noData(index))
             return false;
-        if (rows) {
-            data = rows(index);
-        } else {
-            data = {ListCell(), ListCell(QStringLiteral("T%1").arg(index))};
-        }
+        data = rows ? rows(index) : QList<ListCell>{ListCell(), QStringLiteral("T%1").arg(index)};
         if (afterNeedData) afterNeedData(index);
         return true;
     }
 
-    void Log(const QString& line) { log << line; }
     QStringList Take() { QStringList l = log; log.clear(); return l; }
 
     QStringList log;
-    int needData = 0;
     std::function<QList<ListCell>(qint32)> rows;
     std::function<bool(qint32)> noData;
     std::function<void(qint32)> afterNeedData;
     std::function<void(int&, int&)> onKeyDown;
     std::function<void()> onClick, onMouseUp;
-
 };
 
 inline QStringList NeedDataRange(int from, int to)
@@ -151,29 +137,24 @@ inline void Key(QWidget& w, int key, Qt::KeyboardModifiers mods = Qt::NoModifier
     QApplication::sendEvent(&w, &e);
 }
 
-// Three columns: "Nr." 500, "Titel" 2000, "Interpret" 1500 twips; 20 visible rows.
-inline void SetUpThreeColumns(QV_ListControl& list)
-{
-    list.resize(600, 336); // 9000 x 5040 twips
-    list.SetHeader(0, QStringLiteral("Nr."), 500);
-    list.SetHeader(1, QStringLiteral("Titel"), 2000);
-    list.SetHeader(2, QStringLiteral("Interpret"), 1500);
-}
-
-// Centre of cell label (row, column) for the three columns above.
+// Centre of cell label (row, column) for the three columns of ListFixture.
 inline QPointF CellPoint(int labelRow, int column)
 {
     static const double lefts[] = {100, 600, 2600};
     return Tw(lefts[column] + 60, 240 + 240.0 * labelRow + 100);
 }
 
-// A shown control with the three columns above and a recording host.
+// A shown control with a recording host and three columns: "Nr." 500,
+// "Titel" 2000, "Interpret" 1500 twips; 20 visible rows.
 class ListFixture : public ::testing::Test
 {
 protected:
     ListFixture() : host(list)
     {
-        SetUpThreeColumns(list);
+        list.resize(600, 336); // 9000 x 5040 twips
+        list.SetHeader(0, QStringLiteral("Nr."), 500);
+        list.SetHeader(1, QStringLiteral("Titel"), 2000);
+        list.SetHeader(2, QStringLiteral("Interpret"), 1500);
         list.show(); // resize events arrive at once
     }
     QV_ListControl list;
