@@ -1,18 +1,12 @@
 #include "ListControlTestSupport.h"
 
 #include <QRandomGenerator>
-#include <gtest/gtest.h>
 
 namespace {
 
-class ListSort : public ::testing::Test
+class ListSort : public ListFixture
 {
 protected:
-    ListSort() : host(list)
-    {
-        SetUpThreeColumns(list);
-        list.show();
-    }
     // Column 1 of row i is titles[i].
     void Load(const QList<ListCell>& titles)
     {
@@ -20,29 +14,25 @@ protected:
         list.SetItemCount(qint32(titles.size()) - 1);
         host.Take();
     }
-    QStringList Shown(int rows, int column = 1)
+    QStringList Shown(int rows)
     {
         QStringList l;
         for (int r = 0; r < rows; ++r)
-            l << ListControlProbe::Caption(list, r, column);
+            l << ListControlProbe::Caption(list, r, 1);
         return l;
     }
-    QV_ListControl list;
-    RecordingHost host;
 };
 
 } // namespace
 
+// The comparison itself has its own table in ListCellTest.
 TEST_F(ListSort, CasesOfTheTextColumn)
 {
     struct Case { QList<ListCell> titles; QStringList sorted; };
     const Case cases[] = {
-        {{"b", "a", "c"}, {"a", "b", "c"}},
         {{"10", "9", "100"}, {"10", "100", "9"}},
         {{"abc", "Abc", "aBc"}, {"Abc", "aBc", "abc"}},
-        {{"x", 10, 9, "a", -1}, {"-1", "9", "10", "a", "x"}}, // numbers first
-        {{5, ListCell(), -2}, {"-2", "", "5"}},                 // empty as 0 ...
-        {{"b", ListCell(), "a"}, {"", "a", "b"}},               // ... and as ""
+        {{"x", 10, ListCell(), "a", -1}, {"-1", "", "10", "a", "x"}}, // numbers first, empty as 0
     };
     for (const Case& c : cases) {
         Load(c.titles);
@@ -51,20 +41,31 @@ TEST_F(ListSort, CasesOfTheTextColumn)
     }
 }
 
-TEST_F(ListSort, KeysAndHighlightMoveWithTheirRows)
+TEST_F(ListSort, KeysHighlightSelectionAndRefetchFollowTheirRows)
 {
-    Load({"b", "a", "c"});
-    list.SetHighlighted(1000); // the row titled "b"
-    list.SortAsColumn(1);
-    EXPECT_EQ(ListControlProbe::Key(list, 0), ListCell(1001));
-    EXPECT_EQ(ListControlProbe::Key(list, 1), ListCell(1000));
-    EXPECT_EQ(ListControlProbe::Key(list, 2), ListCell(1002));
-    EXPECT_TRUE(ListControlProbe::Bold(list, 1, 1));
-    EXPECT_EQ(ListControlProbe::Fore(list, 1, 1), 0x800000u);
-    EXPECT_FALSE(ListControlProbe::Bold(list, 0, 1));
+    Load({"d", "b", "a", "c"});
+    list.SetHighlighted(1002);    // "a"
+    Click(list, CellPoint(0, 1)); // selects "d"
     host.Take();
+    list.SortAsColumn(1);
+    EXPECT_EQ(Shown(4), (QStringList{"a", "b", "c", "d"}));
+    const int keys[] = {1002, 1001, 1003, 1000};
+    for (int r = 0; r < 4; ++r)
+        EXPECT_EQ(ListControlProbe::Key(list, r), ListCell(keys[r])) << r;
+    EXPECT_TRUE(ListControlProbe::Label(list, 0, 1).bold);
+    EXPECT_EQ(ListControlProbe::Label(list, 0, 1).foreColor, 0x800000u);
+    EXPECT_FALSE(ListControlProbe::Label(list, 2, 1).bold);
+    EXPECT_EQ(list.SelectedIndex(), 3);
+    EXPECT_EQ(list.SelectedKey(), ListCell(1000));
+    EXPECT_EQ(list.TopRow(), 0);
+    EXPECT_TRUE(host.Take().isEmpty()); // no ItemSelect
+    list.ForceReNewData(1002); // asked under the row number it was fetched with
+    EXPECT_EQ(host.Take(), QStringList{"NeedData 2"});
+    EXPECT_EQ(ListControlProbe::Caption(list, 0, 1), "a");
+    Key(list, Qt::Key_Up);
+    EXPECT_EQ(host.Take().last(), "ItemSelect 2 -1 1003");
     Click(list, CellPoint(0, 1));
-    EXPECT_TRUE(host.Take().contains("ItemClick 0 1 1001"));
+    EXPECT_TRUE(host.Take().contains("ItemClick 0 1 1002"));
 }
 
 TEST_F(ListSort, GetAllDataAsksEachMissingRowOnce)
@@ -76,12 +77,7 @@ TEST_F(ListSort, GetAllDataAsksEachMissingRowOnce)
     list.SetTopRow(40); // draws rows 40..90
     host.Take();
     list.GetAllData();
-    QStringList expected;
-    for (int i = 0; i <= 39; ++i)
-        expected << QStringLiteral("NeedData %1").arg(i);
-    for (int i = 91; i <= 99; ++i)
-        expected << QStringLiteral("NeedData %1").arg(i);
-    EXPECT_EQ(host.Take(), expected);
+    EXPECT_EQ(host.Take(), NeedDataRange(0, 39) + NeedDataRange(91, 99));
     EXPECT_EQ(ListControlProbe::Cell(list, 95, 1), "T95");
     list.SortAsColumn(1); // everything is loaded now
     EXPECT_TRUE(host.Take().isEmpty());
@@ -100,32 +96,6 @@ TEST_F(ListSort, OneLoadedRowAndBadArgumentsChangeNothing)
     list.SortAsColumn(1);
     list.GetAllData();
     EXPECT_TRUE(host.Take().isEmpty());
-}
-
-TEST_F(ListSort, RefetchAfterSortKeepsTheTitle)
-{
-    Load({"d", "b", "a", "c"});
-    list.SortAsColumn(1); // a b c d: row 0 holds the host's row 2
-    host.Take();
-    list.ForceReNewData(1002);
-    EXPECT_EQ(host.Take(), QStringList{"NeedData 2"});
-    EXPECT_EQ(ListControlProbe::Caption(list, 0, 1), "a");
-    EXPECT_EQ(ListControlProbe::Key(list, 0), ListCell(1002));
-}
-
-TEST_F(ListSort, SelectionFollowsItsRow)
-{
-    Load({"d", "b", "a", "c"});
-    list.SetTopRow(0);
-    Click(list, CellPoint(0, 1)); // "d"
-    host.Take();
-    list.SortAsColumn(1);
-    EXPECT_EQ(list.SelectedIndex(), 3);
-    EXPECT_EQ(list.SelectedKey(), ListCell(1000));
-    EXPECT_EQ(list.TopRow(), 0);
-    EXPECT_TRUE(host.Take().isEmpty()); // no ItemSelect
-    Key(list, Qt::Key_Up);
-    EXPECT_EQ(host.Take().last(), "ItemSelect 2 -1 1003");
 }
 
 TEST_F(ListSort, UnloadedRowKeepsItsOwnRowNumber)

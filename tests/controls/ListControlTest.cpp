@@ -4,57 +4,20 @@
 
 namespace {
 
-QStringList NeedDataRange(int from, int to)
-{
-    QStringList l;
-    for (int i = from; i <= to; ++i)
-        l << QStringLiteral("NeedData %1").arg(i);
-    return l;
-}
-
-class ListControl : public ::testing::Test
-{
-protected:
-    ListControl() : host(list)
-    {
-        SetUpThreeColumns(list);
-        list.show(); // resize events arrive at once
-    }
-    QV_ListControl list;
-    RecordingHost host;
-};
+using ListControl = ListFixture;
 
 } // namespace
 
-TEST_F(ListControl, ItemCountFetchesTheDrawnRowsOnceThenReports)
+TEST_F(ListControl, ItemCountFetchesTheDrawnRowsOnceAndForceReNewDataOneRow)
 {
     list.resize(600, 256); // 15 rows fit, 51 are drawn
     list.SetItemCount(99);
-    QStringList expected = NeedDataRange(0, 50);
-    expected << "ItemCountChange 99";
-    EXPECT_EQ(host.Take(), expected);
-    EXPECT_EQ(list.ItemCount(), 99);
-    EXPECT_EQ(list.SelectedIndex(), -1);
+    EXPECT_EQ(host.Take(), NeedDataRange(0, 50) << "ItemCountChange 99");
     EXPECT_EQ(list.TopRow(), 0);
     list.SetHighlighted(-1); // a redraw asks nothing more
     EXPECT_TRUE(host.Take().isEmpty());
     EXPECT_EQ(ListControlProbe::Caption(list, 50, 1), "T50");
-}
 
-TEST_F(ListControl, TallControlFetchesEveryRowThatShows)
-{
-    list.resize(600, 1000); // 15000 twips: 61 visible rows, 62 label rows show
-    list.SetItemCount(200);
-    EXPECT_EQ(host.needData, 62);
-    EXPECT_EQ(ListControlProbe::Caption(list, 61, 1), "T61");
-    list.resize(600, 1300); // growing shows new label rows, which are fetched
-    EXPECT_EQ(ListControlProbe::Caption(list, 80, 1), "T80");
-}
-
-TEST_F(ListControl, ForceReNewDataRefetchesOnlyThatRow)
-{
-    list.SetItemCount(99);
-    host.Take();
     list.ForceReNewData(1007);
     EXPECT_EQ(host.Take(), QStringList{"NeedData 7"});
     list.ForceReNewData(424242); // no row has it: row 0
@@ -65,11 +28,19 @@ TEST_F(ListControl, ForceReNewDataRefetchesOnlyThatRow)
     EXPECT_TRUE(host.Take().isEmpty());
     list.SetTopRow(0);
     EXPECT_EQ(host.Take(), QStringList{"NeedData 10"});
-
     list.SetItemCount(-1);
     host.Take();
     list.ForceReNewData(1000); // an empty list has no row 0
     EXPECT_TRUE(host.Take().isEmpty());
+}
+
+TEST_F(ListControl, TallControlFetchesEveryRowThatShows)
+{
+    list.resize(600, 1000); // 15000 twips: 61 visible rows, 62 label rows show
+    list.SetItemCount(200);
+    EXPECT_EQ(host.Take().filter("NeedData").size(), 62);
+    list.resize(600, 1300); // growing shows new label rows, which are fetched
+    EXPECT_EQ(ListControlProbe::Caption(list, 80, 1), "T80");
 }
 
 TEST_F(ListControl, NoDataStopsTheRedrawAndIsAskedAgain)
@@ -92,8 +63,7 @@ TEST_F(ListControl, ShortDataLeavesTheOtherColumnsBlank)
     list.SetItemCount(3);
     EXPECT_EQ(ListControlProbe::Caption(list, 2, 0), "2");
     EXPECT_EQ(ListControlProbe::Caption(list, 2, 2), "c");
-    for (int c = 3; c < 16; ++c)
-        EXPECT_EQ(ListControlProbe::Caption(list, 2, c), "") << c;
+    EXPECT_EQ(ListControlProbe::Caption(list, 2, 3), "");
     EXPECT_EQ(ListControlProbe::Caption(list, 4, 0), ""); // below the last row
 }
 
@@ -116,15 +86,10 @@ TEST_F(ListControl, SelectedIndexSetting)
     EXPECT_EQ(list.TopRow(), 51); // 70 - 20 + 1
 }
 
-struct KeyCase {
-    const char* name;
-    qint32 itemCount;
-    qint32 selected;
-    int key;
-    Qt::KeyboardModifiers mods;
-    qint32 expectedSelected;
-    QStringList events;
-};
+// With ItemCount rows and the selection on row `selected` (-1 for none), the key
+// gives these events and leaves the selection on `expectedSelected`.
+struct KeyCase { const char* name; qint32 itemCount, selected; int key; Qt::KeyboardModifiers mods;
+                 qint32 expectedSelected; QStringList events; };
 
 class ListControlKeys : public ListControl, public ::testing::WithParamInterface<KeyCase> {};
 
@@ -159,7 +124,6 @@ INSTANTIATE_TEST_SUITE_P(
         KeyCase{"NoSelectionPageUp", 99, -1, Qt::Key_PageUp, {}, 0, {"KeyDown 33 0", "ItemSelect 0 -1 1000"}},
         KeyCase{"EmptyListDown", -1, -1, Qt::Key_Down, {}, -1, {"KeyDown 40 0"}},
         KeyCase{"EnterOnRow", 99, 3, Qt::Key_Return, {}, 3, {"KeyDown 13 0", "ItemKeyDown 13 0 3 1003"}},
-        KeyCase{"KeypadEnterOnRow", 99, 3, Qt::Key_Enter, Qt::KeypadModifier, 3, {"KeyDown 13 0", "ItemKeyDown 13 0 3 1003"}},
         KeyCase{"CtrlSpaceOnRow", 99, 3, Qt::Key_Space, Qt::ControlModifier, 3, {"KeyDown 32 2", "ItemKeyDown 32 2 3 1003"}},
         KeyCase{"SpaceWithoutRow", 99, -1, Qt::Key_Space, {}, -1, {"KeyDown 32 0"}}),
     [](const auto& info) { return std::string(info.param.name); });
@@ -317,21 +281,4 @@ TEST_F(ListControl, ThumbDragAndTopRow)
     list.SetItemCount(50);
     Drag(list, Tw(trackX, 250), Tw(trackX, 400));
     EXPECT_EQ(list.TopRow(), 0);
-}
-
-TEST_F(ListControl, StoredOnlyPropertiesStartAsPlaced)
-{
-    EXPECT_FALSE(list.Enabled());
-    EXPECT_TRUE(list.isEnabled()); // the widget itself takes input
-    EXPECT_EQ(list.BackColor(), 0);
-    EXPECT_EQ(list.FontName(), "");
-    EXPECT_EQ(list.FontSize(), 0.0f);
-    EXPECT_FALSE(list.AllowColumnResize());
-    EXPECT_EQ(list.Highlighted(), -1);
-    EXPECT_EQ(list.SelectedKey(), ListCell(-1));
-    EXPECT_EQ(list.ItemCount(), -1);
-    EXPECT_TRUE(list.StartLabelEdit().IsEmpty());
-    int width = 0;
-    EXPECT_EQ(list.GetHeader(2, width), "Interpret");
-    EXPECT_EQ(width, 1500);
 }

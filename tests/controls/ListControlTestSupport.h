@@ -7,114 +7,98 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QStringList>
+#include <gtest/gtest.h>
 #include <functional>
-#include <optional>
 
 // Reads what the control last drew into its grid.
 struct ListControlProbe {
+    static const auto& Label(const QV_ListControl& l, int labelRow, int column)
+    {
+        return l.labels_[size_t(labelRow * 16 + column)];
+    }
     static QString Caption(const QV_ListControl& l, int labelRow, int column)
     {
-        return l.labels_[size_t(labelRow * 16 + column)].caption;
-    }
-    static bool Bold(const QV_ListControl& l, int labelRow, int column)
-    {
-        return l.labels_[size_t(labelRow * 16 + column)].bold;
-    }
-    static quint32 Fore(const QV_ListControl& l, int labelRow, int column)
-    {
-        return l.labels_[size_t(labelRow * 16 + column)].foreColor;
+        return Label(l, labelRow, column).caption;
     }
     static ListCell Key(const QV_ListControl& l, qint32 row) { return l.rows_[size_t(row)].key; }
     static QString Cell(const QV_ListControl& l, qint32 row, int column)
     {
         return l.CellAt(l.rows_[size_t(row)], column).Text();
     }
-    static int LabelRows(const QV_ListControl& l) { return int(l.bands_.size()); }
 };
-
-inline QString KeyText(const ListCell& key)
-{
-    return key.IsEmpty() ? QStringLiteral("E") : key.Text();
-}
 
 // Answers row i with the cells of rows(i) (title "T<i>" in column 1 when no
 // generator is set) and the key 1000 + i; logs every event in order.
 class RecordingHost : public QV_ListControlHost
 {
 public:
+    // Logs "<event> <arguments in order>", then runs the hook if one is set.
+    auto Logger(const char* event, std::function<void()>* hook = nullptr)
+    {
+        return [this, event, hook](const auto&... args) {
+            QStringList parts{QString::fromLatin1(event)};
+            ((parts << Text(args)), ...);
+            log << parts.join(u' ');
+            if (hook && *hook) (*hook)();
+        };
+    }
+    template <typename T> static QString Text(const T& v)
+    {
+        if constexpr (std::is_arithmetic_v<T>) return QString::number(v);
+        else if constexpr (std::is_same_v<T, ListCell>) return v.IsEmpty() ? QStringLiteral("E") : v.Text();
+        else return v;
+    }
+
     explicit RecordingHost(QV_ListControl& list)
     {
         list.SetHost(this);
-        QObject::connect(&list, &QV_ListControl::ItemClick, [this](qint32 r, int c, const ListCell& k) {
-            Log(QStringLiteral("ItemClick %1 %2 %3").arg(r).arg(c).arg(KeyText(k)));
-            if (onClick) onClick();
-        });
-        QObject::connect(&list, &QV_ListControl::ItemDblClick, [this](qint32 r, int c, const ListCell& k) {
-            Log(QStringLiteral("ItemDblClick %1 %2 %3").arg(r).arg(c).arg(KeyText(k)));
-        });
-        QObject::connect(&list, &QV_ListControl::ItemSelect, [this](qint32 r, int c, const ListCell& k) {
-            Log(QStringLiteral("ItemSelect %1 %2 %3").arg(r).arg(c).arg(KeyText(k)));
-        });
-        QObject::connect(&list, &QV_ListControl::ItemKeyDown, [this](int code, int shift, qint32 r, const ListCell& k) {
-            Log(QStringLiteral("ItemKeyDown %1 %2 %3 %4").arg(code).arg(shift).arg(r).arg(KeyText(k)));
-        });
-        QObject::connect(&list, &QV_ListControl::ItemMouseDown,
-                         [this](qint32 r, int c, const ListCell& k, int b, int s) {
-            Log(QStringLiteral("ItemMouseDown %1 %2 %3 %4 %5").arg(r).arg(c).arg(KeyText(k)).arg(b).arg(s));
-        });
-        QObject::connect(&list, &QV_ListControl::ItemMouseUp,
-                         [this](qint32 r, int c, const ListCell& k, int b, int s) {
-            Log(QStringLiteral("ItemMouseUp %1 %2 %3 %4 %5").arg(r).arg(c).arg(KeyText(k)).arg(b).arg(s));
-            if (onMouseUp) onMouseUp();
-        });
-        QObject::connect(&list, &QV_ListControl::HeaderClick, [this](qint32 c, const QString& t) {
-            Log(QStringLiteral("HeaderClick %1 %2").arg(c).arg(t));
-        });
-        QObject::connect(&list, &QV_ListControl::HeaderMouseDown, [this](qint32 c, const QString& t, int b, int s) {
-            Log(QStringLiteral("HeaderMouseDown %1 %2 %3 %4").arg(c).arg(t).arg(b).arg(s));
-        });
-        QObject::connect(&list, &QV_ListControl::HeaderMouseUp, [this](qint32 c, const QString& t, int b, int s) {
-            Log(QStringLiteral("HeaderMouseUp %1 %2 %3 %4").arg(c).arg(t).arg(b).arg(s));
-        });
-        QObject::connect(&list, &QV_ListControl::ItemCountChange, [this](qint32 n) {
-            Log(QStringLiteral("ItemCountChange %1").arg(n));
-        });
+        using L = QV_ListControl;
+        QObject::connect(&list, &L::ItemClick, Logger("ItemClick", &onClick));
+        QObject::connect(&list, &L::ItemDblClick, Logger("ItemDblClick"));
+        QObject::connect(&list, &L::ItemSelect, Logger("ItemSelect"));
+        QObject::connect(&list, &L::ItemKeyDown, Logger("ItemKeyDown"));
+        QObject::connect(&list, &L::ItemMouseDown, Logger("ItemMouseDown"));
+        QObject::connect(&list, &L::ItemMouseUp, Logger("ItemMouseUp", &onMouseUp));
+        QObject::connect(&list, &L::HeaderClick, Logger("HeaderClick"));
+        QObject::connect(&list, &L::HeaderMouseDown, Logger("HeaderMouseDown"));
+        QObject::connect(&list, &L::HeaderMouseUp, Logger("HeaderMouseUp"));
+        QObject::connect(&list, &L::ItemCountChange, Logger("ItemCountChange"));
     }
 
     void KeyDown(int& keyCode, int& shift) override
     {
-        Log(QStringLiteral("KeyDown %1 %2").arg(keyCode).arg(shift));
+        log << QStringLiteral("KeyDown %1 %2").arg(keyCode).arg(shift);
         if (onKeyDown) onKeyDown(keyCode, shift);
     }
 
     bool NeedData(qint32 index, QList<ListCell>& data, ListCell& key) override
     {
-        Log(QStringLiteral("NeedData %1").arg(index));
-        ++needData;
+        log << QStringLiteral("NeedData %1").arg(index);
         key = ListCell(1000 + index);
         if (noData && noData(index))
             return false;
-        if (rows) {
-            data = rows(index);
-        } else {
-            data = {ListCell(), ListCell(QStringLiteral("T%1").arg(index))};
-        }
+        data = rows ? rows(index) : QList<ListCell>{ListCell(), QStringLiteral("T%1").arg(index)};
         if (afterNeedData) afterNeedData(index);
         return true;
     }
 
-    void Log(const QString& line) { log << line; }
     QStringList Take() { QStringList l = log; log.clear(); return l; }
 
     QStringList log;
-    int needData = 0;
     std::function<QList<ListCell>(qint32)> rows;
     std::function<bool(qint32)> noData;
     std::function<void(qint32)> afterNeedData;
     std::function<void(int&, int&)> onKeyDown;
     std::function<void()> onClick, onMouseUp;
-
 };
+
+inline QStringList NeedDataRange(int from, int to)
+{
+    QStringList l;
+    for (int i = from; i <= to; ++i)
+        l << QStringLiteral("NeedData %1").arg(i);
+    return l;
+}
 
 // At 96 dpi a pixel is 15 twips.
 inline QPointF Tw(double xTwips, double yTwips) { return QPointF(xTwips / 15.0, yTwips / 15.0); }
@@ -153,18 +137,26 @@ inline void Key(QWidget& w, int key, Qt::KeyboardModifiers mods = Qt::NoModifier
     QApplication::sendEvent(&w, &e);
 }
 
-// Three columns: "Nr." 500, "Titel" 2000, "Interpret" 1500 twips; 20 visible rows.
-inline void SetUpThreeColumns(QV_ListControl& list)
-{
-    list.resize(600, 336); // 9000 x 5040 twips
-    list.SetHeader(0, QStringLiteral("Nr."), 500);
-    list.SetHeader(1, QStringLiteral("Titel"), 2000);
-    list.SetHeader(2, QStringLiteral("Interpret"), 1500);
-}
-
-// Centre of cell label (row, column) for the three columns above.
+// Centre of cell label (row, column) for the three columns of ListFixture.
 inline QPointF CellPoint(int labelRow, int column)
 {
     static const double lefts[] = {100, 600, 2600};
     return Tw(lefts[column] + 60, 240 + 240.0 * labelRow + 100);
 }
+
+// A shown control with a recording host and three columns: "Nr." 500,
+// "Titel" 2000, "Interpret" 1500 twips; 20 visible rows.
+class ListFixture : public ::testing::Test
+{
+protected:
+    ListFixture() : host(list)
+    {
+        list.resize(600, 336); // 9000 x 5040 twips
+        list.SetHeader(0, QStringLiteral("Nr."), 500);
+        list.SetHeader(1, QStringLiteral("Titel"), 2000);
+        list.SetHeader(2, QStringLiteral("Interpret"), 1500);
+        list.show(); // resize events arrive at once
+    }
+    QV_ListControl list;
+    RecordingHost host;
+};
