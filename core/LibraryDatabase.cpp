@@ -16,6 +16,7 @@
 #include <cstdio>
 #include <cstring>
 #include <limits>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -174,8 +175,13 @@ int KeyOf(Bytes name, int hint)
 QString Decode(Bytes bytes)
 {
     // Most values are plain ASCII, which Latin-1 decodes the same and faster.
-    for (const char c : bytes)
-        if (uchar(c) >= 0x80) return QString::fromUtf8(bytes.data(), qsizetype(bytes.size()));
+    for (const char c : bytes) {
+        if (uchar(c) < 0x80) continue;
+        // A value may start with a byte order mark (titles from UTF-16 tags
+        // do); it is part of the text and must survive the next save.
+        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+        return utf8.decode(QByteArrayView(bytes.data(), qsizetype(bytes.size())));
+    }
     return QString::fromLatin1(bytes.data(), qsizetype(bytes.size()));
 }
 
@@ -261,11 +267,15 @@ private:
         size_t hash = 0;
         qsizetype bytes = 0;  // length of the UTF-8 form; 0 marks a free slot
         QString value;
+        // The bytes themselves where the text cannot stand for them: several
+        // undecodable bytes all read as U+FFFD.
+        std::unique_ptr<std::string> raw;
 
         bool Holds(Bytes b) const
         {
             if (qsizetype(b.size()) != bytes) return false;
-            // One character per byte: ASCII (or undecodable bytes, which never match).
+            if (raw) return *raw == b;
+            // One character per byte and nothing undecodable: ASCII.
             if (value.size() == bytes) {
                 const auto* c = reinterpret_cast<const char16_t*>(value.constData());
                 for (size_t i = 0; i < b.size(); ++i)
@@ -283,7 +293,8 @@ private:
         for (size_t i = hash & mask;; i = (i + 1) & mask) {
             Slot& slot = slots_[i];
             if (slot.bytes == 0) {
-                slot = Slot{hash, qsizetype(bytes.size()), Decode(bytes)};
+                slot = Slot{hash, qsizetype(bytes.size()), Decode(bytes), nullptr};
+                if (slot.value.contains(QChar::ReplacementCharacter)) slot.raw = std::make_unique<std::string>(bytes);
                 ++count_;
                 last_ = i;
                 return slot.value;

@@ -136,6 +136,7 @@ TEST_F(LibraryFiles, HostileValuesRoundTrip)
         {"Eins, zwei; \"drei\"", {}}, {"   führende Blanks", {}}, {"Tom & Jerry <3>", {}}, {"</1>", {}},
         {"<Tags.Genre>x</Tags.Genre>", {}}, {"x</Tags.Comment>", {}}, {"東京 / Ölmühle ß", {}},
         {"trailing blank ", {}}, {"Zeile\r\nzwei\rdrei\nvier", "Zeile  zwei drei vier"}, {"\r\n", "  "},
+        {QStringLiteral("\uFEFFmit Bytefolgemarke"), {}}, {QStringLiteral("\uFEFF"), {}},
     };
     store_.Files.clear();
     for (const Case& c : cases) {
@@ -299,6 +300,9 @@ TEST_F(LibraryFiles, SharedTextsMatchTheirBytesExactly)
     ASSERT_EQ(s.Files.size(), 6);
     for (int i = 0; i < 6; ++i) EXPECT_EQ(s.Files[i].Tags.Album, QString::fromUtf8(albums[i])) << i;
     EXPECT_EQ(s.Files[0].Tags.Album.constData(), s.Files[3].Tags.Album.constData());
+    // Bytes that do not decode are shared too: a file in another encoding
+    // would otherwise add a table slot per record, all on one probe chain.
+    EXPECT_EQ(s.Files[2].Tags.Album.constData(), s.Files[4].Tags.Album.constData());
     const QVector<ListEntry>& set = s.ListSets[AlbumSet].Entries;
     ASSERT_EQ(set.size(), 4);
     EXPECT_EQ(set[0].Items, QVector<int32_t>{-1});
