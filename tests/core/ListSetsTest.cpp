@@ -1,5 +1,7 @@
 #include "core/LibraryDatabase.h"
 
+#include <random>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -46,6 +48,64 @@ TEST(ListSets, BuildFillsCategoriesInRecordOrder)
     ExpectEntries(store.ListSets[GenreSet], {{"", {0, 2, 3, 4}}, {"Rock", {1}}});
     ExpectEntries(store.ListSets[YearSet], {{"", {0, 2, 3, 4}}, {"1969", {1}}});
     for (int slot : {PlayingQueue, ViewList, SyncList}) ExpectEntries(store.ListSets[slot], {{"", {-1}}});
+}
+
+// The build against the plain rule, record by record, over captions that
+// differ only in case, normalisation, a NUL or a BOM, many of them the same
+// text at different addresses, and enough of them that the tables grow.
+TEST(ListSets, BuildMatchesTheRecordByRecordRule)
+{
+    QStringList pool = {QString(), QStringLiteral(""), "a", "A", "ä", "a\u0308", "Ä", "ab", "ba", QString(QChar(0)),
+                        QString::fromUtf16(u"x\0y", 3), QString::fromUtf16(u"x\0z", 3), "\uFEFF", "\uFEFFa"};
+    for (int i = 0; i < 300; ++i) pool << QString::number(i) << QStringLiteral("ü%1").arg(i);
+    std::mt19937 rng(7);
+    auto pick = [&] {
+        const QString& s = pool[qsizetype(rng() % pool.size())];
+        // Half the time a copy of its own, as a synchronisation's tags are.
+        return rng() % 2 ? s : QString(s.constData(), s.size());
+    };
+    const int16_t bitrates[] = {0, 128, 192, -1, 32767, -32768};
+    LibraryDatabase store;
+    for (int i = 0; i < 3000; ++i) {
+        LibraryEntry e;
+        e.Tags.Album = pick();
+        e.Tags.Artist = pick();
+        e.Tags.Genre = pick();
+        e.Tags.Year = pick();
+        e.Tags.Bitrate = bitrates[rng() % std::size(bitrates)];
+        store.Files.append(e);
+    }
+    BuildListSets(store);
+
+    QVector<ListEntry> want[ListSetCount];
+    for (auto& w : want) w = {ListEntry{QString(), {-1}}};
+    auto add = [&](int slot, int32_t index, const QString& caption) {
+        QVector<ListEntry>& entries = want[slot];
+        qsizetype i = entries.size() - 1;
+        while (i >= 0 && entries[i].Caption != caption) --i;
+        if (i < 0) {
+            entries.append(ListEntry{caption, {-1}});
+            i = entries.size() - 1;
+        }
+        QVector<int32_t>& items = entries[i].Items;
+        if (items.last() == -1) items.last() = index; else items.append(index);
+    };
+    for (int32_t i = 0; i < store.Files.size(); ++i) {
+        const TagInfo& t = store.Files[i].Tags;
+        add(AlbumSet, i, t.Album);
+        add(ArtistSet, i, t.Artist);
+        add(BitrateSet, i, QString::number(t.Bitrate));
+        add(GenreSet, i, t.Genre);
+        add(YearSet, i, t.Year);
+    }
+    for (int slot = 0; slot < ListSetCount; ++slot) {
+        const QVector<ListEntry>& got = store.ListSets[slot].Entries;
+        ASSERT_EQ(got.size(), want[slot].size()) << slot;
+        for (qsizetype i = 0; i < got.size(); ++i) {
+            EXPECT_EQ(got[i].Caption, want[slot][i].Caption) << slot << " " << i;
+            EXPECT_EQ(got[i].Items, want[slot][i].Items) << slot << " " << i;
+        }
+    }
 }
 
 TEST(ListSets, AddToListSet)
