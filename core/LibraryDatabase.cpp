@@ -728,13 +728,22 @@ void LoadDatabase(LibraryDatabase& store)
             BuildListSets(store);
             return;
         }
-        // Mapped where the system allows it: no copy of a large file.
+        // Read, not mapped: another program shortening the file while it is
+        // mapped would kill us with SIGBUS. In huge pages the read costs no
+        // more than the mapping.
         const qint64 size = file.size();
-        const uchar* mapped = size > 0 ? file.map(0, size) : nullptr;
         QByteArray bytes;
-        if (!mapped) bytes = file.readAll();
-        result = ReadFilesDb(mapped ? Bytes(reinterpret_cast<const char*>(mapped), size_t(size))
-                                    : Bytes(bytes.constData(), size_t(bytes.size())));
+        qint64 got = 0;
+        if (size > 0) {
+            bytes = QByteArray(qsizetype(size), Qt::Uninitialized);
+            AskForHugePages(bytes.data(), size_t(size));
+            got = std::max<qint64>(0, file.read(bytes.data(), size));
+            bytes.truncate(qsizetype(got));
+        }
+        result = ReadFilesDb(Bytes(bytes.constData(), size_t(bytes.size())));
+        // A read error leaves part of the library unread: keep the file aside
+        // before the next save can replace it with what was read.
+        if (got != size && result.end == ReadEnd::Complete) result.end = ReadEnd::Lossy;
     }
     if (result.end != ReadEnd::Complete) KeepBadCopy(path);
     if (!result.records.isEmpty()) store.Files = std::move(result.records);
