@@ -234,7 +234,9 @@ void Mixer::MixVoice(Voice& v, float* out, int frames, bool waitForData)
         v.position += n;
         done += n;
     }
-    v.gain = to;
+    // After an underrun the ramp goes on from where the sound stopped, so the
+    // next block does not jump to the new volume.
+    v.gain = done == frames ? to : from + step * static_cast<float>(done);
     if (stopping) v.state = VoiceState::Finished;
 }
 
