@@ -108,7 +108,7 @@ void Main(const QString& commandLine)
     if (ended()) return;
     LoadSettings();
     state.settingsLoaded = true;
-    if (Settings.CleanExit != SwitchOn && Settings.StartCount > 0) {
+    if (!IsOn(Settings.CleanExit) && Settings.StartCount > 0) {
         MsgBox(UncleanExitMessage(), 0, QStringLiteral("Sarovin"));
         if (ended()) return;
     }

@@ -1,5 +1,7 @@
 #include "audio/fmodAudio.h"
 
+#include "audio/EngineAccess.h"
+
 #include "core/Clock.h"
 #include "core/VbHelpers.h"
 #include "sound/System.h"
@@ -16,6 +18,7 @@ constexpr int kChannels = 32;
 std::unique_ptr<snd::System> gSystem;
 snd::OutputConfig gOutput;
 AudioSlot gSlots[2];
+bool gLastPlayOpened = false;
 
 bool ValidSlot(int slot)
 {
@@ -48,6 +51,24 @@ const AudioSlot& AudioSlotState(int slot)
     return gSlots[slot == 1 ? 1 : 0];
 }
 
+bool LastPlayOpened()
+{
+    return gLastPlayOpened;
+}
+
+SlotFade SlotFading(int slot)
+{
+    if (!ValidSlot(slot) || !gSlots[slot].Fading) return SlotFade::None;
+    return gSlots[slot].FadingOut ? SlotFade::Out : SlotFade::In;
+}
+
+bool SetFadeInTarget(int slot, int32_t volume)
+{
+    if (SlotFading(slot) != SlotFade::In) return false;
+    gSlots[slot].FadeTo = volume;
+    return true;
+}
+
 bool InitAudio()
 {
     if (gSystem) return false;
@@ -62,11 +83,13 @@ void PlayFile(const QString& file, int newSlot, int oldSlot, int32_t fadeIn, int
     if (!gSystem || !ValidSlot(newSlot) || !ValidSlot(oldSlot)) return;
     AudioSlot& in = gSlots[newSlot];
     FreeSlot(in);
+    gLastPlayOpened = false;
     if (gSystem->CreateStream(QFile::encodeName(file).toStdString(), &in.Sound) == snd::Result::Ok) {
         // Started paused and silent, so no block plays loud before the fade begins.
         if (gSystem->Play(in.Sound, true, &in.Channel) == snd::Result::Ok) {
             gSystem->SetVolume(in.Channel, 0.0f);
             gSystem->SetPaused(in.Channel, false);
+            gLastPlayOpened = true;
         }
     }
     const int32_t v = ChannelVolume(-1, oldSlot);
@@ -130,6 +153,7 @@ bool CloseAudio()
         gSystem.reset();
     }
     gSlots[0] = gSlots[1] = AudioSlot{};
+    gLastPlayOpened = false;
     return true;
 }
 

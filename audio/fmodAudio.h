@@ -7,16 +7,9 @@
 // seconds; -1 in the channel calls means "only ask".
 #pragma once
 
-#include "sound/Output.h"
-#include "sound/Result.h"
-
 #include <QString>
 
 #include <cstdint>
-
-namespace snd {
-class System;
-}
 
 bool InitAudio();
 void PlayFile(const QString& file, int newSlot, int oldSlot, int32_t fadeIn, int32_t fadeOut, int32_t volume);
@@ -43,20 +36,14 @@ int OutputChannelCount();  // 0 without a working system
 // 512 magnitudes of one output channel; false (and `out` untouched) on failure.
 bool GetSpectrum(int outputChannel, float* out);
 
-// The system itself, for the equalizer chain and for tests (nullptr when none).
-snd::System* AudioSystem();
-// The output InitAudio opens: the sound device unless a test asks for another.
-void SetAudioOutput(const snd::OutputConfig& config);
+// Whether the last PlayFile opened its title and started it on a channel.
+bool LastPlayOpened();
 
-// Slot state, read-only, for tests.
-struct AudioSlot {
-    snd::StreamHandle Sound = 0;
-    snd::ChannelHandle Channel = 0;
-    bool Fading = false;
-    bool FadingOut = false;
-    int32_t FadeFrom = 0;
-    int32_t FadeTo = 0;
-    int32_t FadeTime = 0;
-    double FadeStart = 0.0;
-};
-const AudioSlot& AudioSlotState(int slot);
+// How a slot's volume is moving: not at all, rising to its target for a new
+// title, or falling to 0 for the title a new one replaces.
+enum class SlotFade { None, In, Out };
+SlotFade SlotFading(int slot);
+// Sets the volume a fade-in ends at; false (nothing changed) when the slot is
+// not fading in. The volume a setter asks for during a crossfade belongs to
+// the title that stays.
+bool SetFadeInTarget(int slot, int32_t volume);

@@ -1,6 +1,6 @@
 #include "audio/modEqualizer.h"
 
-#include "audio/fmodAudio.h"
+#include "audio/EngineAccess.h"
 #include "sound/System.h"
 
 #include <cmath>

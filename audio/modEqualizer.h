@@ -3,8 +3,6 @@
 // removed once before CloseAudio. UI thread only.
 #pragma once
 
-#include "sound/Result.h"
-
 #include <span>
 
 constexpr int kEqBands = 17;
@@ -22,5 +20,3 @@ double EqSliderGain(double position);
 // is not the factory default 21 gets its gain back; the others stay flat.
 void RestoreEqGains(std::span<const float> positions);
 
-// The band's unit handle (0 when none), for tests.
-snd::UnitHandle EqUnit(int band);

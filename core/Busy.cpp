@@ -12,17 +12,16 @@ QString& Caption()
     return caption;
 }
 
-CaptionHook& Hook()
+HookList<const QString&>& Listeners()
 {
-    static CaptionHook hook;
-    return hook;
+    static HookList<const QString&> listeners;
+    return listeners;
 }
 
 void Show(const QString& caption)
 {
     Caption() = caption;
-    // A copy: the hook may replace itself.
-    if (CaptionHook hook = Hook()) hook(caption);
+    Listeners().Call(caption);
 }
 
 } // namespace
@@ -37,9 +36,9 @@ QString BusyCaption()
     return Caption();
 }
 
-void SetCaptionHook(CaptionHook hook)
+Subscription SubscribeCaption(CaptionHook hook)
 {
-    Hook() = std::move(hook);
+    return Listeners().Subscribe(std::move(hook));
 }
 
 BusyGuard::BusyGuard()

@@ -4,6 +4,8 @@
 // main window's caption follows the state through a hook.
 #pragma once
 
+#include "core/Hooks.h"
+
 #include <QString>
 #include <functional>
 
@@ -14,9 +16,9 @@ bool IsBusy();
 // The caption the operation last set, IdleCaption when idle.
 QString BusyCaption();
 
-// The main window sets its caption here; tests record the sequence.
+// The main window's caption follows here; tests record the sequence.
 using CaptionHook = std::function<void(const QString& caption)>;
-void SetCaptionHook(CaptionHook hook);
+[[nodiscard]] Subscription SubscribeCaption(CaptionHook hook);
 
 // Holds the busy state for its lifetime and gives the caption back to
 // IdleCaption on every way out. Only one operation runs at a time: a second

@@ -27,10 +27,10 @@ namespace {
 
 const QString kInvalidModeText = QStringLiteral("ungültiger Synchronisations-Modus");
 
-LibraryReplacedHook& ReplacedHook()
+HookList<const LibraryDatabase&>& ReplacedListeners()
 {
-    static LibraryReplacedHook hook;
-    return hook;
+    static HookList<const LibraryDatabase&> listeners;
+    return listeners;
 }
 
 // The extensions a scan takes, compared with the lower-cased last four
@@ -360,7 +360,7 @@ SyncResult SyncLibrary(int16_t mode, const QString& libraryFolders)
     guard.SetCaption(QStringLiteral("Sarovin (Views...)"));
     BuildListSets(work);
     LibraryDatabase previous = std::exchange(Library, std::move(work));
-    if (LibraryReplacedHook hook = ReplacedHook()) hook(previous);
+    ReplacedListeners().Call(previous);
     guard.SetCaption(QStringLiteral("Sarovin (Speichern...)"));
     // Saved from Library itself: whatever runs while a failure is reported
     // changes the library that is kept.
@@ -368,9 +368,9 @@ SyncResult SyncLibrary(int16_t mode, const QString& libraryFolders)
     return {saved ? SyncResult::Done : SyncResult::SaveFailed, 0, QString()};
 }
 
-void SetLibraryReplacedHook(LibraryReplacedHook hook)
+Subscription SubscribeLibraryReplaced(LibraryReplacedHook hook)
 {
-    ReplacedHook() = std::move(hook);
+    return ReplacedListeners().Subscribe(std::move(hook));
 }
 
 int32_t RemapLibraryIndex(const LibraryDatabase& previous, int32_t index)

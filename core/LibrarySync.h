@@ -3,6 +3,7 @@
 // AddFile, which also serves the command line and dropped files.
 #pragma once
 
+#include "core/Hooks.h"
 #include "core/LibraryTypes.h"
 
 #include <QString>
@@ -58,10 +59,10 @@ QStringList FoldersToScan(const QStringList& folders);
 // The title a file without a title tag gets: its name up to its last ".".
 QString FallbackTitle(const QString& path);
 
-// After a synchronisation has replaced Library the hook gets the library as it
-// was just before (valid during the call only), so that holders of library
-// indices can move them to the new library with RemapLibraryIndex.
+// After a synchronisation has replaced Library each listener gets the library
+// as it was just before (valid during the call only), so that holders of
+// library indices can move them to the new library with RemapLibraryIndex.
 using LibraryReplacedHook = std::function<void(const LibraryDatabase& previous)>;
-void SetLibraryReplacedHook(LibraryReplacedHook hook);
+[[nodiscard]] Subscription SubscribeLibraryReplaced(LibraryReplacedHook hook);
 // The index in Library of the file that had index in previous; -1 when gone.
 int32_t RemapLibraryIndex(const LibraryDatabase& previous, int32_t index);

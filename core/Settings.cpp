@@ -237,5 +237,5 @@ QString GetSpecialFolderPath(int32_t csidl)
 
 int16_t BoolToCheck(int16_t value)
 {
-    return value == -1 ? 1 : 0;
+    return IsOn(value) ? 1 : 0;
 }

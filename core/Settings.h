@@ -11,6 +11,8 @@
 using Switch = int16_t;
 constexpr Switch SwitchOn = -1;
 constexpr Switch SwitchOff = 0;
+// The one test of a switch: on only at -1 (a stored 1 is off).
+constexpr bool IsOn(Switch value) { return value == SwitchOn; }
 
 constexpr int DynPlaylistCount = 20;
 constexpr int ColumnVisibleCount = 16;

@@ -16,6 +16,12 @@ FolderDialogService& FolderDialogs()
     return service;
 }
 
+SaveFileDialogService& SaveFileDialogs()
+{
+    static SaveFileDialogService service;
+    return service;
+}
+
 bool sessionEnding = false;
 
 } // namespace
@@ -28,6 +34,11 @@ void SetMessageBoxService(MessageBoxService service)
 void SetFolderDialogService(FolderDialogService service)
 {
     FolderDialogs() = std::move(service);
+}
+
+void SetSaveFileDialogService(SaveFileDialogService service)
+{
+    SaveFileDialogs() = std::move(service);
 }
 
 int UnattendedAnswer(int style)
@@ -53,6 +64,14 @@ QString AskForFolder(const QString& prompt)
 {
     if (sessionEnding || !FolderDialogs()) return QString();
     return FolderDialogs()(prompt);
+}
+
+SaveFileAnswer AskForSaveFile(const QString& title, const QStringList& filters, int initialFilter)
+{
+    if (sessionEnding || !SaveFileDialogs()) return {};
+    SaveFileAnswer answer = SaveFileDialogs()(title, filters, initialFilter);
+    if (answer.Path.isEmpty()) return {};
+    return answer;
 }
 
 void SetSessionEnding(bool ending)

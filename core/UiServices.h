@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 // Answers of a message box.
@@ -24,9 +25,20 @@ using MessageBoxService = std::function<int(const QString& text, int style, cons
 // Lets the user choose a folder; "" when cancelled.
 using FolderDialogService = std::function<QString(const QString& prompt)>;
 
+// The answer of a save dialog: the path chosen ("" when cancelled) and the
+// 1-based number of the filter chosen (0 when cancelled).
+struct SaveFileAnswer {
+    QString Path;
+    int FilterIndex = 0;
+};
+// Filters are Qt filter texts ("XSPF-Playlist (*.xspf)"); initialFilter is 1-based.
+using SaveFileDialogService =
+    std::function<SaveFileAnswer(const QString& title, const QStringList& filters, int initialFilter)>;
+
 // An empty function removes the service.
 void SetMessageBoxService(MessageBoxService service);
 void SetFolderDialogService(FolderDialogService service);
+void SetSaveFileDialogService(SaveFileDialogService service);
 
 // Shows a modal message and returns the answer. Without a service, or while
 // the session ends, the text goes to stderr and the cautious answer comes
@@ -37,6 +49,9 @@ int UnattendedAnswer(int style);
 
 // Asks for a folder through the service; "" without one or while the session ends.
 QString AskForFolder(const QString& prompt);
+// Asks for a file to save through the service; cancelled without one or while
+// the session ends.
+SaveFileAnswer AskForSaveFile(const QString& title, const QStringList& filters, int initialFilter = 1);
 
 // Set once the desktop session ends: nothing modal may be shown from then on.
 void SetSessionEnding(bool ending);

@@ -1,6 +1,7 @@
 #include "platform/QtUiServices.h"
 
 #include "core/UiServices.h"
+#include "platform/ExecModal.h"
 
 #include <QApplication>
 #include <QAbstractButton>
@@ -72,7 +73,7 @@ void ConfigureFolderDialog(QFileDialog& dialog, const QString& prompt)
 int ShowMessageBox(const QString& text, int style, const QString& caption)
 {
     auto box = MakeMessageBox(text, style, caption, QApplication::activeWindow());
-    box->exec();
+    ExecModal(*box);
     // Closing the box without a button counts as its escape button.
     const auto clicked = box->standardButton(box->clickedButton());
     if (clicked == QMessageBox::NoButton) return UnattendedAnswer(style);
@@ -83,12 +84,32 @@ QString ShowFolderDialog(const QString& prompt)
 {
     QFileDialog dialog(QApplication::activeWindow());
     ConfigureFolderDialog(dialog, prompt);
-    if (dialog.exec() != QDialog::Accepted) return QString();
+    if (ExecModal(dialog) != QDialog::Accepted) return QString();
     return dialog.selectedFiles().value(0);
+}
+
+void ConfigureSaveDialog(QFileDialog& dialog, const QString& title, const QStringList& filters, int initialFilter)
+{
+    dialog.setWindowTitle(title);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilters(filters);
+    if (initialFilter >= 1 && initialFilter <= filters.size()) dialog.selectNameFilter(filters[initialFilter - 1]);
+}
+
+SaveFileAnswer ShowSaveFileDialog(const QString& title, const QStringList& filters, int initialFilter)
+{
+    QFileDialog dialog(QApplication::activeWindow());
+    ConfigureSaveDialog(dialog, title, filters, initialFilter);
+    if (ExecModal(dialog) != QDialog::Accepted) return {};
+    const QString path = dialog.selectedFiles().value(0);
+    if (path.isEmpty()) return {};
+    return {path, int(filters.indexOf(dialog.selectedNameFilter())) + 1};
 }
 
 void InstallQtUiServices()
 {
     SetMessageBoxService(ShowMessageBox);
     SetFolderDialogService(ShowFolderDialog);
+    SetSaveFileDialogService(ShowSaveFileDialog);
 }

@@ -2,7 +2,10 @@
 // user-interface services.
 #pragma once
 
+#include "core/UiServices.h"
+
 #include <QMessageBox>
+#include <QStringList>
 #include <QString>
 #include <memory>
 
@@ -19,6 +22,10 @@ void ConfigureFolderDialog(QFileDialog& dialog, const QString& prompt);
 
 int ShowMessageBox(const QString& text, int style, const QString& caption);
 QString ShowFolderDialog(const QString& prompt);
+// The save dialog: the filters in order, the 1-based initial one selected;
+// the answer names the filter chosen.
+void ConfigureSaveDialog(QFileDialog& dialog, const QString& title, const QStringList& filters, int initialFilter);
+SaveFileAnswer ShowSaveFileDialog(const QString& title, const QStringList& filters, int initialFilter);
 
-// Installs the two functions above as the core's services.
+// Installs the functions above as the core's services.
 void InstallQtUiServices();

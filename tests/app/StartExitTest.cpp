@@ -1,5 +1,6 @@
 #include "app/Main.h"
 #include "audio/fmodAudio.h"
+#include "audio/EngineAccess.h"
 #include "audio/modEqualizer.h"
 #include "sound/System.h"
 #include "core/LibraryDatabase.h"

@@ -1,5 +1,6 @@
 // The playback engine over the offline backend, with the clock in the test's hand.
 #include "audio/fmodAudio.h"
+#include "audio/EngineAccess.h"
 
 #include "../sound/SoundTestUtil.h"
 #include "core/Clock.h"

@@ -1,5 +1,6 @@
 // The equalizer chain on the engine's system, measured on its output.
 #include "audio/modEqualizer.h"
+#include "audio/EngineAccess.h"
 
 #include "../sound/SoundTestUtil.h"
 #include "audio/fmodAudio.h"

@@ -51,7 +51,7 @@ protected:
         qputenv("SAROVIN_HOME", QFile::encodeName(home_.path()));
         SetTagReader(&reader_);
         ResetDatabase(Library);
-        SetCaptionHook([this](const QString& c) {
+        captionSub_ = SubscribeCaption([this](const QString& c) {
             captions_.append(c);
             if (onCaption_) onCaption_(c);
         });
@@ -62,9 +62,8 @@ protected:
     }
     void TearDown() override
     {
-        SetCaptionHook({});
+        captionSub_.Reset();
         SetMessageBoxService({});
-        SetLibraryReplacedHook({});
         SetTagReader(nullptr);
         ResetDatabase(Library);
         qunsetenv("SAROVIN_HOME");
@@ -103,6 +102,7 @@ protected:
     QStringList captions_;
     QStringList messages_;
     std::function<void(const QString&)> onCaption_;
+    Subscription captionSub_;
 };
 
 TEST(LibraryFolders, NormalisedAndNestedOnesSkipped)
@@ -299,7 +299,7 @@ TEST_F(LibrarySyncTest, ReplacementIsReportedSoIndicesCanMove)
     Touch({"m/a.mp3"});
     QFile::remove(P("m/b.mp3"));
     QVector<int32_t> moved;
-    SetLibraryReplacedHook([&](const LibraryDatabase& previous) {
+    const Subscription sub = SubscribeLibraryReplaced([&](const LibraryDatabase& previous) {
         for (int32_t i : {0, 1, -1, 7}) moved.append(RemapLibraryIndex(previous, i));
     });
     ASSERT_EQ(Sync(1, {"m"}), SyncResult::Done);  // a, c
