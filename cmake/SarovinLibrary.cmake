@@ -17,9 +17,19 @@ function(sarovin_library name dir)
   endif()
 endfunction()
 
-# One GoogleTest program per folder of tests/.
+# One GoogleTest program per folder of tests/; sarovin_test_tree takes the
+# folder's sub-folders too.
 function(sarovin_test name dir)
   file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/*.cpp)
+  sarovin_test_sources(${name} "${srcs}" ${ARGN})
+endfunction()
+
+function(sarovin_test_tree name dir)
+  file(GLOB_RECURSE srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/*.cpp)
+  sarovin_test_sources(${name} "${srcs}" ${ARGN})
+endfunction()
+
+function(sarovin_test_sources name srcs)
   if(NOT srcs)
     return()
   endif()
