@@ -1,5 +1,7 @@
 #include "core/Busy.h"
 
+#include "core/UiServices.h"
+
 const QString IdleCaption = QStringLiteral("Sarovin");
 
 namespace {
@@ -39,6 +41,14 @@ QString BusyCaption()
 Subscription SubscribeCaption(CaptionHook hook)
 {
     return Listeners().Subscribe(std::move(hook));
+}
+
+void ShowBusyMessage()
+{
+    MsgBox(QStringLiteral("Sarovin ist zur Zeit beschäftigt.\r\n"
+                          "Der Vorgang kann zur Zeit nicht ausgeführt werden.\r\n"
+                          "Bitte versuchen Sie es später nochmal."),
+           48, QStringLiteral("Synchronisieren"));
 }
 
 BusyGuard::BusyGuard()

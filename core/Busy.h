@@ -20,6 +20,10 @@ QString BusyCaption();
 using CaptionHook = std::function<void(const QString& caption)>;
 [[nodiscard]] Subscription SubscribeCaption(CaptionHook hook);
 
+// The message that a long operation runs and the action must wait (style 48,
+// title "Synchronisieren"), through MsgBox.
+void ShowBusyMessage();
+
 // Holds the busy state for its lifetime and gives the caption back to
 // IdleCaption on every way out. Only one operation runs at a time: a second
 // guard made while one is held does not acquire and changes nothing.

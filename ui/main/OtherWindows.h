@@ -7,6 +7,11 @@
 #include <QString>
 #include <cstdint>
 
+class QWidget;
+
+// The main window as the owner of modeless and modal windows; nullptr before it exists.
+QWidget* MainWindowOwner();
+
 // Navigation tree and menus: rebuilds the tree `Functions` and the dynamic
 // playlist menu; shows the five toggle checks and the toggle buttons' colours.
 void LoadFunctionTree();
