@@ -133,7 +133,10 @@ public:
         if (next_ < files_.size() && files_[next_] == path) return qsizetype(next_++);
         if (!indexed_) {
             index_.reserve(qsizetype(files_.size()));
-            for (size_t i = 0; i < files_.size(); ++i) index_.insert(files_[i], qsizetype(i));
+            for (size_t i = 0; i < files_.size(); ++i) {
+                PumpIfDue();
+                index_.insert(files_[i], qsizetype(i));
+            }
             indexed_ = true;
         }
         const auto it = index_.constFind(path);
@@ -232,8 +235,10 @@ void DropGone(LibraryDatabase& work, const QStringList& folders, FolderListing& 
     if (!dropped) return;
     QVector<LibraryEntry> kept;
     kept.reserve(files.size());
-    for (qsizetype i = 0; i < files.size(); ++i)
+    for (qsizetype i = 0; i < files.size(); ++i) {
+        PumpIfDue();
         if (keep[size_t(i)]) kept.append(files[i]);
+    }
     if (kept.isEmpty()) kept.append(LibraryEntry());
     work.Files = std::move(kept);
 }
