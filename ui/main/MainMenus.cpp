@@ -165,7 +165,7 @@ void AddRows(QWidget& owner, QMenuBar* bar, const std::vector<Row>& rows)
             const QStringList captions = caption.split(QLatin1Char('|'));
             for (int i = 0; i < captions.size(); ++i)
                 open.back()->addAction(
-                    MakeAction(owner, QStringLiteral("%1_%2").arg(name).arg(i), captions[i], r.shortcut, r.flags));
+                    MakeAction(owner, QStringLiteral("%1%2").arg(name).arg(i), captions[i], r.shortcut, r.flags));
             break;
         }
         case Row::Bar: bar->addAction(MakeAction(owner, name, caption, r.shortcut, r.flags)); break;
@@ -193,7 +193,7 @@ QAction* MenuAction(const QWidget& owner, const QString& name)
 
 QAction* MenuAction(const QWidget& owner, const QString& group, int index)
 {
-    return MenuAction(owner, QStringLiteral("%1_%2").arg(group).arg(index));
+    return MenuAction(owner, QStringLiteral("%1%2").arg(group).arg(index));
 }
 
 QList<QAction*> MenuGroup(const QWidget& owner, const QString& group)
@@ -286,7 +286,7 @@ void RebuildFunctionTree(QTreeWidget& tree, QWidget& owner)
     }
     for (qsizetype k = 1; k < shown.size(); ++k) {
         auto* a = new QAction(shown[k].Name, &owner);
-        a->setObjectName(QStringLiteral("mPLDynamic_%1").arg(k));
+        a->setObjectName(QStringLiteral("mPLDynamic%1").arg(k));
         a->setProperty(kSlotProperty, shown[k].Slot);
         if (menu) menu->insertAction(before, a);
     }

@@ -1,8 +1,8 @@
 // The main window's menus: the menu bar, the hidden tray menu `mTray` and the
 // list's context menu `mContextAudio`, built from one table. Every action and
 // menu is a child of the window that owns them and carries its name as
-// objectName; entries of an indexed group are named "<group>_<index>"
-// ("mViewColumn_3", "mAudioRate_0", "mPLDynamic_0").
+// objectName; entries of an indexed group are named "<group><index>"
+// ("mViewColumn3", "mAudioRate0", "mPLDynamic0").
 #pragma once
 
 #include <QString>

@@ -69,31 +69,31 @@ TEST(MainMenus, EveryMenuAsTabled)
 mView "&Ansicht"
   mViewOverview "&Übersicht" disabled checked
   mViewColumns "&Spalten"
-    mViewColumn_0 "&Nr."
-    mViewColumn_1 "&Titel"
-    mViewColumn_2 "&Interpret"
-    mViewColumn_3 "&Album"
-    mViewColumn_4 "&Genre"
-    mViewColumn_5 "&Dauer"
-    mViewColumn_6 "&Bewertung"
-    mViewColumn_7 "&Bitrate"
-    mViewColumn_8 "&Dateiname"
-    mViewColumn_9 "&Grösse"
-    mViewColumn_10 "&Jahr"
-    mViewColumn_11 "&Format"
-    mViewColumn_12 "&Zuletzt gespielt"
-    mViewColumn_13 "&Zähler"
+    mViewColumn0 "&Nr."
+    mViewColumn1 "&Titel"
+    mViewColumn2 "&Interpret"
+    mViewColumn3 "&Album"
+    mViewColumn4 "&Genre"
+    mViewColumn5 "&Dauer"
+    mViewColumn6 "&Bewertung"
+    mViewColumn7 "&Bitrate"
+    mViewColumn8 "&Dateiname"
+    mViewColumn9 "&Grösse"
+    mViewColumn10 "&Jahr"
+    mViewColumn11 "&Format"
+    mViewColumn12 "&Zuletzt gespielt"
+    mViewColumn13 "&Zähler"
 mAudio "&Audio"
   mAudioPlaying "&Wiedergabe"
   mAudioNext "&Nächster Titel"
   mAudioPrev "&Vorheriger Titel"
   mAudioRateParent "&Titel Bewerten"
-    mAudioRate_0 "&Nicht bewertet"
-    mAudioRate_1 "*"
-    mAudioRate_2 "* *"
-    mAudioRate_3 "* * *"
-    mAudioRate_4 "* * * *"
-    mAudioRate_5 "* * * * *"
+    mAudioRate0 "&Nicht bewertet"
+    mAudioRate1 "*"
+    mAudioRate2 "* *"
+    mAudioRate3 "* * *"
+    mAudioRate4 "* * * *"
+    mAudioRate5 "* * * * *"
   -
   mAudioSearch "&Suche..." Ctrl+F
   mAudioLibrary "&Bibliothek"
@@ -113,7 +113,7 @@ mTools "&Tools"
   mDeviceSyncWiz "&Synchronisations-Assistent"
 mPL "&Wiedergabelisten"
   mPLPlaying "&Aktuelle Wiedergabe"
-  mPLDynamic_0 "(keine Playlist)" disabled
+  mPLDynamic0 "(keine Playlist)" disabled
   -
   mPLExport "&Exportieren..."
   mPLImport "&Importieren..." disabled
@@ -128,12 +128,12 @@ mTray "TrayMenu" (hidden)
   mTrayNext "&Nächstes"
   mTrayPrev "&Voriges"
   mTrayRateParent "&Titel bewerten"
-    mTrayRate_0 "&Nicht bewertet"
-    mTrayRate_1 "*"
-    mTrayRate_2 "* *"
-    mTrayRate_3 "* * *"
-    mTrayRate_4 "* * * *"
-    mTrayRate_5 "* * * * *"
+    mTrayRate0 "&Nicht bewertet"
+    mTrayRate1 "*"
+    mTrayRate2 "* *"
+    mTrayRate3 "* * *"
+    mTrayRate4 "* * * *"
+    mTrayRate5 "* * * * *"
   mTrayRestore "&Anzeigen"
   -
   mTrayExit "B&eenden"
@@ -143,18 +143,18 @@ mContextAudio "KontextMenu" (hidden)
   mCAAddToPlaying "&Zur Wiedergabe hinzufügen"
   mCAReplacePlaying "&Wiedergabe ersetzen"
   mCARating "&Titel bewerten"
-    mCARate_0 "Nicht bewertet"
-    mCARate_1 "*"
-    mCARate_2 "* *"
-    mCARate_3 "* * *"
-    mCARate_4 "* * * *"
-    mCARate_5 "* * * * *"
+    mCARate0 "Nicht bewertet"
+    mCARate1 "*"
+    mCARate2 "* *"
+    mCARate3 "* * *"
+    mCARate4 "* * * *"
+    mCARate5 "* * * * *"
   -
   mCAProp "E&igenschaften")menu")
                                      .split(QLatin1Char('\n'));
     const QStringList actual = DumpAll(owner, *bar);
     EXPECT_EQ(actual.join(QLatin1Char('\n')).toStdString(), expected.join(QLatin1Char('\n')).toStdString());
-    for (const char* toggle : {"mAudioRandom", "mAudioRepTitle", "mAudioIntro", "mAudioCrossfader", "mViewColumn_3"})
+    for (const char* toggle : {"mAudioRandom", "mAudioRepTitle", "mAudioIntro", "mAudioCrossfader", "mViewColumn3"})
         EXPECT_TRUE(MenuAction(owner, QString::fromLatin1(toggle))->isCheckable()) << toggle;
 }
 
@@ -202,7 +202,7 @@ TEST(MainMenus, TreeAndPlaylistMenuFollowTheStoredPlaylists)
                                    "  PLDynamic1 Rock", "  PLDynamic7 Gut", "Tools Tools bold", "  AudioProp Tag-Editor",
                                    "  AudioDJStudio DJ-Studio", "  AudioRecode Recodieren", "  AudioOrganize Organisieren",
                                    "Options Einstellungen bold"}));
-    EXPECT_EQ(MenuLines(owner), (QStringList{"mPLDynamic_0 Rock PLDynamic1", "mPLDynamic_1 Gut PLDynamic7"}));
+    EXPECT_EQ(MenuLines(owner), (QStringList{"mPLDynamic0 Rock PLDynamic1", "mPLDynamic1 Gut PLDynamic7"}));
     // New entries sit with entry 0, before the separator.
     const QList<QAction*> pl = owner.findChild<QMenu*>(QStringLiteral("mPL"))->actions();
     EXPECT_TRUE(pl[3]->isSeparator());
@@ -212,7 +212,7 @@ TEST(MainMenus, TreeAndPlaylistMenuFollowTheStoredPlaylists)
     EXPECT_EQ(TreeLines(tree).mid(0, 4),
               (QStringList{"PL Wiedergabelisten bold", "  AudioLibrary Alle Titel", "  AudioPlaying Jukebox",
                            "Tools Tools bold"}));
-    EXPECT_EQ(MenuLines(owner), (QStringList{"mPLDynamic_0 (keine Playlist)  disabled"}));
+    EXPECT_EQ(MenuLines(owner), (QStringList{"mPLDynamic0 (keine Playlist)  disabled"}));
     Settings = saved;
 }
 
