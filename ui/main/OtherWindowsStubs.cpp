@@ -2,7 +2,6 @@
 // built defines its procedures in its own source and removes them from here.
 #include "ui/main/OtherWindows.h"
 
-QWidget* MainWindowOwner() { return nullptr; }
 void LoadFunctionTree() {}
 void ShowToggleStates() {}
 void DrawSpectrum() {}
