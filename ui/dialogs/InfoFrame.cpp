@@ -1,0 +1,20 @@
+#include "ui/dialogs/InfoFrame.h"
+
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QStyle>
+
+QGroupBox* MakeInfoFrame(const QString& text, QWidget* styleSource)
+{
+    auto* frame = new QGroupBox(QStringLiteral("Info"));
+    auto* layout = new QHBoxLayout(frame);
+    auto* icon = new QLabel;
+    icon->setPixmap(styleSource->style()->standardIcon(QStyle::SP_MessageBoxInformation).pixmap(32, 32));
+    icon->setAlignment(Qt::AlignTop);
+    layout->addWidget(icon);
+    auto* label = new QLabel(text);
+    label->setWordWrap(true);
+    layout->addWidget(label, 1);
+    return frame;
+}
