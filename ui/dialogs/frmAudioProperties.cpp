@@ -287,13 +287,10 @@ void frmAudioProperties::reject()
 
 bool OpenTagEditor(int32_t index)
 {
-    const bool loaded = g_editor;
-    frmAudioProperties* editor = loaded ? g_editor.data() : new frmAudioProperties(MainWindowOwner());
-    if (!editor->ShowProps(index)) {
-        // Nothing to show: a window loaded for it alone would follow the list unseen.
-        if (!loaded) editor->close();
-        return false;
-    }
+    // Nothing to show: no window is loaded for it, which would follow the list unseen.
+    if (!IsValidLibraryIndex(Library, index)) return false;
+    frmAudioProperties* editor = g_editor ? g_editor.data() : new frmAudioProperties(MainWindowOwner());
+    editor->ShowProps(index);
     editor->SSTab1->setCurrentIndex(1);
     ShowModeless(editor);
     return true;

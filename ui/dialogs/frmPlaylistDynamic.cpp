@@ -208,6 +208,11 @@ void frmPlaylistDynamic::TakeOver()
     ActList1();
 }
 
+frmPlaylistScriptIfo* frmPlaylistDynamic::HelpWindow() const
+{
+    return help_.data();
+}
+
 void frmPlaylistDynamic::ShowHelp()
 {
     if (!help_) help_ = new frmPlaylistScriptIfo(this);

@@ -32,7 +32,8 @@ public:
     QPlainTextEdit* Text1;
     QPushButton *cmdDelete, *cmdNew, *cmdHelp, *cmdTakeOver, *cmdClose;
 
-    frmPlaylistScriptIfo* HelpWindow() const { return help_; }
+    // The help window, nullptr until shown.
+    frmPlaylistScriptIfo* HelpWindow() const;
 
 public:
     // Esc: closes like the frame does.

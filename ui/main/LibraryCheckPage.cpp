@@ -73,7 +73,7 @@ LibraryCheckPage::LibraryCheckPage(QWidget* parent)
     lblOrgInfo = MakeLabel(this, "lblOrgInfo",
                            QStringLiteral("Unten sind die vorgeschlagenen Änderungen aufgelistet. Klicken Sie auf "
                                           "'Ausführen' um diese zu übernehmen."));
-    Place(lblOrgInfo, 120, 1800, 9255, 255);
+    Place(lblOrgInfo, 120, 1740, 9255, 405);
     lblOrgInfo->hide();
 
     txtOrgThings = new QPlainTextEdit(this);
@@ -84,7 +84,7 @@ LibraryCheckPage::LibraryCheckPage(QWidget* parent)
 
     cmdOrgExecute = new QPushButton(QStringLiteral("Änderungen übernehmen"), this);
     cmdOrgExecute->setObjectName(QStringLiteral("cmdOrgExecute"));
-    Place(cmdOrgExecute, 7200, 7080, 2175, 375);
+    Place(cmdOrgExecute, 6600, 7080, 2775, 375);
     cmdOrgExecute->hide();
 
     connect(cmdOrgStart, &QPushButton::clicked, this, [this] { cmdOrgStart_Click(); });

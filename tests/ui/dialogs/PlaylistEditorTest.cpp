@@ -1,4 +1,6 @@
 // The dynamic-playlist editor on Settings.DynPlaylists, and its help window.
+#include "core/LibraryTypes.h"
+#include "core/Search.h"
 #include "core/Settings.h"
 #include "core/UiServices.h"
 #include "ui/dialogs/frmPlaylistDynamic.h"
@@ -14,9 +16,14 @@
 #include <QPushButton>
 #include <gtest/gtest.h>
 
-#include <memory>
-
 namespace {
+
+QStringList Texts(const QListWidget* list)
+{
+    QStringList out;
+    for (int i = 0; i < list->count(); ++i) out.append(list->item(i)->text());
+    return out;
+}
 
 class PlaylistEditorTest : public ::testing::Test {
 protected:
@@ -37,44 +44,26 @@ protected:
         Settings.DynPlaylists = saved_;
     }
 
-    frmPlaylistDynamic* Make()
-    {
-        return new frmPlaylistDynamic([this] { ++treeLoads_; });
-    }
-    static QStringList Rows(const frmPlaylistDynamic* w)
-    {
-        QStringList out;
-        for (int i = 0; i < w->List1->count(); ++i) out.append(w->List1->item(i)->text());
-        return out;
-    }
-    static QStringList Names()
-    {
-        QStringList out;
-        for (const DynPlaylist& p : Settings.DynPlaylists) out.append(p.Name);
-        return out;
-    }
+    frmPlaylistDynamic* Make() { return new frmPlaylistDynamic([this] { ++treeLoads_; }); }
 
     std::array<DynPlaylist, DynPlaylistCount> saved_;
     QStringList messages_;
     int treeLoads_ = 0;
 };
 
-TEST_F(PlaylistEditorTest, UsedSlotsLoadInOrderAndMoveToTheFront)
+TEST_F(PlaylistEditorTest, UsedSlotsMoveToTheFront)
 {
-    Settings.DynPlaylists[2] = {QStringLiteral("zwei"), QStringLiteral("rating>3")};
-    Settings.DynPlaylists[5] = {QString(), QStringLiteral("year=2005")};
-    Settings.DynPlaylists[7] = {QStringLiteral("sieben"), QString()};
-    Settings.DynPlaylists[19] = {QStringLiteral("neunzehn"), QStringLiteral("a\r\nb")};
+    Settings.DynPlaylists[2] = {"zwei", "rating>3"};
+    Settings.DynPlaylists[5] = {"", "year=2005"};
+    Settings.DynPlaylists[7] = {"sieben", ""};
+    Settings.DynPlaylists[19] = {"neunzehn", "a\r\nb"};
     frmPlaylistDynamic* w = Make();
-    EXPECT_EQ(Rows(w), (QStringList{"zwei", "sieben", "neunzehn"}));
+    EXPECT_EQ(Texts(w->List1), (QStringList{"zwei", "sieben", "neunzehn"}));
     EXPECT_EQ(w->Text2->text(), QStringLiteral("zwei"));
     w->close();
-    QStringList want(DynPlaylistCount);
-    want[0] = QStringLiteral("zwei"), want[1] = QStringLiteral("sieben"), want[2] = QStringLiteral("neunzehn");
-    EXPECT_EQ(Names(), want);
-    EXPECT_EQ(Settings.DynPlaylists[2].Query, QStringLiteral("a\r\nb"));
-    EXPECT_EQ(Settings.DynPlaylists[5].Query, QString());
-    EXPECT_EQ(treeLoads_, 1);
+    std::array<DynPlaylist, DynPlaylistCount> want{};
+    want[0] = {"zwei", "rating>3"}, want[1] = {"sieben", ""}, want[2] = {"neunzehn", "a\r\nb"};
+    EXPECT_EQ(Settings.DynPlaylists, want);
 }
 
 TEST_F(PlaylistEditorTest, EveryWayOfClosingWritesBackOnce)
@@ -112,49 +101,61 @@ TEST_F(PlaylistEditorTest, NewStopsAtTwentyAndDeleteKeepsTheLast)
     for (const DynPlaylist& p : Settings.DynPlaylists) EXPECT_EQ(p, (DynPlaylist{"Neue Playlist", ""}));
 
     Settings.DynPlaylists = {};
-    Settings.DynPlaylists[0] = {QStringLiteral("eins"), QStringLiteral("q1")};
-    Settings.DynPlaylists[1] = {QStringLiteral("zwei"), QStringLiteral("q2")};
-    Settings.DynPlaylists[2] = {QStringLiteral("drei"), QStringLiteral("q3")};
+    Settings.DynPlaylists[0] = {"eins", "q1"}, Settings.DynPlaylists[1] = {"zwei", "q2"};
+    Settings.DynPlaylists[2] = {"drei", "q3"};
     w = Make();
     w->List1->setCurrentRow(-1);
     w->cmdDelete->click();
-    EXPECT_EQ(Rows(w), (QStringList{"eins", "zwei", "drei"}));
+    EXPECT_EQ(Texts(w->List1), (QStringList{"eins", "zwei", "drei"}));
     w->List1->setCurrentRow(1);
     w->cmdDelete->click();
-    EXPECT_EQ(Rows(w), (QStringList{"eins", "drei"}));
+    EXPECT_EQ(Texts(w->List1), (QStringList{"eins", "drei"}));
     EXPECT_EQ(w->List1->currentRow(), 0);
     w->List1->setCurrentRow(1);
     w->cmdDelete->click();
     w->cmdDelete->click();
-    EXPECT_EQ(Rows(w), QStringList{"eins"});
+    EXPECT_EQ(Texts(w->List1), QStringList{"eins"});
     EXPECT_EQ(w->Text1->toPlainText(), QStringLiteral("q1"));
 }
 
-TEST_F(PlaylistEditorTest, TakeOverKeepsLinesAndRefusesOverlongText)
+TEST_F(PlaylistEditorTest, TakenOverQueryKeepsItsLinesAndRuns)
 {
     frmPlaylistDynamic* w = Make();
     w->cmdNew->click();
     w->cmdNew->click();
-    w->Text2->setText(QStringLiteral("Neu und gut"));
+    w->Text2->setText(QStringLiteral("Gut und neu"));
     w->Text1->setPlainText(QStringLiteral("rating>3\nyear>2003"));
     w->cmdTakeOver->click();
-    EXPECT_EQ(w->EditList[1], (DynPlaylist{"Neu und gut", "rating>3\r\nyear>2003"}));
-    EXPECT_EQ(Rows(w), (QStringList{"Neue Playlist", "Neu und gut"}));
+    EXPECT_EQ(Texts(w->List1), (QStringList{"Neue Playlist", "Gut und neu"}));
 
     // Another row drops what was not taken over.
     w->Text2->setText(QStringLiteral("verloren"));
     w->List1->setCurrentRow(0);
     w->List1->setCurrentRow(1);
-    EXPECT_EQ(w->Text2->text(), QStringLiteral("Neu und gut"));
-    EXPECT_EQ(w->Text1->toPlainText(), QStringLiteral("rating>3\nyear>2003"));
+    EXPECT_EQ(w->Text2->text(), QStringLiteral("Gut und neu"));
 
-    const QString tooLong = QString(65536, u'x');
+    const QString tooLong(65536, u'x');
     w->Text1->setPlainText(tooLong);
     w->cmdTakeOver->click();
     EXPECT_EQ(messages_, QStringList{QStringLiteral(
                              "48|Dynamische Wiedergabelisten|Der Text ist zu lang und wurde nicht übernommen.")});
-    EXPECT_EQ(w->EditList[1].Query, QStringLiteral("rating>3\r\nyear>2003"));
     EXPECT_EQ(w->Text1->toPlainText(), tooLong);
+    w->close();
+    EXPECT_EQ(Settings.DynPlaylists[1], (DynPlaylist{"Gut und neu", "rating>3\r\nyear>2003"}));
+
+    w = Make();
+    w->List1->setCurrentRow(1);
+    EXPECT_EQ(w->Text1->toPlainText(), QStringLiteral("rating>3\nyear>2003"));
+
+    LibraryDatabase store;
+    for (const auto& [rating, year] : {std::pair{4, "2005"}, {5, "2001"}, {2, "2010"}, {5, "2009"}}) {
+        LibraryEntry e;
+        e.Rating = int16_t(rating);
+        e.Tags.Year = QString::fromLatin1(year);
+        store.Files.append(e);
+    }
+    RunQuery(store, Settings.DynPlaylists[1].Query);
+    EXPECT_EQ(store.ListSets[ViewList].Entries.value(0).Items, (QVector<int32_t>{0, 3}));
 }
 
 TEST_F(PlaylistEditorTest, HelpListsTheCriteriaAndCopiesOne)
@@ -163,12 +164,11 @@ TEST_F(PlaylistEditorTest, HelpListsTheCriteriaAndCopiesOne)
     w->cmdHelp->click();
     frmPlaylistScriptIfo* help = w->HelpWindow();
     ASSERT_TRUE(help && help->isVisible());
-    QStringList entries;
-    for (int i = 0; i < help->List2->count(); ++i) entries.append(help->List2->item(i)->text());
-    EXPECT_EQ(entries, (QStringList{"10 top timesplayed", "20 top timeplayed", "artist=*seeed*", "title=*?",
-                                    "filename=*.ogg", "album=The Matrix Reloaded", "rating>3", "rating>=3",
-                                    "rating=5", "rating<2", "rating<=4", "year>2003", "year=2005", "year<>2000",
-                                    "genre<>*hip*hop*", "bitrate>=128", "track<>", "33 top addtime"}));
+    EXPECT_EQ(Texts(help->List2),
+              (QStringList{"10 top timesplayed", "20 top timeplayed", "artist=*seeed*", "title=*?", "filename=*.ogg",
+                           "album=The Matrix Reloaded", "rating>3", "rating>=3", "rating=5", "rating<2", "rating<=4",
+                           "year>2003", "year=2005", "year<>2000", "genre<>*hip*hop*", "bitrate>=128", "track<>",
+                           "33 top addtime"}));
     QGuiApplication::clipboard()->setText(QStringLiteral("vorher"));
     QListWidgetItem* last = help->List2->item(17);
     help->List2->setCurrentItem(last);

@@ -17,6 +17,16 @@ namespace {
 
 const QString Result = QStringLiteral("Titel existieren nicht. Aus Datenbank entfernen.");
 
+// Which parts are shown: home, processing, bar, start, info, result, execute.
+QString Look(const LibraryCheckPage& p)
+{
+    QString s;
+    for (const QWidget* w : std::initializer_list<const QWidget*>{p.lblOrgHome, p.lblOrgProcessing,
+             p.pgbOrgProcessing, p.cmdOrgStart, p.lblOrgInfo, p.txtOrgThings, p.cmdOrgExecute})
+        s += w->isVisibleTo(&p) ? u'1' : u'0';
+    return s;
+}
+
 class LibraryCheckPageTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -37,51 +47,33 @@ protected:
         Library = std::move(saved_);
     }
 
-    QString Existing(const QString& name)
-    {
-        const QString path = dir_.filePath(name);
-        QFile f(path);
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        return path;
-    }
-    void Add(const QString& file, const QString& actions)
+    // A record of a file in the temporary folder; made on disk when it is to exist.
+    void Add(int n, bool exists, const QString& actions)
     {
         LibraryEntry e;
-        e.FileName = file;
+        e.FileName = dir_.filePath(QStringLiteral("t%1.mp3").arg(n));
+        if (exists) QFile(e.FileName).open(QIODevice::WriteOnly);
         e.Actions = actions;
         Library.Files.append(e);
-    }
-    // Which of the page's parts are shown, in declaration order.
-    static QString Look(const LibraryCheckPage& p)
-    {
-        QString s;
-        for (const QWidget* w : {(QWidget*)p.lblOrgHome, (QWidget*)p.lblOrgProcessing, (QWidget*)p.pgbOrgProcessing,
-                                 (QWidget*)p.cmdOrgStart, (QWidget*)p.lblOrgInfo, (QWidget*)p.txtOrgThings,
-                                 (QWidget*)p.cmdOrgExecute})
-            s += w->isVisibleTo(&p) ? u'1' : u'0';
-        return s;
     }
 
     QTemporaryDir dir_;
     LibraryDatabase saved_;
-    QStringList messages_;
-    QStringList captions_;
+    QStringList messages_, captions_;
     Subscription captionSub_;
 };
 
 TEST_F(LibraryCheckPageTest, MarksOnlyTheMissingFiles)
 {
-    const struct { const char* file; const char *before, *after; } rows[] = {
-        // file: e existing, m missing, "" the placeholder
-        {"e", "", ""},      {"e", "Tag;", "Tag;"},   {"e", "R", ""},     {"e", "RTag;", "Tag;"},
-        {"m", "", "R"},     {"m", "Tag;", "RTag;"},  {"m", "R", "R"},    {"m", "RTag;", "RTag;"},
-        {"", "", ""},       {"", "Tag;", "Tag;"},    {"", "R", "R"},
+    const struct { char file; const char *before, *after; } rows[] = {
+        // e existing, m missing, p the placeholder
+        {'e', "", ""},  {'e', "Tag;", "Tag;"},  {'e', "R", ""},  {'e', "RTag;", "Tag;"},
+        {'m', "", "R"}, {'m', "Tag;", "RTag;"}, {'m', "R", "R"}, {'m', "RTag;", "RTag;"},
+        {'p', "", ""},  {'p', "Tag;", "Tag;"},  {'p', "R", "R"},
     };
-    int n = 0;
-    for (const auto& r : rows) {
-        const QString name = QStringLiteral("t%1.mp3").arg(n++);
-        const QString file = *r.file == 'e' ? Existing(name) : *r.file == 'm' ? dir_.filePath(name) : QString();
-        Add(file, QString::fromUtf8(r.before));
+    for (int i = 0; i < int(std::size(rows)); ++i) {
+        Add(i, rows[i].file == 'e', QString::fromUtf8(rows[i].before));
+        if (rows[i].file == 'p') Library.Files.last().FileName.clear();
     }
     LibraryCheckPage page;
     EXPECT_EQ(Look(page), QStringLiteral("1001000"));
@@ -92,28 +84,23 @@ TEST_F(LibraryCheckPageTest, MarksOnlyTheMissingFiles)
     EXPECT_EQ(Look(page), QStringLiteral("1001111"));
     EXPECT_EQ(page.cmdOrgStart->text(), QStringLiteral("Analyse starten"));
     EXPECT_TRUE(page.cmdOrgStart->isEnabled());
-    EXPECT_TRUE(messages_.isEmpty());
-    EXPECT_TRUE(captions_.isEmpty());
+    EXPECT_TRUE(messages_.isEmpty() && captions_.isEmpty());
 
     // Files back: a second run takes the marks away again.
-    for (int i = 4; i < 8; ++i) Existing(QStringLiteral("t%1.mp3").arg(i));
+    for (int i = 4; i < 8; ++i) QFile(Library.Files[i].FileName).open(QIODevice::WriteOnly);
     page.cmdOrgStart->click();
     EXPECT_EQ(page.txtOrgThings->toPlainText(), QStringLiteral("0") + Result);
     EXPECT_EQ(Library.Files[5].Actions, QStringLiteral("Tag;"));
     EXPECT_EQ(Library.Files[6].Actions, QString());
-}
 
-TEST_F(LibraryCheckPageTest, EmptyLibraryCountsNothing)
-{
-    Add(QString(), QString());
-    LibraryCheckPage page;
+    Library.Files = {LibraryEntry{}};  // the empty library's placeholder alone
     page.cmdOrgStart->click();
     EXPECT_EQ(page.txtOrgThings->toPlainText(), QStringLiteral("0") + Result);
 }
 
 TEST_F(LibraryCheckPageTest, WalkRunsBusyAndSurvivesAShorterLibrary)
 {
-    for (int i = 0; i < 6; ++i) Add(dir_.filePath(QStringLiteral("weg%1.mp3").arg(i)), QString());
+    for (int i = 0; i < 6; ++i) Add(i, false, QString());
     LibraryCheckPage page;
     QString seen;
     QTimer::singleShot(0, &page, [&] {
@@ -130,7 +117,7 @@ TEST_F(LibraryCheckPageTest, WalkRunsBusyAndSurvivesAShorterLibrary)
 
 TEST_F(LibraryCheckPageTest, RefusedWhileAnotherOperationRuns)
 {
-    Add(dir_.filePath(QStringLiteral("weg.mp3")), QString());
+    Add(0, false, QString());
     LibraryCheckPage page;
     {
         BusyGuard other;
