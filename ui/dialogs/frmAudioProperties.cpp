@@ -8,6 +8,7 @@
 #include "core/UiServices.h"
 #include "core/Units.h"
 #include "ui/dialogs/TagEditorHost.h"
+#include "ui/dialogs/DialogParts.h"
 #include "ui/dialogs/ShowModeless.h"
 #include "ui/main/OtherWindows.h"
 
@@ -47,14 +48,6 @@ QLineEdit* AddEdit(QGridLayout* grid, int row, int col, const QString& caption, 
     return edit;
 }
 
-QPushButton* MakeButton(const QString& text, const char* name)
-{
-    auto* b = new QPushButton(text);
-    b->setObjectName(QLatin1String(name));
-    b->setAutoDefault(false);
-    return b;
-}
-
 } // namespace
 
 void SetTagEditorHost(TagEditorHost* host)
@@ -73,8 +66,7 @@ frmAudioProperties* TagEditor()
 }
 
 frmAudioProperties::frmAudioProperties(QWidget* owner)
-    : QDialog(owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint
-                         | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
+    : QDialog(owner, FixedDialogFlags)
 {
     setObjectName(QStringLiteral("frmAudioProperties"));
     setWindowTitle(QStringLiteral("Eigenschaften"));

@@ -2,7 +2,7 @@
 
 #include "core/UiServices.h"
 #include "core/Units.h"
-#include "ui/dialogs/InfoFrame.h"
+#include "ui/dialogs/DialogParts.h"
 #include "ui/dialogs/frmPlaylistScriptIfo.h"
 #include "ui/dialogs/ShowModeless.h"
 #include "ui/main/OtherWindows.h"
@@ -24,23 +24,6 @@ QPointer<frmPlaylistDynamic> g_editor;
 
 // The settings file stores a text in at most this many UTF-8 bytes.
 constexpr int MaxStoredTextBytes = 65535;
-
-QPushButton* MakeButton(const QString& text, const char* name)
-{
-    auto* b = new QPushButton(text);
-    b->setObjectName(QLatin1String(name));
-    b->setAutoDefault(false);
-    return b;
-}
-
-QLabel* BoldLabel(const QString& text)
-{
-    auto* label = new QLabel(text);
-    QFont bold = label->font();
-    bold.setBold(true);
-    label->setFont(bold);
-    return label;
-}
 
 } // namespace
 
@@ -65,8 +48,7 @@ frmPlaylistDynamic* PlaylistEditor()
 }
 
 frmPlaylistDynamic::frmPlaylistDynamic(std::function<void()> afterWriteBack, QWidget* owner)
-    : QDialog(owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint
-                         | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+    : QDialog(owner, FixedDialogFlags),
       afterWriteBack_(std::move(afterWriteBack))
 {
     setObjectName(QStringLiteral("frmPlaylistDynamic"));
@@ -102,11 +84,11 @@ frmPlaylistDynamic::frmPlaylistDynamic(std::function<void()> afterWriteBack, QWi
 
     auto* entryFrame = new QGroupBox(QStringLiteral("Diese Playlist"));
     auto* entryLayout = new QVBoxLayout(entryFrame);
-    entryLayout->addWidget(BoldLabel(QStringLiteral("Name")));
+    entryLayout->addWidget(MakeBoldLabel(QStringLiteral("Name")));
     Text2 = new QLineEdit;
     Text2->setObjectName(QStringLiteral("Text2"));
     entryLayout->addWidget(Text2);
-    entryLayout->addWidget(BoldLabel(QStringLiteral("Filterkriterien")));
+    entryLayout->addWidget(MakeBoldLabel(QStringLiteral("Filterkriterien")));
     Text1 = new QPlainTextEdit;
     Text1->setObjectName(QStringLiteral("Text1"));
     Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);

@@ -1,7 +1,7 @@
 #include "ui/dialogs/frmPlaylistScriptIfo.h"
 
 #include "core/Units.h"
-#include "ui/dialogs/InfoFrame.h"
+#include "ui/dialogs/DialogParts.h"
 
 #include <QClipboard>
 #include <QGroupBox>
@@ -12,8 +12,7 @@
 #include <QVBoxLayout>
 
 frmPlaylistScriptIfo::frmPlaylistScriptIfo(QWidget* owner)
-    : QDialog(owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint
-                         | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
+    : QDialog(owner, FixedDialogFlags)
 {
     setObjectName(QStringLiteral("frmPlaylistScriptIfo"));
     setWindowTitle(QStringLiteral("Dynamische Playlist - Syntax-Info"));
@@ -38,11 +37,7 @@ frmPlaylistScriptIfo::frmPlaylistScriptIfo(QWidget* owner)
         {"filename=*.ogg", "Zeigt alle Titel mit der Dateiendung *.ogg an."},
     };
     for (const auto& e : examples) {
-        auto* criterion = new QLabel(QString::fromUtf8(e.criterion));
-        QFont bold = criterion->font();
-        bold.setBold(true);
-        criterion->setFont(bold);
-        layout->addWidget(criterion);
+        layout->addWidget(MakeBoldLabel(QString::fromUtf8(e.criterion)));
         auto* meaning = new QLabel(QString::fromUtf8(e.meaning));
         meaning->setIndent(TwipsToPixels(240, logicalDpiX()));
         layout->addWidget(meaning);
@@ -67,8 +62,7 @@ frmPlaylistScriptIfo::frmPlaylistScriptIfo(QWidget* owner)
     frameLayout->addWidget(List2, 1);
     layout->addWidget(frame, 1);
 
-    cmdClose = new QPushButton(QStringLiteral("S&chliessen"));
-    cmdClose->setObjectName(QStringLiteral("cmdClose"));
+    cmdClose = MakeButton(QStringLiteral("S&chliessen"), "cmdClose");
     cmdClose->setDefault(true);
     layout->addWidget(cmdClose, 0, Qt::AlignRight);
 

@@ -1,8 +1,9 @@
-#include "ui/dialogs/InfoFrame.h"
+#include "ui/dialogs/DialogParts.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPushButton>
 #include <QStyle>
 
 QGroupBox* MakeInfoFrame(const QString& text, QWidget* styleSource)
@@ -17,4 +18,21 @@ QGroupBox* MakeInfoFrame(const QString& text, QWidget* styleSource)
     label->setWordWrap(true);
     layout->addWidget(label, 1);
     return frame;
+}
+
+QPushButton* MakeButton(const QString& text, const char* objectName)
+{
+    auto* b = new QPushButton(text);
+    b->setObjectName(QLatin1String(objectName));
+    b->setAutoDefault(false);
+    return b;
+}
+
+QLabel* MakeBoldLabel(const QString& text)
+{
+    auto* label = new QLabel(text);
+    QFont bold = label->font();
+    bold.setBold(true);
+    label->setFont(bold);
+    return label;
 }
