@@ -50,7 +50,7 @@ const std::vector<Row>& MenuTable()
         {R::End},
 
         {R::Menu, "mAudio", "&Audio"},
-        {R::Item, "mAudioPlaying", "&Wiedergabe"},
+        {R::Item, "mAudioPlaying", "&Wiedergabe", "", Checkable},
         {R::Item, "mAudioNext", "&Nächster Titel"},
         {R::Item, "mAudioPrev", "&Vorheriger Titel"},
         {R::Menu, "mAudioRateParent", "&Titel Bewerten"},
@@ -103,7 +103,7 @@ const std::vector<Row>& HiddenMenuTable()
     using R = Row;
     static const std::vector<Row> rows = {
         {R::Menu, "mTray", "TrayMenu"},
-        {R::Item, "mTrayPlaying", "&Wiedergabe"},
+        {R::Item, "mTrayPlaying", "&Wiedergabe", "", Checkable},
         {R::Item, "mTrayNext", "&Nächstes"},
         {R::Item, "mTrayPrev", "&Voriges"},
         {R::Menu, "mTrayRateParent", "&Titel bewerten"},

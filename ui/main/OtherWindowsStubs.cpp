@@ -2,8 +2,6 @@
 // built defines its procedures in its own source and removes them from here.
 #include "ui/main/OtherWindows.h"
 
-void LoadFunctionTree() {}
-void ShowToggleStates() {}
 void DrawSpectrum() {}
 void LoadOptionsTree() {}
 void LoadOptions() {}

@@ -6,6 +6,7 @@
 #include "controls/WinColor.h"
 #include "core/Busy.h"
 #include "core/LibrarySync.h"
+#include "core/Runtime.h"
 #include "core/Units.h"
 #include "ui/main/OtherWindows.h"
 
@@ -104,6 +105,8 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent)
         const QString command = QString::fromLatin1(cmd);
         connect(button, &QV_HoverLabel::MouseDown, this, [this, button, command] {
             button->SetBackColor(kActiveColor);
+            // The pressed colour is drawn before the command runs.
+            Pump();
             Command(command);
         });
         connect(button, &QV_HoverLabel::MouseUp, this, [button] { button->SetBackColor(kStripColor); });
@@ -123,6 +126,8 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent)
 
     captionSub_ = SubscribeCaption([this](const QString& caption) { setWindowTitle(caption); });
     libraryReplacedSub_ = SubscribeLibraryReplaced([this](const LibraryDatabase& previous) { OnLibraryReplaced(previous); });
+
+    BuildMenus();
 
     tmrActualizeDisp->start();
     tmrAudioSys->start();
