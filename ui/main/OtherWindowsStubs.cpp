@@ -5,24 +5,16 @@
 QWidget* MainWindowOwner() { return nullptr; }
 void LoadFunctionTree() {}
 void ShowToggleStates() {}
-void DrawSpectrum() {}
 void LoadOptionsTree() {}
 void LoadOptions() {}
 void ShowOptions(const QString&) {}
 bool OpenTagEditor(int32_t) { return false; }
 void TagEditorShowProps(int32_t) {}
 void OpenPlaylistEditor() {}
-void MiniPlayerTitle(const QString&) {}
-void MiniPlayerShowVol(double) {}
-void MiniPlayerIdle() {}
-void LoadMiniPlayer() {}
-void UnloadMiniPlayer() {}
-void OpenEqualizer() {}
 void OpenDeviceWizard() {}
 void OpenInfo() {}
 void UnloadTagEditor() {}
 void UnloadPlaylistEditor() {}
-void UnloadEqualizer() {}
 void UnloadDeviceWizard() {}
 void UnloadInfo() {}
 void UnloadOptionsWindow() {}
