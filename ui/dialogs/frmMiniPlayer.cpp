@@ -140,7 +140,8 @@ frmMiniPlayer::frmMiniPlayer()
     Label3 = MakeLabel(Picture2, QStringLiteral("Label3"), QStringLiteral("Volume"), text);
     Label3->setGeometry(Px(120), Px(60), Px(1815), Px(255));
     Label2 = MakeLabel(Picture2, QStringLiteral("Label2"), SymbolGlyphText(symbol.family(), QStringLiteral("X")), symbol);
-    Label2->setGeometry(Px(1920), 0, Px(135), Px(375));
+    // Centred where the symbol font's narrow glyph stood; the Unicode symbol needs the gap's width.
+    Label2->setGeometry(Px(1830), 0, Px(315), Px(375));
     Shape1 = new QWidget(Picture2);
     Shape1->setObjectName(QStringLiteral("Shape1"));
     Shape1->setAutoFillBackground(true);
