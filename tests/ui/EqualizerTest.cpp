@@ -14,14 +14,13 @@
 #include <QLocale>
 #include <QMouseEvent>
 #include <QSlider>
-#include <gtest/gtest.h>
 
 namespace {
 
 float UnitGain(int band)
 {
     float g = 0;
-    EXPECT_EQ(AudioSystem()->GetUnitParameter(EqUnit(band), 2, &g), snd::Result::Ok);
+    AudioSystem()->GetUnitParameter(EqUnit(band), 2, &g);
     return g;
 }
 
@@ -49,16 +48,14 @@ protected:
 
 TEST_F(EqualizerTest, BandLabelsInTheUsersNumberFormat)
 {
-    const QStringList c{"60", "88", "129", "190", "279", "411", "604", "888",
-                        "1.3k", "1.9k", "2.8k", "4.1k", "6.1k", "9k", "13.2k", "19.4k"};
+    const QString c = "60 88 129 190 279 411 604 888 1.3k 1.9k 2.8k 4.1k 6.1k 9k 13.2k 19.4k";
     for (const QLocale::Language lang : {QLocale::C, QLocale::German}) {
         QLocale::setDefault(QLocale(lang));
         frmEqualizer eq;
-        for (int i = 0; i < frmEqualizer::kSliders; ++i) {
-            QString expected = c[i];
-            if (lang == QLocale::German) expected.replace(u'.', u',');
-            EXPECT_EQ(eq.findChild<QLabel*>(QStringLiteral("lblFrequenz%1").arg(i))->text(), expected) << i;
-        }
+        QStringList labels;
+        for (int i = 0; i < frmEqualizer::kSliders; ++i)
+            labels.append(eq.findChild<QLabel*>(QStringLiteral("lblFrequenz%1").arg(i))->text());
+        EXPECT_EQ(labels.join(u' '), lang == QLocale::C ? c : QString(c).replace(u'.', u','));
     }
 }
 
@@ -69,15 +66,13 @@ TEST_F(EqualizerTest, OpeningShowsStoredPositionsAndSendsNoGain)
     Settings.EqGains[2] = 17.5f;
     OpenEqualizer();
     OpenEqualizer();  // the second call raises the first window
-    int windows = 0;
-    frmEqualizer* eq = nullptr;
+    QList<frmEqualizer*> windows;
     for (QWidget* w : QApplication::topLevelWidgets())
-        if (auto* e = dynamic_cast<frmEqualizer*>(w)) ++windows, eq = e;
-    ASSERT_EQ(windows, 1);
-    EXPECT_EQ(eq->windowTitle(), QStringLiteral("Grafik-Equalizer"));
-    EXPECT_EQ(eq->Slider(0)->value(), 16);
-    EXPECT_EQ(eq->Slider(1)->value(), 16);
-    EXPECT_EQ(eq->Slider(2)->value(), 18);
+        if (auto* e = dynamic_cast<frmEqualizer*>(w)) windows.append(e);
+    ASSERT_EQ(windows.size(), 1);
+    EXPECT_EQ(windows[0]->windowTitle(), "Grafik-Equalizer");
+    for (const auto& [band, position] : {std::pair{0, 16}, {1, 16}, {2, 18}, {3, 21}})
+        EXPECT_EQ(windows[0]->Slider(band)->value(), position) << band;
     for (int band = 0; band < kEqBands; ++band) EXPECT_EQ(UnitGain(band), 1.0f) << band;
 }
 
@@ -87,36 +82,29 @@ TEST_F(EqualizerTest, MovedSliderSetsGainCaptionAndStoredPosition)
     frmEqualizer eq;
     eq.show();
     QSlider* s = eq.Slider(7);
-    auto key = [s](Qt::Key k) {
-        QKeyEvent press(QEvent::KeyPress, k, Qt::NoModifier);
-        QApplication::sendEvent(s, &press);
-    };
-    const struct { const char* action; int position; const char* caption; } rows[] = {
-        {"Up", 20, nullptr},
-        {"Home", 0, "9,54242509439325 dB = 3"},
-        {"End", 32, "-26,0205999132796 dB = 0,05"},
-        {"groove", 22, nullptr},
+    const QPointF groove(s->width() / 2.0, 4);  // above the knob: one page up
+    QMouseEvent press(QEvent::MouseButtonPress, groove, groove, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent release(QEvent::MouseButtonRelease, groove, groove, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    const struct { Qt::Key key; int position; QString caption; } rows[] = {
+        {Qt::Key_Up, 20, ""},
+        {Qt::Key_Home, 0, "9,54242509439325 dB = 3"},
+        {Qt::Key_End, 32, "-26,0205999132796 dB = 0,05"},
+        {Qt::Key_unknown, 22, ""},
     };
     for (const auto& r : rows) {
-        const QString action = QLatin1String(r.action);
-        if (action == "Up") key(Qt::Key_Up);
-        if (action == "Home") key(Qt::Key_Home);
-        if (action == "End") key(Qt::Key_End);
-        if (action == "groove") {  // a click on the groove above the knob pages up
-            const QPointF at(s->width() / 2.0, 4);
-            QMouseEvent press(QEvent::MouseButtonPress, at, at, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+        QKeyEvent key(QEvent::KeyPress, r.key, Qt::NoModifier);
+        if (r.key == Qt::Key_unknown) {
             QApplication::sendEvent(s, &press);
-            QMouseEvent release(QEvent::MouseButtonRelease, at, at, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
             QApplication::sendEvent(s, &release);
+        } else {
+            QApplication::sendEvent(s, &key);
         }
-        ASSERT_EQ(s->value(), r.position) << r.action;
-        EXPECT_EQ(UnitGain(7), float(EqSliderGain(r.position))) << r.action;
-        EXPECT_EQ(Settings.EqGains[7], float(r.position)) << r.action;
-        if (r.caption) {
-            EXPECT_EQ(eq.windowTitle(), QString::fromUtf8(r.caption));
-        }
-        EXPECT_EQ(UnitGain(6), 1.0f);
+        ASSERT_EQ(s->value(), r.position) << r.key;
+        EXPECT_EQ(UnitGain(7), float(EqSliderGain(r.position))) << r.key;
+        EXPECT_EQ(Settings.EqGains[7], float(r.position)) << r.key;
+        EXPECT_TRUE(r.caption.isEmpty() || eq.windowTitle() == r.caption) << eq.windowTitle().toStdString();
     }
+    EXPECT_EQ(UnitGain(6), 1.0f);
     EXPECT_EQ(Settings.EqGains[16], 7.5f);
 }
 

@@ -1,5 +1,4 @@
-// The spectrum display over the offline backend, with the main window's
-// foreground injected.
+// The spectrum display over the offline backend, the main window's foreground injected.
 #include "ui/main/Spectrum.h"
 
 #include "../sound/SoundTestUtil.h"
@@ -12,26 +11,18 @@
 #include "ui/main/OtherWindows.h"
 
 #include <QImage>
-#include <gtest/gtest.h>
-
-#include <algorithm>
 
 using namespace soundtest;
 
 namespace {
 
-TEST(SpectrumPeaks, WeightsLiftTheTreble)
+TEST(SpectrumPeaks, WeightsAndTheRingOfTheLast100Peaks)
 {
-    const struct { int bin; double weight; } rows[] = {{0, 1.0}, {1, 4.78}, {100, 17.92}, {255, 20.73}};
-    for (const auto& r : rows) EXPECT_NEAR(SpectrumPeaks::Weight(r.bin), r.weight, 0.005) << r.bin;
-}
-
-TEST(SpectrumPeaks, QuietBarsStaySmallUntilTheLoudPeakLeavesTheRing)
-{
+    for (const auto& [bin, w] : {std::pair{0, 1.0}, {1, 4.78}, {100, 17.92}, {255, 20.73}})
+        EXPECT_NEAR(SpectrumPeaks::Weight(bin), w, 0.005) << bin;
     SpectrumPeaks peaks;
     float bins[SpectrumPeaks::kBins + 1] = {};
     auto feed = [&](float level) {
-        std::fill(std::begin(bins), std::end(bins), 0.0f);
         bins[1] = level;
         peaks.Feed(bins);
         return peaks.Heights(bins, 2);
@@ -39,7 +30,7 @@ TEST(SpectrumPeaks, QuietBarsStaySmallUntilTheLoudPeakLeavesTheRing)
     for (int k = 0; k < 250; ++k) feed(1.0f);
     EXPECT_EQ(peaks.Ring()[100], 0.0f);
     EXPECT_EQ(feed(1.0f), (QVector<float>{1.0f, 0.0f}));
-    for (int k = 1; k < 100; ++k) ASSERT_NEAR(feed(0.01f)[0], 0.01f, 1e-6) << k;
+    for (int k = 1; k < 100; ++k) ASSERT_NEAR(feed(0.01f)[0], 0.01f, 1e-6) << k;  // loud peak still in the ring
     EXPECT_EQ(feed(0.01f)[0], 1.0f);
     EXPECT_EQ(feed(0.0f), (QVector<float>{0.0f, 0.0f}));
 }
@@ -59,7 +50,7 @@ protected:
         frmMiniPlayer::Loaded()->show();
         PlayFile(QString::fromStdString(Tone(dir, "t.wav", FixtureFormat::Wav, 2.0, 1000.0)), 0, 1, 0, 0, 32768);
         UpdateFades();
-        for (int k = 0; k < 4; ++k) Render(*AudioSystem(), kBlock);
+        Render(*AudioSystem(), 4 * kBlock);
     }
     void TearDown() override
     {
@@ -68,8 +59,8 @@ protected:
         CloseAudio();
         SetAudioOutput({});
     }
-    SpectrumBox* MainBox() { return picture1.findChild<SpectrumBox*>(); }
-    SpectrumBox* MiniBox() { return frmMiniPlayer::Loaded()->findChild<SpectrumBox*>(QStringLiteral("Picture2")); }
+    SpectrumBox* Main() { return picture1.findChild<SpectrumBox*>(); }
+    SpectrumBox* Mini() { return frmMiniPlayer::Loaded()->findChild<SpectrumBox*>("Picture2"); }
 
     SavedGlobals saved;
     QTemporaryDir dir;
@@ -77,87 +68,66 @@ protected:
     bool inFront = true;
 };
 
-// The bar colour's run on the top row: where the tallest bar stands and how wide it is.
-std::pair<int, int> TopRun(SpectrumBox* box, QColor color)
-{
-    const QImage img = box->grab().toImage();
-    int first = -1, count = 0;
-    for (int x = 0; x < img.width(); ++x)
-        if (img.pixelColor(x, 0) == color) {
-            if (first < 0) first = x;
-            ++count;
-        }
-    return {first, count};
-}
-
 TEST_F(SpectrumDisplay, ToneAtOneKilohertzTopsBinTwentyOneInBothBoxes)
 {
     DrawSpectrum();
-    for (SpectrumBox* box : {MainBox(), MiniBox()}) {
-        const QVector<float>& h = box->Heights();
-        ASSERT_FALSE(h.isEmpty());
+    const struct { SpectrumBox* box; int bars, barWidth; QColor color; } boxes[] = {
+        {Main(), 255, 3, QColor(0x80, 0x80, 0xFF)}, {Mini(), 100, 5, QColor(0xC0, 0xC0, 0xFF)}};
+    for (const auto& b : boxes) {
+        const QVector<float>& h = b.box->Heights();
+        ASSERT_EQ(h.size(), b.bars);
         const auto top = std::max_element(h.begin(), h.end());
         EXPECT_EQ(top - h.begin() + 1, 21);
         EXPECT_EQ(*top, 1.0f);
+        // On the top row only the tallest bar: its width and place (bin 21 centred at 20.5 of the bars).
+        const QImage img = b.box->grab().toImage();
+        int first = -1, count = 0;
+        for (int x = 0; x < img.width(); ++x) {
+            if (img.pixelColor(x, 0) != b.color) continue;
+            first = first < 0 ? x : first;
+            ++count;
+        }
+        EXPECT_EQ(count, b.barWidth);
+        EXPECT_NEAR(first + b.barWidth / 2, 20.5 * img.width() / b.bars, 1.0);
+        EXPECT_EQ(img.pixelColor(0, 0), QColor(0x50, 0x82, 0xBD));
     }
-    EXPECT_EQ(MainBox()->Heights().size(), 255);
-    EXPECT_EQ(MiniBox()->Heights().size(), 100);
-    EXPECT_EQ(MainBox()->geometry(), picture1.rect());
-
-    // Bin 21 centred at 20.5 of 255 and of 100 bars across the box.
-    const auto mainRun = TopRun(MainBox(), QColor(0x80, 0x80, 0xFF));
-    EXPECT_EQ(mainRun.second, 3);
-    EXPECT_NEAR(mainRun.first + 1, 20.5 * picture1.width() / 255.0, 1.0);
-    const auto miniRun = TopRun(MiniBox(), QColor(0xC0, 0xC0, 0xFF));
-    EXPECT_EQ(miniRun.second, 5);
-    EXPECT_NEAR(miniRun.first + 2, 20.5 * MiniBox()->width() / 100.0, 1.0);
-    EXPECT_EQ(MainBox()->grab().toImage().pixelColor(0, 0), QColor(0x50, 0x82, 0xBD));
+    EXPECT_EQ(Main()->geometry(), picture1.rect());
 }
 
 TEST_F(SpectrumDisplay, SwitchesChooseBarsClearedOrUntouched)
 {
     enum Shown { Bars, Cleared, Untouched };
-    const struct {
-        Switch showMini, inMini;
-        bool miniVisible, front;
-        Switch inMain;
-        Shown mini, main;
-    } rows[] = {
+    const struct { Switch showMini, inMini; bool miniVisible, front; Switch inMain; Shown mini, main; } rows[] = {
         {SwitchOn, SwitchOn, true, true, SwitchOn, Bars, Bars},
         {SwitchOn, 0, true, true, 0, Cleared, Cleared},
         {SwitchOn, SwitchOn, false, false, SwitchOn, Cleared, Cleared},
         {0, SwitchOn, true, true, SwitchOn, Untouched, Bars},
     };
     const QVector<float> preset{0.25f};
-    auto check = [&](SpectrumBox* box, Shown shown, int row) {
-        const QVector<float>& h = box->Heights();
-        EXPECT_EQ(h.size() > 1, shown == Bars) << row;
-        EXPECT_EQ(h.isEmpty(), shown == Cleared) << row;
-        EXPECT_EQ(h == preset, shown == Untouched) << row;
-    };
     for (const auto& r : rows) {
         Settings.ShowMiniPlayer = r.showMini;
         Settings.SpectrumInMini = r.inMini;
         Settings.SpectrumInMain = r.inMain;
         frmMiniPlayer::Loaded()->setVisible(r.miniVisible);
         inFront = r.front;
-        MiniBox()->SetHeights(preset);
-        MainBox()->SetHeights(preset);
+        Mini()->SetHeights(preset);
+        Main()->SetHeights(preset);
         Render(*AudioSystem(), kBlock);
         DrawSpectrum();
-        check(MiniBox(), r.mini, int(&r - rows));
-        check(MainBox(), r.main, int(&r - rows));
+        for (const auto& [box, shown] : {std::pair{Mini(), r.mini}, {Main(), r.main}}) {
+            const QVector<float>& h = box->Heights();
+            EXPECT_EQ(h.size() > 1, shown == Bars) << int(&r - rows);
+            EXPECT_EQ(h.isEmpty(), shown == Cleared) << int(&r - rows);
+        }
     }
-
     UnloadMiniPlayer();  // the display never loads the strip
     Settings.ShowMiniPlayer = SwitchOn;
     DrawSpectrum();
     EXPECT_EQ(frmMiniPlayer::Loaded(), nullptr);
-
     CloseAudio();  // no system: nothing is touched
-    MainBox()->SetHeights(preset);
+    Main()->SetHeights(preset);
     DrawSpectrum();
-    EXPECT_EQ(MainBox()->Heights(), preset);
+    EXPECT_EQ(Main()->Heights(), preset);
 }
 
 } // namespace

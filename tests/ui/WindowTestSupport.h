@@ -1,20 +1,19 @@
 // Shared pieces of the window tests: the program's globals put back after
-// each test, and a tag reader that takes any existing file but one reading "kaputt".
+// each test, a tag reader that takes any existing file but one reading
+// "kaputt", and message boxes answered OK and noted as "style|text".
 #pragma once
 
 #include "core/LibraryDatabase.h"
-#include "core/LibraryTypes.h"
 #include "core/Settings.h"
 #include "core/TagReader.h"
 #include "core/UiServices.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QStringList>
+#include <gtest/gtest.h>
 
 class SavedGlobals {
 public:
-    SavedGlobals() : settings_(Settings), library_(Library) {}
     ~SavedGlobals()
     {
         Settings = settings_;
@@ -24,8 +23,8 @@ public:
     }
 
 private:
-    SettingsRecord settings_;
-    LibraryDatabase library_;
+    SettingsRecord settings_ = Settings;
+    LibraryDatabase library_ = Library;
 };
 
 class FileTagReader : public TagReader {
@@ -42,7 +41,6 @@ public:
     }
 };
 
-// Message boxes answered OK and noted as "style|text".
 inline void RecordMessages(QStringList& into)
 {
     SetMessageBoxService([&into](const QString& text, int style, const QString&) {
