@@ -4,6 +4,7 @@
 #include "core/Settings.h"
 #include "core/Units.h"
 #include "core/VbHelpers.h"
+#include "ui/dialogs/ShowModeless.h"
 #include "ui/main/OtherWindows.h"
 
 #include <QLabel>
@@ -82,9 +83,7 @@ void OpenEqualizer()
         window = new frmEqualizer(MainWindowOwner());
         window->setAttribute(Qt::WA_DeleteOnClose);
     }
-    window->show();
-    window->raise();
-    window->activateWindow();
+    ShowModeless(window);
 }
 
 void UnloadEqualizer()

@@ -8,13 +8,8 @@ void ShowToggleStates() {}
 void LoadOptionsTree() {}
 void LoadOptions() {}
 void ShowOptions(const QString&) {}
-bool OpenTagEditor(int32_t) { return false; }
-void TagEditorShowProps(int32_t) {}
-void OpenPlaylistEditor() {}
 void OpenDeviceWizard() {}
 void OpenInfo() {}
-void UnloadTagEditor() {}
-void UnloadPlaylistEditor() {}
 void UnloadDeviceWizard() {}
 void UnloadInfo() {}
 void UnloadOptionsWindow() {}
