@@ -2,7 +2,7 @@
 // and answered message boxes.
 #include "ui/dialogs/frmMiniPlayer.h"
 
-#include "WindowTestSupport.h"
+#include "tests/ui/WindowTestSupport.h"
 #include "core/LibrarySync.h"
 #include "core/Units.h"
 #include "ui/main/OtherWindows.h"

@@ -1,8 +1,8 @@
 // The equalizer window over the real chain on the offline backend.
 #include "ui/dialogs/frmEqualizer.h"
 
-#include "../sound/SoundTestUtil.h"
-#include "WindowTestSupport.h"
+#include "tests/sound/SoundTestUtil.h"
+#include "tests/ui/WindowTestSupport.h"
 #include "audio/EngineAccess.h"
 #include "audio/fmodAudio.h"
 #include "audio/modEqualizer.h"

@@ -1,8 +1,8 @@
 // The spectrum display over the offline backend, the main window's foreground injected.
 #include "ui/main/Spectrum.h"
 
-#include "../sound/SoundTestUtil.h"
-#include "WindowTestSupport.h"
+#include "tests/sound/SoundTestUtil.h"
+#include "tests/ui/WindowTestSupport.h"
 #include "audio/EngineAccess.h"
 #include "audio/fmodAudio.h"
 #include "controls/SpectrumBox.h"
