@@ -1,6 +1,7 @@
 #include "ui/dialogs/GlyphHoverButton.h"
 
 #include "controls/SymbolGlyphs.h"
+#include "controls/WinColor.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -16,47 +17,59 @@ void GlyphHoverButton::SetCaption(const QString& caption)
     update();
 }
 
-void GlyphHoverButton::SetBackColor(const QColor& color)
+void GlyphHoverButton::SetBackColor(uint32_t color)
 {
     back_ = color;
-    repaint();  // shown at once, also when set between press and command
+    repaint();  // shown at once
 }
 
-void GlyphHoverButton::SetHoverColor(const QColor& color)
+void GlyphHoverButton::SetHoverColor(uint32_t color)
 {
     hover_ = color;
     update();
 }
 
-void GlyphHoverButton::SetForeColor(const QColor& color)
+void GlyphHoverButton::SetForeColor(uint32_t color)
 {
     fore_ = color;
+    update();
+}
+
+void GlyphHoverButton::SetHoverForeColor(uint32_t color)
+{
+    hoverFore_ = color;
+    update();
+}
+
+void GlyphHoverButton::SetCaptionFont(const QString& family, double pointSize)
+{
+    family_ = family;
+    drawFont_ = IsSymbolFont(family) ? font() : QFont(family);
+    drawFont_.setPointSizeF(pointSize);
     update();
 }
 
 void GlyphHoverButton::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
-    const bool hot = underMouse();
-    p.fillRect(rect(), hot ? hover_ : back_);
-    p.setPen(hot ? back_ : fore_);
-    p.setFont(font());
-    p.drawText(rect(), Qt::AlignCenter, SymbolGlyphText(font().family(), caption_));
+    const bool hot = underMouse() && !pressed_;
+    p.fillRect(rect(), WinColorToQColor(hot ? hover_ : back_));
+    p.setPen(WinColorToQColor(hot ? hoverFore_ : fore_));
+    p.setFont(drawFont_);
+    p.drawText(rect(), Qt::AlignCenter, SymbolGlyphText(family_, caption_));
 }
 
 void GlyphHoverButton::mousePressEvent(QMouseEvent* event)
 {
-    pressed_ = true;
-    event->accept();
-    emit MouseDown();
+    pressed_ = event->button() == Qt::LeftButton;
+    update();
 }
 
 void GlyphHoverButton::mouseReleaseEvent(QMouseEvent* event)
 {
-    const bool click = pressed_ && rect().contains(event->position().toPoint());
+    const bool click = pressed_ && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
     pressed_ = false;
-    event->accept();
-    emit MouseUp();
+    update();
     if (click) emit Click();
 }
 

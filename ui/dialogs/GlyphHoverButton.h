@@ -1,26 +1,27 @@
-// A flat glyph button that shows a hover colour while the pointer is over it:
-// press, release and click (a press and release inside it).
+// A flat glyph button that shows a hover colour while the pointer is over it
+// and raises Click after a press and release inside it. Colours are Windows
+// colour values &H00BBGGRR.
 #pragma once
 
-#include <QColor>
+#include <QFont>
 #include <QString>
 #include <QWidget>
+#include <cstdint>
 
 class GlyphHoverButton : public QWidget {
     Q_OBJECT
 public:
     explicit GlyphHoverButton(QWidget* parent = nullptr);
 
-    // The caption as stored; symbol-font captions are drawn as their Unicode symbols.
     void SetCaption(const QString& caption);
-    QString Caption() const { return caption_; }
-    void SetBackColor(const QColor& color);
-    void SetHoverColor(const QColor& color);
-    void SetForeColor(const QColor& color);
+    void SetBackColor(uint32_t color);
+    void SetHoverColor(uint32_t color);
+    void SetForeColor(uint32_t color);
+    void SetHoverForeColor(uint32_t color);
+    // A symbol font's captions are drawn as their Unicode symbols.
+    void SetCaptionFont(const QString& family, double pointSize);
 
 signals:
-    void MouseDown();
-    void MouseUp();
     void Click();
 
 protected:
@@ -32,8 +33,8 @@ protected:
 
 private:
     QString caption_;
-    QColor back_{Qt::white};
-    QColor hover_{Qt::white};
-    QColor fore_{Qt::black};
+    QString family_;
+    QFont drawFont_;
+    uint32_t back_ = 0xFFFFFF, hover_ = 0xFFFFFF, fore_ = 0, hoverFore_ = 0;
     bool pressed_ = false;
 };

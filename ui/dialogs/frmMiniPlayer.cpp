@@ -132,8 +132,6 @@ frmMiniPlayer::frmMiniPlayer()
     text.setBold(true);
     QFont symbol(QStringLiteral("Webdings"));
     symbol.setPointSizeF(14.25);
-    QFont glyph(QStringLiteral("Webdings"));
-    glyph.setPointSizeF(9.75);
 
     Label1 = MakeLabel(Picture2, QStringLiteral("Label1"), kIdleText, text);
     Label1->setGeometry(Px(120), Px(60), Px(6735), Px(255));
@@ -155,12 +153,13 @@ frmMiniPlayer::frmMiniPlayer()
     for (const Button& b : buttons) {
         b.button = new GlyphHoverButton(this);
         b.button->setObjectName(QLatin1String(b.name));
-        b.button->setFont(glyph);
+        b.button->SetCaptionFont(QStringLiteral("Webdings"), 9.75);
         b.button->SetCaption(QLatin1String(b.caption));
         b.button->setGeometry(Px(b.left), Px(60), Px(495), Px(255));
-        b.button->SetBackColor(WinColorToQColor(0xFFFFFF));
-        b.button->SetHoverColor(WinColorToQColor(0xFF0000));
-        b.button->SetForeColor(WinColorToQColor(0));
+        b.button->SetBackColor(0xFFFFFF);
+        b.button->SetHoverColor(0xFF0000);
+        b.button->SetForeColor(0);
+        b.button->SetHoverForeColor(0xFFFFFF);  // the glyph stays readable on the blue
     }
     connect(hlbPause, &GlyphHoverButton::Click, this, [] { if (host) host->Command(QStringLiteral("Audio:Pause")); });
     connect(hlbNext, &GlyphHoverButton::Click, this, [] { if (host) host->Command(QStringLiteral("Audio:Next")); });
