@@ -2,19 +2,11 @@
 // built defines its procedures in its own source and removes them from here.
 #include "ui/main/OtherWindows.h"
 
-void DrawSpectrum() {}
 void LoadOptionsTree() {}
 void LoadOptions() {}
 void ShowOptions(const QString&) {}
-void MiniPlayerTitle(const QString&) {}
-void MiniPlayerShowVol(double) {}
-void MiniPlayerIdle() {}
-void LoadMiniPlayer() {}
-void UnloadMiniPlayer() {}
-void OpenEqualizer() {}
 void OpenDeviceWizard() {}
 void OpenInfo() {}
-void UnloadEqualizer() {}
 void UnloadDeviceWizard() {}
 void UnloadInfo() {}
 void UnloadOptionsWindow() {}

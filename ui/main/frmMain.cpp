@@ -9,6 +9,7 @@
 #include "core/Runtime.h"
 #include "core/Units.h"
 #include "ui/main/OtherWindows.h"
+#include "ui/main/Spectrum.h"
 
 #include <QAction>
 #include <QHeaderView>
@@ -128,6 +129,7 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent)
     libraryReplacedSub_ = SubscribeLibraryReplaced([this](const LibraryDatabase& previous) { OnLibraryReplaced(previous); });
 
     BuildMenus();
+    AttachSpectrum(Picture1);
 
     tmrActualizeDisp->start();
     tmrAudioSys->start();
