@@ -50,6 +50,7 @@ QString Cut(const QString& text, int max)
 QIcon LoadIcon(const QString& file)
 {
     QIcon icon;
+    if (file.isEmpty()) return icon;
     QImageReader reader(file);
     // An .ico holds several sizes; each is one image of the file.
     do {

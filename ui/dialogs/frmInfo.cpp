@@ -14,9 +14,10 @@
 
 namespace {
 
-QPointer<frmInfo>& Current()
+// Held as a QWidget: events sent while it is torn down must not see the box.
+QPointer<QWidget>& Current()
 {
-    static QPointer<frmInfo> info;
+    static QPointer<QWidget> info;
     return info;
 }
 
@@ -120,12 +121,12 @@ frmInfo::frmInfo(QWidget* owner)
 
 frmInfo* InfoWindow()
 {
-    return Current();
+    return qobject_cast<frmInfo*>(Current().data());
 }
 
 void OpenInfo()
 {
-    if (frmInfo* open = Current()) {
+    if (frmInfo* open = InfoWindow()) {
         open->raise();
         open->activateWindow();
         return;

@@ -16,9 +16,11 @@ namespace {
 // The frame the window draws itself, as it has no frame of the desktop's.
 constexpr int Border = 1;
 
-QPointer<frmSplash>& Current()
+// Held as a QWidget: the pointer is only cleared at the end of its destruction,
+// and events sent while it is torn down must not see a splash.
+QPointer<QWidget>& Current()
 {
-    static QPointer<frmSplash> splash;
+    static QPointer<QWidget> splash;
     return splash;
 }
 
@@ -36,6 +38,8 @@ frmSplash::frmSplash(QWidget* owner)
 {
     setObjectName(QStringLiteral("frmSplash"));
     setAttribute(Qt::WA_DeleteOnClose);
+    // It takes no input; the focus stays where the user has it.
+    setAttribute(Qt::WA_ShowWithoutActivating);
     setCursor(Qt::WaitCursor);
     QPalette pal = palette();
     pal.setColor(QPalette::Window, Qt::white);
@@ -89,9 +93,10 @@ void frmSplash::Timer1_Timer()
 {
     ++counter;
     // Made here, not in the constructor, where each copy would make another.
-    if (!second) second = new frmSplash(this);
-    second->Label5->setText(Label5->text());
-    second->show();
+    frmSplash* copy = SecondSplash();
+    if (!copy) second = copy = new frmSplash(this);
+    copy->Label5->setText(Label5->text());
+    copy->show();
     if (counter > 100) Timer1->stop();
 }
 
@@ -110,12 +115,12 @@ void ShowSplash()
 
 void SetSplashStep(const QString& text)
 {
-    if (frmSplash* s = Current()) s->Label5->setText(text);
+    if (frmSplash* s = SplashWindow()) s->Label5->setText(text);
 }
 
 void SetSplashTimer(bool enabled)
 {
-    frmSplash* s = Current();
+    frmSplash* s = SplashWindow();
     if (!s) return;
     if (enabled) s->Timer1->start();
     else s->Timer1->stop();
@@ -125,9 +130,10 @@ void UnloadSplash()
 {
     // The copy is the splash's child and goes with it.
     delete Current().data();
+    Current() = nullptr;
 }
 
 frmSplash* SplashWindow()
 {
-    return Current();
+    return qobject_cast<frmSplash*>(Current().data());
 }

@@ -22,7 +22,7 @@ public:
     QTimer* Timer1;
 
     // The copy the timer shows; made at the first tick.
-    frmSplash* SecondSplash() const { return second; }
+    frmSplash* SecondSplash() const { return qobject_cast<frmSplash*>(second.data()); }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -30,7 +30,7 @@ protected:
 private:
     void Timer1_Timer();
 
-    QPointer<frmSplash> second;
+    QPointer<QWidget> second;
     int16_t counter = 0;
 };
 
