@@ -1,7 +1,7 @@
 #include "ui/dialogs/frmInfo.h"
 
 #include "controls/WinColor.h"
-#include "ui/dialogs/Twips.h"
+#include "ui/dialogs/DialogLayout.h"
 #include "ui/main/OtherWindows.h"
 
 #include "ProductInfo.h"
@@ -57,28 +57,18 @@ frmInfo::frmInfo(QWidget* owner)
     setObjectName(QStringLiteral("frmInfo"));
     setWindowTitle(QStringLiteral("Info"));
     setAttribute(Qt::WA_DeleteOnClose);
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, Qt::white);
-    pal.setColor(QPalette::WindowText, Qt::black);
-    setPalette(pal);
-    setAutoFillBackground(true);
+    SetBackground(*this, Qt::white);
     setFixedSize(TwipsSize(*this, 6255, 4410));
 
     // The side picture: a strip in the program's blue.
     auto* side = new QFrame(this);
     side->setGeometry(TwipsRect(*this, 0, 0, 2310, 4410));
-    side->setAutoFillBackground(true);
-    QPalette sidePal = side->palette();
-    sidePal.setColor(QPalette::Window, WinColorToQColor(0xBD8250));
-    side->setPalette(sidePal);
+    SetBackground(*side, WinColorToQColor(0xBD8250));
 
     auto* rule = new QFrame(this);
     const QRect at = TwipsRect(*this, 2310, 1080, 0, 0);
     rule->setGeometry(at.x(), at.y(), width() - at.x(), 1);
-    rule->setAutoFillBackground(true);
-    QPalette rulePal = rule->palette();
-    rulePal.setColor(QPalette::Window, Qt::black);
-    rule->setPalette(rulePal);
+    SetBackground(*rule, Qt::black);
 
     const QFont heading = InfoFont(QStringLiteral("Century Gothic"), 18, true);
     const QFont text = InfoFont(QStringLiteral("Arial"), 9.75, false);

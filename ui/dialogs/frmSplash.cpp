@@ -2,7 +2,7 @@
 
 #include "controls/QVTrayIcon.h"
 #include "platform/QtUiServices.h"
-#include "ui/dialogs/Twips.h"
+#include "ui/dialogs/DialogLayout.h"
 
 #include "ProductInfo.h"
 
@@ -41,11 +41,7 @@ frmSplash::frmSplash(QWidget* owner)
     // It takes no input; the focus stays where the user has it.
     setAttribute(Qt::WA_ShowWithoutActivating);
     setCursor(Qt::WaitCursor);
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, Qt::white);
-    pal.setColor(QPalette::WindowText, Qt::black);
-    setPalette(pal);
-    setAutoFillBackground(true);
+    SetBackground(*this, Qt::white);
     setFixedSize(TwipsSize(*this, 3975, 2580) + QSize(2 * Border, 2 * Border));
 
     const struct {

@@ -1,8 +1,10 @@
-// Windows laid out in twips, the unit their designs are given in.
+// Windows laid out in twips, the unit their designs are given in, and filled
+// with the plain colours of those designs.
 #pragma once
 
 #include "core/Units.h"
 
+#include <QColor>
 #include <QRect>
 #include <QSize>
 #include <QWidget>
@@ -22,3 +24,6 @@ inline QSize TwipsSize(const QWidget& w, double width, double height)
 // Centres a window on its screen (the primary one before it is shown). Under
 // Wayland the compositor places windows and ignores this.
 void CentreOnScreen(QWidget& window);
+
+// A plain background of the widget's own, with black text on it.
+void SetBackground(QWidget& w, const QColor& colour);

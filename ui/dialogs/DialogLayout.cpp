@@ -1,4 +1,4 @@
-#include "ui/dialogs/Twips.h"
+#include "ui/dialogs/DialogLayout.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -10,4 +10,13 @@ void CentreOnScreen(QWidget& window)
     QRect r(QPoint(), window.frameGeometry().size());
     r.moveCenter(screen->geometry().center());
     window.move(r.topLeft());
+}
+
+void SetBackground(QWidget& w, const QColor& colour)
+{
+    QPalette pal = w.palette();
+    pal.setColor(QPalette::Window, colour);
+    pal.setColor(QPalette::WindowText, Qt::black);
+    w.setPalette(pal);
+    w.setAutoFillBackground(true);
 }
