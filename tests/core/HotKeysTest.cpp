@@ -11,53 +11,41 @@ TEST(HotKeys, TextOfHeldCodes)
 {
     const struct { std::vector<int> codes; const char* text; } rows[] = {
         {{}, ""},
-        {{36}, "36"},
         {{164, 36, 17, 162, 18}, "17 + 18 + 36 + 162 + 164"},
-        {{162, 17, 36, 17}, "17 + 36 + 162"}, // any order, each once
+        {{36, 17, 36}, "17 + 36"},
     };
     for (const auto& r : rows) EXPECT_EQ(HotKeyText(r.codes), QString::fromLatin1(r.text));
 }
 
 TEST(HotKeys, VolumeStepsAndCommands)
 {
-    const struct { A action; double volume; int32_t to; const char* command; } rows[] = {
-        {A::VolPlus, 32000, 33000, ""},          // SetVol clamps it to 32768
-        {A::VolMinus, 500.5, -500, ""},          // -499.5: halves to the even neighbour
-        {A::VolPlus, 16384.5, 17384, ""},
-        {A::Pause, 100.25, 100, "Audio:Pause"},
-        {A::Stop, 0, 0, "Audio:Stop"},
-        {A::Next, 0, 0, "Audio:Next"},
-        {A::Prev, 0, 0, "Audio:Prev"},
-        {A::ShowMe, 0, 0, ""},
-    };
-    for (const auto& r : rows) {
-        EXPECT_EQ(HotKeyVolume(r.action, r.volume), r.to) << int(r.action);
-        EXPECT_EQ(HotKeyCommand(r.action), QString::fromLatin1(r.command)) << int(r.action);
-    }
+    EXPECT_EQ(HotKeyVolume(A::VolPlus, 32000), 33000); // SetVol clamps
+    EXPECT_EQ(HotKeyVolume(A::VolMinus, 500.5), -500); // -499.5: halves to the even neighbour
+    EXPECT_EQ(HotKeyVolume(A::VolPlus, 16384.5), 17384);
+    EXPECT_EQ(HotKeyCommand(A::Prev), QStringLiteral("Audio:Prev"));
+    EXPECT_EQ(HotKeyCommand(A::ShowMe), QString());
 }
 
 class HotKeyTick : public ::testing::Test {
 protected:
     void SetUp() override { SetMonotonicClock([this] { return now; }); }
     void TearDown() override { SetMonotonicClock({}); }
-    double now = 0;
+    double now = 100;
 };
 
 TEST_F(HotKeyTick, EqualTextsAllActInOrderAndEmptyNeverActs)
 {
-    SettingsRecord s;
+    SettingsRecord s; // Next, Prev and VolPlus stay ""
     s.HotKeyPause = s.HotKeyShowMe = s.HotKeyVolMinus = QStringLiteral("17 + 36");
     s.HotKeyStop = QStringLiteral("17 + 35");
-    // Next, Prev and VolPlus stay "".
     HotKeyPoll poll;
-    now = 100;
     EXPECT_EQ(poll.Tick(QStringLiteral("17 + 36"), s), (std::vector{A::Pause, A::ShowMe, A::VolMinus}));
     now = 101;
     EXPECT_EQ(poll.Tick(QStringLiteral("17 + 35"), s), std::vector{A::Stop});
-    for (double t : {102.0, 103.0, 110.0}) {
-        now = t;
-        EXPECT_TRUE(poll.Tick(QString(), s).empty());
-    }
+    now = 102;
+    EXPECT_TRUE(poll.Tick(QString(), s).empty());
+    now = 103;
+    EXPECT_TRUE(poll.Tick(QString(), s).empty());
 }
 
 // A held combination acts at once, is silent for a steady half second after its
@@ -65,19 +53,14 @@ TEST_F(HotKeyTick, EqualTextsAllActInOrderAndEmptyNeverActs)
 TEST_F(HotKeyTick, HeldCombinationWaitsHalfASecond)
 {
     SettingsRecord s;
-    s.HotKeyNext = QStringLiteral("17 + 39");
-    const QString next = s.HotKeyNext;
+    const QString next = s.HotKeyNext = QStringLiteral("17 + 39");
     const struct { double at; QString combo; bool acts; } script[] = {
-        {10.625, next, true},
-        {10.75, next, false},
-        {11.0, next, false},
-        {11.125, next, true}, // rounded to whole seconds the guard ran to 11.5
-        {11.25, next, true},
-        {11.375, QString(), false},
-        {11.5, next, true}, // pressed again: at once
+        {10.625, next, true},  {10.75, next, false},
+        {11.125, next, true},  // rounded to whole seconds the guard ran to 11.5
+        {11.25, next, true},   {11.375, QString(), false},
+        {11.5, next, true},    // pressed again: at once
         {11.625, QStringLiteral("17"), false},
-        {12.375, next, true},
-        {12.75, next, false}, // rounded the change time was 12: acting again at 12.5
+        {12.375, next, true},  {12.75, next, false}, // rounded: acting again at 12.5
         {12.875, next, true},
     };
     HotKeyPoll poll;

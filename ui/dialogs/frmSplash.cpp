@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QTimer>
+#include <utility>
 
 namespace {
 
@@ -22,6 +23,21 @@ QPointer<QWidget>& Current()
 {
     static QPointer<QWidget> splash;
     return splash;
+}
+
+// Before the event loop runs, showing a splash window lets pending events run
+// (Qt draws it at once). One of them can be a session end that unloads the
+// splash: it waits until show() has returned.
+int showing = 0;
+bool unloadWhenShown = false;
+
+// Shows a splash window; true when the splash was unloaded meanwhile.
+bool ShowAndAskUnloaded(QWidget& window)
+{
+    ++showing;
+    window.show();
+    --showing;
+    return showing == 0 && std::exchange(unloadWhenShown, false);
 }
 
 } // namespace
@@ -92,8 +108,13 @@ void frmSplash::Timer1_Timer()
     frmSplash* copy = SecondSplash();
     if (!copy) second = copy = new frmSplash(this);
     copy->Label5->setText(Label5->text());
-    copy->show();
     if (counter > 100) Timer1->stop();
+    if (ShowAndAskUnloaded(*copy)) {
+        // Inside this window's own timer: it goes once the timer is done.
+        if (Current() == this) Current() = nullptr;
+        hide();
+        deleteLater();
+    }
 }
 
 void ShowSplash()
@@ -103,7 +124,10 @@ void ShowSplash()
     UnloadSplash();
     auto* splash = new frmSplash;
     Current() = splash;
-    splash->show();
+    if (ShowAndAskUnloaded(*splash)) {
+        UnloadSplash();
+        return;
+    }
     // The start's message boxes come before any window can take the focus; owned
     // by the splash they stack above it.
     SetFallbackOwner(splash);
@@ -124,6 +148,10 @@ void SetSplashTimer(bool enabled)
 
 void UnloadSplash()
 {
+    if (showing) {
+        unloadWhenShown = true;
+        return;
+    }
     // The copy is the splash's child and goes with it.
     delete Current().data();
     Current() = nullptr;
