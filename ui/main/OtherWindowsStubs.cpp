@@ -9,7 +9,5 @@ void LoadOptionsTree() {}
 void LoadOptions() {}
 void ShowOptions(const QString&) {}
 void OpenDeviceWizard() {}
-void OpenInfo() {}
 void UnloadDeviceWizard() {}
-void UnloadInfo() {}
 void UnloadOptionsWindow() {}
