@@ -5,19 +5,21 @@
 #include "core/TagReader.h"
 #include "platform/TagLibReader.h"
 #include "tests/support/AudioFixtures.h"
+#include "tests/support/StartTest.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
 
-TEST(PlayRequest, NewFileIsAddedOnceUnderItsOwnPath)
+using PlayRequest = StartTest;
+
+TEST_F(PlayRequest, NewFileIsAddedOnceUnderItsOwnPath)
 {
     QTemporaryDir dir;
     const QString song = dir.filePath(QStringLiteral("Mein Lied.MP3"));
     ASSERT_TRUE(MakeToneFile(song, FixtureFormat::Mp3, 0.3));
     SetTagReader(&ProgramTagReader());
-    ResetDatabase(Library);
     // Into the placeholder, under the path as given (not lower-cased).
     StepActOnCommandLine(ParseCommandLine(QStringLiteral("\"") + song + QStringLiteral("\" /play"), dir.path()));
     ASSERT_EQ(Library.Files.size(), 1);
@@ -29,8 +31,6 @@ TEST(PlayRequest, NewFileIsAddedOnceUnderItsOwnPath)
     EXPECT_EQ(LibraryIndexForPlay(Library, dir.filePath(QStringLiteral("fehlt.mp3"))), -1);
     StepActOnCommandLine(ParseCommandLine(QStringLiteral("/AutoRun"), dir.path()));
     EXPECT_EQ(Library.Files.size(), 1);
-    SetTagReader(nullptr);
-    ResetDatabase(Library);
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 
 #include "../sound/SoundTestUtil.h"
 #include "audio/fmodAudio.h"
+#include "tests/support/EngineTest.h"
 
 #include <array>
 
@@ -18,19 +19,13 @@ float Gain(int band, float gain)
     return gain;
 }
 
-class Equalizer : public ::testing::Test {
+class Equalizer : public EngineTest {
 protected:
     void SetUp() override
     {
-        SetAudioOutput(kOffline);
+        EngineTest::SetUp();
         ASSERT_TRUE(InitAudio());
         InitEqualizer();
-    }
-    void TearDown() override
-    {
-        RemoveEqualizer();
-        EXPECT_TRUE(CloseAudio());
-        SetAudioOutput({});
     }
     // 0.3 s of a tone at half volume (room for a boost) through the chain.
     std::vector<float> Out(double freq)
