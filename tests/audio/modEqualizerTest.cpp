@@ -92,12 +92,13 @@ TEST_F(Equalizer, StoredSliderPositionsComeBackAtStart)
     for (int band = 0; band < kEqBands; ++band) EXPECT_EQ(Gain(band, 0.0f), gains[band]) << band;
 }
 
-TEST(EqualizerWithoutSystem, EveryCallFailsQuietly)
+using EqualizerWithoutSystem = EngineTest;
+
+TEST_F(EqualizerWithoutSystem, EveryCallFailsQuietly)
 {
     InitEqualizer();
     EXPECT_EQ(Gain(3, 2.0f), 2.0f);
     EXPECT_EQ(EqUnit(3), 0u);
-    RemoveEqualizer();
 }
 
 } // namespace
