@@ -20,6 +20,7 @@ TEST_F(PlayRequest, NewFileIsAddedOnceUnderItsOwnPath)
     const QString song = dir.filePath(QStringLiteral("Mein Lied.MP3"));
     ASSERT_TRUE(MakeToneFile(song, FixtureFormat::Mp3, 0.3));
     SetTagReader(&ProgramTagReader());
+    ResetDatabase(Library);
     // Into the placeholder, under the path as given (not lower-cased).
     StepActOnCommandLine(ParseCommandLine(QStringLiteral("\"") + song + QStringLiteral("\" /play"), dir.path()));
     ASSERT_EQ(Library.Files.size(), 1);

@@ -51,6 +51,7 @@ protected:
         ProgramTest::SetUp();
         ASSERT_TRUE(tree_.isValid());
         SetTagReader(&reader_);
+        ResetDatabase(Library);
         captionSub_ = SubscribeCaption([this](const QString& c) {
             captions_.append(c);
             if (onCaption_) onCaption_(c);

@@ -15,7 +15,7 @@
 
 void ProgramTest::ResetGlobals()
 {
-    ResetDatabase(Library);
+    Library = LibraryDatabase{};
     Settings = SettingsRecord{};
     SetMessageBoxService({});
     SetFolderDialogService({});

@@ -1,10 +1,10 @@
 // The fixture of every test that touches the program's globals. Each test
-// starts from the same state and leaves it behind it: an empty library, the
-// record's own defaults in Settings, a fresh data folder, no dialog services
-// but a recording message box, the real clocks, the random generator at its
-// first seed, no tag reader, no write check, no session end. Listeners still
-// subscribed to a hook when the test ends fail it: a window that closes must
-// stop listening.
+// starts from the same state and leaves it behind it: Library and Settings as
+// in a fresh process (no record, not even the placeholder), a fresh data
+// folder, no dialog services but a recording message box, the real clocks,
+// the random generator at its first seed, no tag reader, no write check, no
+// session end. Listeners still subscribed to a hook when the test ends fail
+// it: a window that closes must stop listening.
 //
 // A test that overrides SetUp calls its base's SetUp first. The state is put
 // back in the destructors, after the test's own members are gone (a window or

@@ -9,9 +9,6 @@ void DrawSpectrum() {}
 void LoadOptionsTree() {}
 void LoadOptions() {}
 void ShowOptions(const QString&) {}
-bool OpenTagEditor(int32_t) { return false; }
-void TagEditorShowProps(int32_t) {}
-void OpenPlaylistEditor() {}
 void MiniPlayerTitle(const QString&) {}
 void MiniPlayerShowVol(double) {}
 void MiniPlayerIdle() {}
@@ -20,8 +17,6 @@ void UnloadMiniPlayer() {}
 void OpenEqualizer() {}
 void OpenDeviceWizard() {}
 void OpenInfo() {}
-void UnloadTagEditor() {}
-void UnloadPlaylistEditor() {}
 void UnloadEqualizer() {}
 void UnloadDeviceWizard() {}
 void UnloadInfo() {}
