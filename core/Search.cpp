@@ -459,11 +459,11 @@ void RunQuery(LibraryDatabase& store, const QString& script)
     std::vector<TopLine> tops;
     for (QStringView line : QStringView(lower).split(u'\n')) {
         if (line.endsWith(u'\r')) line.chop(1);
-        if (line.contains(u" top ")) {
+        // Every line is a criterion when it has an operator, " top " or not
+        // ("title=over the top of it"); a " top " line is also a selection.
+        if (line.contains(u" top "))
             if (auto t = ParseTopLine(line)) tops.push_back(std::move(*t));
-        } else if (auto c = ParseCriterion(line)) {
-            criteria.push_back(std::move(*c));
-        }
+        if (auto c = ParseCriterion(line)) criteria.push_back(std::move(*c));
     }
 
     QVector<int32_t> result;
