@@ -18,11 +18,9 @@ void MiniPlayerIdle() {}
 void LoadMiniPlayer() {}
 void UnloadMiniPlayer() {}
 void OpenEqualizer() {}
-void OpenDeviceWizard() {}
 void OpenInfo() {}
 void UnloadTagEditor() {}
 void UnloadPlaylistEditor() {}
 void UnloadEqualizer() {}
-void UnloadDeviceWizard() {}
 void UnloadInfo() {}
 void UnloadOptionsWindow() {}
