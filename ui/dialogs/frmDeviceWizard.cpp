@@ -26,6 +26,9 @@ QPointer<frmDeviceWizard> g_wizard;
 
 const QString HiddenTag = QStringLiteral("Hidden");
 
+// The pages' contents keep a margin from the window's right edge.
+constexpr int PageWidth = 4935;
+
 struct PageText {
     const char* title;
     const char* description;
@@ -174,56 +177,56 @@ void frmDeviceWizard::BuildPages()
 {
     const Twips tw(this);
     for (int i = 0; i < 4; ++i) {
-        tab[i] = tw.Place(new QFrame(this), 2400, 960, 5055, 3375);
+        tab[i] = tw.Place(new QFrame(this), 2400, 960, PageWidth + 120, 3375);
         tab[i]->setObjectName(QStringLiteral("tab%1").arg(i));
         tab[i]->hide();
     }
 
     auto* driveFrame = tw.Place(new QGroupBox(QStringLiteral("Wählen Sie das gewünschte Gerät aus"), tab[0]),
-                                0, 0, 5055, 855);
-    Drive1 = Named(tw.Place(new QComboBox(driveFrame), 120, 330, 4815, 375), "Drive1");
+                                0, 0, PageWidth, 855);
+    Drive1 = Named(tw.Place(new QComboBox(driveFrame), 120, 330, PageWidth - 240, 375), "Drive1");
     connect(Drive1, &QComboBox::currentIndexChanged, this, &frmDeviceWizard::Drive1_Change);
-    auto* infoFrame = tw.Place(new QGroupBox(QStringLiteral("Geräte-Info"), tab[0]), 0, 960, 5055, 2415);
-    lblName = Named(tw.Place(MakeLabel(QString(), infoFrame, true), 240, 360, 4575, 255), "lblName");
-    lblDetails = Named(tw.Place(MakeLabel(QString(), infoFrame), 240, 720, 4575, 1455), "lblDetails");
+    auto* infoFrame = tw.Place(new QGroupBox(QStringLiteral("Geräte-Info"), tab[0]), 0, 960, PageWidth, 2415);
+    lblName = Named(tw.Place(MakeLabel(QString(), infoFrame, true), 240, 360, PageWidth - 480, 255), "lblName");
+    lblDetails = Named(tw.Place(MakeLabel(QString(), infoFrame), 240, 720, PageWidth - 480, 1455), "lblDetails");
 
-    auto* listFrame = tw.Place(new QGroupBox(QStringLiteral("Playliste"), tab[1]), 0, 0, 5055, 3375);
-    List1 = Named(tw.Place(new QListWidget(listFrame), 120, 330, 4815, 2925), "List1");
+    auto* listFrame = tw.Place(new QGroupBox(QStringLiteral("Playliste"), tab[1]), 0, 0, PageWidth, 3375);
+    List1 = Named(tw.Place(new QListWidget(listFrame), 120, 330, PageWidth - 240, 2925), "List1");
 
     Label5 = Named(tw.Place(MakeLabel(QStringLiteral("Synchronisationstitel werden gesucht ..."), tab[2]),
-                            0, 0, 5055, 495),
+                            0, 0, PageWidth, 495),
                    "Label5");
-    frNoSpace = Named(tw.Place(new QGroupBox(tab[2]), 0, 600, 5055, 2235), "frNoSpace");
+    frNoSpace = Named(tw.Place(new QGroupBox(tab[2]), 0, 600, PageWidth, 2235), "frNoSpace");
     tw.Place(MakeLabel(QStringLiteral("Der Speicherplatz auf ihrem Gerät reicht nicht aus, um alle Titel "
                                       "abzuspeichern."),
                        frNoSpace, true),
-             120, 180, 4815, 435);
+             120, 180, PageWidth - 240, 435);
     tw.Place(MakeLabel(QStringLiteral("Welche Titel sollen zuerst synchronisiert werden?"), frNoSpace), 120, 720,
-             4815, 255);
+             PageWidth - 240, 255);
     const char* options[] = {"Meist gespielt", "Beste Wertung", "Zuletzt gespielt", "Zuletzt hinzugefügt"};
     for (int i = 0; i < 4; ++i) {
         auto* option = tw.Place(new QRadioButton(QString::fromUtf8(options[i]), frNoSpace), 360, 1035 + i * 285,
-                                4455, 255);
+                                PageWidth - 600, 255);
         option->setChecked(i == 0);
     }
     frNoSpace->hide();
     auto* hint = tw.Place(MakeLabel(QStringLiteral("Klicken Sie auf 'Weiter' um die Synchronisation zu starten."),
                                     tab[2]),
-                          0, 3000, 5055, 375);
+                          0, 3000, PageWidth, 375);
     hint->setEnabled(false);
 
-    tw.Place(MakeLabel(QStringLiteral("Gerät wird synchronisiert ..."), tab[3], true), 0, 0, 5055, 255);
-    Label10 = Named(tw.Place(MakeLabel(QString(), tab[3]), 0, 420, 5055, 255), "Label10");
-    Label9 = Named(tw.Place(MakeLabel(QString(), tab[3]), 0, 720, 5055, 255), "Label9");
-    ProgressBar1 = Named(tw.Place(new QProgressBar(tab[3]), 0, 1050, 5055, 300), "ProgressBar1");
+    tw.Place(MakeLabel(QStringLiteral("Gerät wird synchronisiert ..."), tab[3], true), 0, 0, PageWidth, 255);
+    Label10 = Named(tw.Place(MakeLabel(QString(), tab[3]), 0, 420, PageWidth, 255), "Label10");
+    Label9 = Named(tw.Place(MakeLabel(QString(), tab[3]), 0, 720, PageWidth, 255), "Label9");
+    ProgressBar1 = Named(tw.Place(new QProgressBar(tab[3]), 0, 1050, PageWidth, 300), "ProgressBar1");
     ProgressBar1->setTextVisible(false);
-    Label2 = Named(tw.Place(MakeLabel(QString(), tab[3]), 0, 1440, 5055, 255), "Label2");
+    Label2 = Named(tw.Place(MakeLabel(QString(), tab[3]), 0, 1440, PageWidth, 255), "Label2");
     auto* background = tw.Place(MakeLabel(QStringLiteral("Sie können die Synchronisation jederzeit in den "
                                                          "Hintergrund setzen. Sie wird dadurch nicht verlangsamt."),
                                           tab[3]),
-                                0, 2040, 5055, 495);
+                                0, 2040, PageWidth, 735);
     background->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    cmd_WindowsXP_Button4 = Named(tw.Place(new QPushButton(QStringLiteral("&Hintergrund"), tab[3]), 3720, 2760,
+    cmd_WindowsXP_Button4 = Named(tw.Place(new QPushButton(QStringLiteral("&Hintergrund"), tab[3]), PageWidth - 1335, 2880,
                                            1335, 375),
                                   "cmd_WindowsXP_Button4");
     connect(cmd_WindowsXP_Button4, &QPushButton::clicked, this, &frmDeviceWizard::cmd_WindowsXP_Button4_Click);
