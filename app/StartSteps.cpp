@@ -8,6 +8,7 @@
 #include "core/Runtime.h"
 #include "core/Settings.h"
 #include "core/TagReader.h"
+#include "ui/main/OtherWindows.h"
 
 #include <QApplication>
 #include <QWidget>
@@ -67,6 +68,8 @@ void ExitRemoveWheelHook() {}
 
 void ExitUnloadWindows()
 {
+    // A copy to a device stops at its next block and keeps its complete files.
+    UnloadDeviceWizard();
     // Nothing runs after the exit procedure; hiding is all the windows need.
     for (QWidget* w : QApplication::topLevelWidgets()) w->hide();
 }

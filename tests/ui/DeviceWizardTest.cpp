@@ -20,6 +20,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <thread>
 #include <sys/stat.h>
 
 namespace {
@@ -253,9 +254,10 @@ TEST_F(DeviceWizardTest, HostileTagsLandUnderTheRootAndAFailedTitleIsCounted)
     EXPECT_EQ(DeviceWizard()->ProgressBar1->value(), DeviceWizard()->ProgressBar1->maximum());
 }
 
-TEST_F(DeviceWizardTest, CancelOrCloseDuringTheCopyStopsItQuietly)
+TEST_F(DeviceWizardTest, CancelCloseOrExitDuringTheCopyStopsItQuietly)
 {
-    for (const bool byFrame : {false, true}) {
+    enum Way { CancelButton, Frame, Exit };
+    for (const Way way : {CancelButton, Frame, Exit}) {
         held = release = false;
         questions = 0;
         QDir(root).removeRecursively();
@@ -266,15 +268,29 @@ TEST_F(DeviceWizardTest, CancelOrCloseDuringTheCopyStopsItQuietly)
         ASSERT_TRUE(PumpUntil([&] { return held && w->Label2->text() == QStringLiteral("Titel 2 von 3 wird kopiert ..."); }));
         EXPECT_EQ(w->Label10->text(), QStringLiteral("c_d.mp3"));
         EXPECT_EQ(w->ProgressBar1->value(), 1);
-        if (byFrame)
-            w->close();
-        else
-            w->cmd_WindowsXP_Button1->click();
-        EXPECT_EQ(questions, byFrame ? 0 : 1);
-        EXPECT_EQ(DeviceWizard(), nullptr);
-        EXPECT_TRUE(IsBusy());  // until the worker has stopped
-        release = true;
-        ASSERT_TRUE(PumpUntil([] { return !IsBusy(); }));
+        if (way == Exit) {
+            // The exit waits for the worker, which sees the cancel at its next block.
+            std::atomic<bool> exiting{false};
+            std::thread releaser([&] {
+                while (!exiting) QThread::usleep(100);
+                QThread::msleep(50);
+                release = true;
+            });
+            exiting = true;
+            UnloadDeviceWizard();
+            releaser.join();
+            EXPECT_FALSE(IsBusy());
+        } else {
+            if (way == Frame)
+                w->close();
+            else
+                w->cmd_WindowsXP_Button1->click();
+            EXPECT_EQ(DeviceWizard(), nullptr);
+            EXPECT_TRUE(IsBusy());  // until the worker has stopped
+            release = true;
+            ASSERT_TRUE(PumpUntil([] { return !IsBusy(); }));
+        }
+        EXPECT_EQ(questions, way == CancelButton ? 1 : 0);
         EXPECT_EQ(BusyCaption(), Idle);
         EXPECT_EQ(FilesOnStick(), QStringList{"AC_DC/_/a_b.mp3"});
         EXPECT_TRUE(messages.isEmpty());
