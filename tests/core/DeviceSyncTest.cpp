@@ -151,10 +151,7 @@ TEST(FillSyncList, TakesTheSourcesRecordsOnlyAndLeavesTheViewAlone)
 TEST(SyncSources, ListsNamedPlaylistsWithQueriesInSlotOrder)
 {
     std::array<DynPlaylist, DynPlaylistCount> lists{};
-    lists[3] = {"Rock", "genre=rock"};
-    lists[1] = {"Leer", ""};
-    lists[7] = {"", "rating>3"};
-    lists[9] = {"Neu", "2 top addtime"};
+    lists[3] = {"Rock", "genre=rock"}, lists[1] = {"Leer", ""}, lists[7] = {"", "rating>3"}, lists[9] = {"Neu", "x"};
     QStringList names;
     for (const SyncSource& s : SyncSources(lists)) names << s.Name;
     EXPECT_EQ(names, (QStringList{"Alle Titel", "Aktuelle Wiedergabe", "Rock", "Neu"}));

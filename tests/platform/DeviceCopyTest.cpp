@@ -7,10 +7,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <cerrno>
 #include <sys/stat.h>
-#include <thread>
 
 namespace {
 
@@ -134,34 +132,6 @@ TEST_F(DeviceCopyTest, NothingIsWrittenOutsideTheRootOrOffTheDevice)
     EXPECT_EQ(copier->Copied(), 0);
     EXPECT_EQ(copier->Attempted(), 1);
     EXPECT_FALSE(QFileInfo::exists(root + "/Other"));
-}
-
-TEST_F(DeviceCopyTest, CancelInsideAFileKeepsTheCompletedOnesOnly)
-{
-    const QByteArray one = Content(MiB + 7, 'a');
-    Add("1.mp3", one, "A/B/1.mp3");
-    Add("2.mp3", Content(3 * MiB, 'b'), "A/B/2.mp3");
-    Add("3.mp3", "z", "A/B/3.mp3");
-    std::atomic<bool> reached{false}, release{false};
-    SetCopyBlockHook([&](int job, int64_t written) {
-        if (job == 1 && written >= MiB) {
-            reached = true;
-            while (!release) std::this_thread::yield();
-        }
-        return 0;
-    });
-    DeviceCopier copier(plan);
-    copier.Start();
-    while (!reached) std::this_thread::yield();
-    EXPECT_TRUE(copier.Running());
-    EXPECT_EQ(copier.Current(), 1);
-    copier.Cancel();
-    release = true;
-    copier.Wait();
-    EXPECT_FALSE(copier.Running());
-    EXPECT_EQ(copier.Attempted(), 1);
-    EXPECT_EQ(FilesUnder(root), QStringList{"A/B/1.mp3"});
-    EXPECT_EQ(Read(root + "/A/B/1.mp3"), one);
 }
 
 TEST(VolumeSerial, FatVolumeIdsAsSignedDecimal)
