@@ -323,11 +323,12 @@ void frmDeviceWizard::cmd_WindowsXP_Button2_Click()
     const int page = current + 1;
     ShowPage(page);
     if (page == 2) {
+        // Disabled before the pump lets the page paint, so a second click cannot pass the search.
+        cmd_WindowsXP_Button2->setEnabled(false);
+        cmd_WindowsXP_Button3->setEnabled(false);
         QPointer<frmDeviceWizard> self(this);
         Pump();
         if (!self || unloading_) return;
-        cmd_WindowsXP_Button2->setEnabled(false);
-        cmd_WindowsXP_Button3->setEnabled(false);
         PrepareSync();
         cmd_WindowsXP_Button2->setEnabled(true);
         cmd_WindowsXP_Button3->setEnabled(true);
