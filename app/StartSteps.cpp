@@ -68,9 +68,13 @@ void ExitRemoveWheelHook() {}
 
 void ExitUnloadWindows()
 {
+    // The playlist editor writes its table into Settings as it closes, which
+    // must come before the settings are saved.
+    UnloadTagEditor();
+    UnloadPlaylistEditor();
     // A copy to a device stops at its next block and keeps its complete files.
     UnloadDeviceWizard();
-    // Nothing runs after the exit procedure; hiding is all the windows need.
+    // Nothing runs after the exit procedure; hiding is all the other windows need.
     for (QWidget* w : QApplication::topLevelWidgets()) w->hide();
 }
 

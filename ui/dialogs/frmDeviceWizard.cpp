@@ -5,6 +5,8 @@
 #include "core/UiServices.h"
 #include "core/Units.h"
 #include "platform/DeviceCopy.h"
+#include "ui/dialogs/DialogParts.h"
+#include "ui/dialogs/ShowModeless.h"
 #include "ui/main/OtherWindows.h"
 
 #include <QApplication>
@@ -67,15 +69,18 @@ W* Named(W* widget, const char* name)
 
 QLabel* MakeLabel(const QString& text, QWidget* parent, bool bold = false)
 {
-    auto* label = new QLabel(text, parent);
+    QLabel* label = bold ? MakeBoldLabel(text) : new QLabel(text);
+    label->setParent(parent);
     label->setWordWrap(true);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    if (bold) {
-        QFont font = label->font();
-        font.setBold(true);
-        label->setFont(font);
-    }
     return label;
+}
+
+QPushButton* MakeButton(const QString& text, const char* objectName, QWidget* parent)
+{
+    QPushButton* button = MakeButton(text, objectName);
+    button->setParent(parent);
+    return button;
 }
 
 QFrame* MakeRule(QWidget* parent)
@@ -110,9 +115,7 @@ void OpenDeviceWizard()
 {
     if (frmDeviceWizard* loaded = DeviceWizard()) {
         loaded->Tag.clear();
-        loaded->show();
-        loaded->raise();
-        loaded->activateWindow();
+        ShowModeless(loaded);
         return;
     }
     if (IsBusy()) {
@@ -137,8 +140,7 @@ void UnloadDeviceWizard()
 }
 
 frmDeviceWizard::frmDeviceWizard(QWidget* owner)
-    : QWidget(owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint
-                         | Qt::WindowCloseButtonHint)
+    : QWidget(owner, FixedDialogFlags)
 {
     setObjectName(QStringLiteral("frmDeviceWizard"));
     setWindowTitle(QStringLiteral("Synchronisations-Assistent"));
@@ -157,12 +159,12 @@ frmDeviceWizard::frmDeviceWizard(QWidget* owner)
     tw.Place(MakeRule(this), 2310, 860, 5145, 15);
     tw.Place(MakeRule(this), 0, 4410, 7455, 15);
 
-    cmd_WindowsXP_Button1 = Named(tw.Place(new QPushButton(QStringLiteral("A&bbrechen"), this), 120, 4560, 1335, 375),
-                                  "cmd_WindowsXP_Button1");
-    cmd_WindowsXP_Button3 = Named(tw.Place(new QPushButton(QStringLiteral("< &Zurück"), this), 4440, 4560, 1335, 375),
-                                  "cmd_WindowsXP_Button3");
-    cmd_WindowsXP_Button2 = Named(tw.Place(new QPushButton(QStringLiteral("&Weiter >"), this), 5880, 4560, 1335, 375),
-                                  "cmd_WindowsXP_Button2");
+    cmd_WindowsXP_Button1 =
+        tw.Place(MakeButton(QStringLiteral("A&bbrechen"), "cmd_WindowsXP_Button1", this), 120, 4560, 1335, 375);
+    cmd_WindowsXP_Button3 =
+        tw.Place(MakeButton(QStringLiteral("< &Zurück"), "cmd_WindowsXP_Button3", this), 4440, 4560, 1335, 375);
+    cmd_WindowsXP_Button2 =
+        tw.Place(MakeButton(QStringLiteral("&Weiter >"), "cmd_WindowsXP_Button2", this), 5880, 4560, 1335, 375);
     connect(cmd_WindowsXP_Button1, &QPushButton::clicked, this, &frmDeviceWizard::cmd_WindowsXP_Button1_Click);
     connect(cmd_WindowsXP_Button2, &QPushButton::clicked, this, &frmDeviceWizard::cmd_WindowsXP_Button2_Click);
     connect(cmd_WindowsXP_Button3, &QPushButton::clicked, this, &frmDeviceWizard::cmd_WindowsXP_Button3_Click);
@@ -226,9 +228,8 @@ void frmDeviceWizard::BuildPages()
                                           tab[3]),
                                 0, 2040, PageWidth, 735);
     background->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    cmd_WindowsXP_Button4 = Named(tw.Place(new QPushButton(QStringLiteral("&Hintergrund"), tab[3]), PageWidth - 1335, 2880,
-                                           1335, 375),
-                                  "cmd_WindowsXP_Button4");
+    cmd_WindowsXP_Button4 = tw.Place(MakeButton(QStringLiteral("&Hintergrund"), "cmd_WindowsXP_Button4", tab[3]),
+                                     PageWidth - 1335, 2880, 1335, 375);
     connect(cmd_WindowsXP_Button4, &QPushButton::clicked, this, &frmDeviceWizard::cmd_WindowsXP_Button4_Click);
 }
 
