@@ -89,6 +89,8 @@ void ExitUnloadWindows()
     // must come before the settings are saved.
     UnloadTagEditor();
     UnloadPlaylistEditor();
+    // A copy to a device stops at its next block and keeps its complete files.
+    UnloadDeviceWizard();
     // Nothing runs after the exit procedure; hiding is all the other windows need.
     for (QWidget* w : QApplication::topLevelWidgets()) w->hide();
 }

@@ -451,7 +451,7 @@ bool EvaluateCriterion(const LibraryEntry& entry, const QString& line)
     return ev.Holds(*c, entry);
 }
 
-void RunQuery(LibraryDatabase& store, const QString& script)
+QVector<int32_t> QueryIndices(const LibraryDatabase& store, const QString& script)
 {
     // Parsed once; typed scripts end lines with LF, stored ones with CR LF.
     const QString lower = script.toLower();
@@ -480,7 +480,12 @@ void RunQuery(LibraryDatabase& store, const QString& script)
         const Value now = clock ? DateText(*clock) : QString();
         for (const TopLine& t : tops) ApplyTop(result, t, store, now);
     }
+    return result;
+}
 
+void RunQuery(LibraryDatabase& store, const QString& script)
+{
+    QVector<int32_t> result = QueryIndices(store, script);
     auto& entries = store.ListSets[ViewList].Entries;
     if (entries.isEmpty()) entries.resize(1);
     entries[0].Items = std::move(result);

@@ -8,6 +8,4 @@ void ShowToggleStates() {}
 void LoadOptionsTree() {}
 void LoadOptions() {}
 void ShowOptions(const QString&) {}
-void OpenDeviceWizard() {}
-void UnloadDeviceWizard() {}
 void UnloadOptionsWindow() {}
