@@ -5,8 +5,4 @@
 void LoadOptionsTree() {}
 void LoadOptions() {}
 void ShowOptions(const QString&) {}
-void OpenDeviceWizard() {}
-void OpenInfo() {}
-void UnloadDeviceWizard() {}
-void UnloadInfo() {}
 void UnloadOptionsWindow() {}
