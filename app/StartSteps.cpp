@@ -8,6 +8,8 @@
 #include "core/Runtime.h"
 #include "core/Settings.h"
 #include "core/TagReader.h"
+#include "platform/MouseWheel.h"
+#include "ui/main/OtherWindows.h"
 
 #include <QApplication>
 #include <QWidget>
@@ -46,7 +48,13 @@ void StepProbeTagReader()
 {
     if (TagReader* reader = CurrentTagReader()) reader->Open(DataFile(QStringLiteral("Test.mp3")));
 }
-void StepInstallWheelHook() {}
+void StepInstallWheelHook()
+{
+    QWidget* main = MainWindowOwner();
+    auto* scroller = dynamic_cast<WheelScroller*>(main);
+    if (!scroller) return;
+    InstallWheelHook(main, [scroller](int notches) { DispatchWheel(*scroller, notches); });
+}
 void StepActOnCommandLine(const CommandLineRequest& request)
 {
     if (request.kind != CommandLineRequest::Play) return;
@@ -63,7 +71,10 @@ bool MainWindowLoaded()
 
 void SessionEndMainWindow() {}
 
-void ExitRemoveWheelHook() {}
+void ExitRemoveWheelHook()
+{
+    RemoveWheelHook();
+}
 
 void ExitUnloadWindows()
 {

@@ -6,9 +6,6 @@ QWidget* MainWindowOwner() { return nullptr; }
 void LoadFunctionTree() {}
 void ShowToggleStates() {}
 void DrawSpectrum() {}
-void LoadOptionsTree() {}
-void LoadOptions() {}
-void ShowOptions(const QString&) {}
 bool OpenTagEditor(int32_t) { return false; }
 void TagEditorShowProps(int32_t) {}
 void OpenPlaylistEditor() {}
@@ -25,4 +22,3 @@ void UnloadPlaylistEditor() {}
 void UnloadEqualizer() {}
 void UnloadDeviceWizard() {}
 void UnloadInfo() {}
-void UnloadOptionsWindow() {}

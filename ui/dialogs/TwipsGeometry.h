@@ -1,0 +1,19 @@
+// Placing a window's controls from layouts given in twips.
+#pragma once
+
+#include "core/Units.h"
+
+#include <QWidget>
+
+inline void PlaceTwips(QWidget* widget, int left, int top, int width, int height)
+{
+    const double dpi = widget->logicalDpiX();
+    widget->setGeometry(TwipsToPixels(left, dpi), TwipsToPixels(top, dpi), TwipsToPixels(width, dpi),
+                        TwipsToPixels(height, dpi));
+}
+
+inline void SizeTwips(QWidget* widget, int width, int height)
+{
+    const double dpi = widget->logicalDpiX();
+    widget->setFixedSize(TwipsToPixels(width, dpi), TwipsToPixels(height, dpi));
+}

@@ -1,0 +1,115 @@
+#include "ui/dialogs/frmHotKEnable.h"
+
+#include "ui/dialogs/HeldKeys.h"
+#include "ui/dialogs/TwipsGeometry.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <algorithm>
+
+namespace {
+
+HeldKeysSource& Source()
+{
+    static HeldKeysSource source;
+    return source;
+}
+
+bool IsMouseButton(int code)
+{
+    return code == 1 || code == 2 || code == 4 || code == 5 || code == 6;
+}
+
+} // namespace
+
+void SetHeldKeysSource(HeldKeysSource source)
+{
+    Source() = std::move(source);
+}
+
+QList<int> HeldKeys()
+{
+    return Source() ? Source()() : QList<int>{};
+}
+
+QString HeldKeysText(const QList<int>& held)
+{
+    QList<int> codes;
+    for (int code : held)
+        if (code >= 1 && code <= 254 && !IsMouseButton(code)) codes << code;
+    std::sort(codes.begin(), codes.end());
+    codes.erase(std::unique(codes.begin(), codes.end()), codes.end());
+    QStringList parts;
+    for (int code : codes) parts << QString::number(code);
+    return parts.join(QStringLiteral(" + "));
+}
+
+QString NextCaptureText(const QString& shown, const QList<int>& held)
+{
+    const QString text = HeldKeysText(held);
+    return text.size() > shown.size() ? text : shown;
+}
+
+frmHotKEnable::frmHotKEnable(QWidget* owner, std::function<bool(bool)> setHotKeyTimer)
+    : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
+      setHotKeyTimer_(std::move(setHotKeyTimer))
+{
+    setObjectName(QStringLiteral("frmHotKEnable"));
+    setWindowTitle(QStringLiteral("HotKey ändern..."));
+    SizeTwips(this, 4455, 1455);
+
+    Label1 = new QLabel(QStringLiteral("Geben Sie nun die gewünschte Tastenkombination ein."), this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    PlaceTwips(Label1, 120, 120, 4215, 255);
+
+    Text1 = new QLineEdit(this);
+    Text1->setObjectName(QStringLiteral("Text1"));
+    Text1->setReadOnly(true);
+    Text1->setAlignment(Qt::AlignCenter);
+    QFont font(QStringLiteral("MS Sans Serif"));
+    font.setPointSizeF(9.75);
+    Text1->setFont(font);
+    PlaceTwips(Text1, 120, 480, 4215, 375);
+
+    Command3 = new QPushButton(QStringLiteral("&Löschen"), this);
+    Command3->setObjectName(QStringLiteral("Command3"));
+    PlaceTwips(Command3, 120, 960, 1335, 375);
+    Command2 = new QPushButton(QStringLiteral("A&bbrechen"), this);
+    Command2->setObjectName(QStringLiteral("Command2"));
+    PlaceTwips(Command2, 1560, 960, 1335, 375);
+    Command1 = new QPushButton(QStringLiteral("&OK"), this);
+    Command1->setObjectName(QStringLiteral("Command1"));
+    Command1->setDefault(true);
+    PlaceTwips(Command1, 3000, 960, 1335, 375);
+    // Keys held for the capture must not press the buttons.
+    for (QPushButton* b : {Command1, Command2, Command3}) b->setFocusPolicy(Qt::NoFocus);
+
+    connect(Command3, &QPushButton::clicked, this, [this] { Text1->clear(); });
+    connect(Command2, &QPushButton::clicked, this, [this] {
+        Cancelled = true;
+        reject();
+    });
+    connect(Command1, &QPushButton::clicked, this, [this] {
+        Cancelled = false;
+        accept();
+    });
+
+    if (setHotKeyTimer_) pollingWasOn_ = setHotKeyTimer_(false);
+    Timer1 = new QTimer(this);
+    Timer1->setInterval(10);
+    connect(Timer1, &QTimer::timeout, this, &frmHotKEnable::Timer1_Timer);
+    Timer1->start();
+}
+
+frmHotKEnable::~frmHotKEnable()
+{
+    if (setHotKeyTimer_) setHotKeyTimer_(pollingWasOn_);
+}
+
+void frmHotKEnable::Timer1_Timer()
+{
+    const QString next = NextCaptureText(Text1->text(), HeldKeys());
+    if (next != Text1->text()) Text1->setText(next);
+}

@@ -1,0 +1,59 @@
+#include "ui/dialogs/frmSelectLibraryAction.h"
+
+#include "platform/ExecModal.h"
+#include "ui/dialogs/TwipsGeometry.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+
+frmSelectLibraryAction::frmSelectLibraryAction(QWidget* owner)
+    : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
+{
+    setObjectName(QStringLiteral("frmSelectLibraryAction"));
+    setWindowTitle(QStringLiteral("Audio-Bibliothek - Synchronisierung"));
+    SizeTwips(this, 4680, 3255);
+
+    Label1 = new QLabel(QStringLiteral("Sie haben die Synchronisationspfade der Audio-Bibliothek verändert. Es wird "
+                                       "empfohlen die Bibliothek jetzt zu synchronisieren. Was möchten Sie tun?"),
+                        this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setWordWrap(true);
+    PlaceTwips(Label1, 360, 240, 3975, 615);
+
+    const auto option = [this](const char* name, const QString& text, int top) {
+        auto* b = new QRadioButton(text, this);
+        b->setObjectName(QLatin1String(name));
+        PlaceTwips(b, 360, top, 3975, 375);
+        return b;
+    };
+    Option1 = option("Option1", QStringLiteral("Die gesamte Bibliothek neu laden"), 1080);
+    Option2 = option("Option2",
+                     QStringLiteral("Die neuen Pfade hinzufügen und Dateien in nicht-Bibliothek-Verzeichnissen "
+                                    "entfernen."),
+                     1560);
+    Option3 = option("Option3", QStringLiteral("Nichts verändern"), 2040);
+    Option1->setChecked(true);
+    Option2->setEnabled(false);
+
+    Command1 = new QPushButton(QStringLiteral("&OK"), this);
+    Command1->setObjectName(QStringLiteral("Command1"));
+    Command1->setDefault(true);
+    PlaceTwips(Command1, 1680, 2640, 1335, 375);
+    connect(Command1, &QPushButton::clicked, this, &QDialog::accept);
+}
+
+int frmSelectLibraryAction::Answer() const
+{
+    if (result() != QDialog::Accepted) return 3;
+    if (Option1->isChecked()) return 1;
+    if (Option2->isChecked()) return 2;
+    return 3;
+}
+
+int AskLibraryAction(QWidget* owner)
+{
+    frmSelectLibraryAction dialog(owner);
+    ExecModal(dialog);
+    return dialog.Answer();
+}
