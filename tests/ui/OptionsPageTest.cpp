@@ -195,7 +195,7 @@ TEST_F(OptionsPageTest, CategoriesShowOneFrameAndTheirTitle)
         QTreeWidgetItem* node = nullptr;
         for (QTreeWidgetItemIterator it(page->trvOptionsTree); *it; ++it)
             if ((*it)->data(0, Qt::UserRole).toString() == key) node = *it;
-        if (node) page->trvOptionsTree->setCurrentItem(node);
+        if (node) emit page->trvOptionsTree->itemClicked(node, 0);
         else ShowOptions(key);
         window.ShowOption(key);
         EXPECT_EQ(page->lblOptTitle->text(), QStringLiteral("Einstellungen - ") + title) << r.key;

@@ -46,7 +46,12 @@ OptionsController::OptionsController(Front front, OptionsControls controls, QObj
     connect(c_.Command4, &QPushButton::clicked, this, &OptionsController::AddFolder);
     connect(c_.Command5, &QPushButton::clicked, this, &OptionsController::RemoveFolder);
     connect(front_.tree, &QTreeWidget::itemClicked, this, &OptionsController::OnNodeChosen);
-    connect(front_.tree, &QTreeWidget::currentItemChanged, this, &OptionsController::OnNodeChosen);
+    // Keys move the node too; the first current node a tree takes by itself
+    // (on focus) was chosen by nobody.
+    connect(front_.tree, &QTreeWidget::currentItemChanged, this,
+            [this](QTreeWidgetItem* current, QTreeWidgetItem* previous) {
+                if (previous) OnNodeChosen(current);
+            });
 }
 
 void OptionsController::LoadOptionsTree()

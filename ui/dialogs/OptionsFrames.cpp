@@ -159,7 +159,7 @@ void BuildIntHot(QWidget* parent, const QString& prefix, int left, int top, Opti
     };
     for (int i = 0; i < HotKeyCount; ++i) {
         const int y = 2160 + 360 * i;
-        Text(f, rows[i].name, 600, y + 30, 1455, 255);
+        Text(f, rows[i].name, 600, y + 30, 1545, 255)->setWordWrap(false);
         QLabel* label = Text(f, QString(), 2160, y + 30, 2775, 255);
         label->setObjectName(QLatin1String(rows[i].label));
         label->setWordWrap(false);
@@ -220,10 +220,10 @@ void BuildAudioCrossfader(QWidget* parent, const QString& prefix, int left, int 
          120, 120, kTextWidth, 615);
     Check(f, c, "Crossfader_Enable", QStringLiteral("Crossfader einschalten"), &SettingsRecord::CrossfaderEnabled,
           360, 960, true);
-    Text(f, QStringLiteral("Überblende-Zeit (Standard: 5s)"), 360, 1470, 2415, 255);
+    Text(f, QStringLiteral("Überblende-Zeit (Standard: 5s)"), 360, 1470, 2580, 255)->setWordWrap(false);
     c.CrossfaderTime = new QLineEdit(f);
     c.CrossfaderTime->setObjectName(QStringLiteral("CrossfaderTime"));
-    PlaceTwips(c.CrossfaderTime, 2880, 1410, 735, 315);
+    PlaceTwips(c.CrossfaderTime, 3000, 1410, 735, 315);
 }
 
 template <typename T>

@@ -40,6 +40,7 @@ OptionsHost* CurrentOptionsHost()
 OptionsPage::OptionsPage(QWidget* frOptions) : QWidget(frOptions)
 {
     setObjectName(QStringLiteral("OptionsPage"));
+    setFont(FormFont());
     lblOptTitle = new QLabel(QStringLiteral("Einstellungen - "), this);
     lblOptTitle->setObjectName(QStringLiteral("lblOptTitle"));
     lblOptTitle->setFont(TitleFont());
@@ -80,6 +81,7 @@ OptionsPage::OptionsPage(QWidget* frOptions) : QWidget(frOptions)
         }
         frOptions->layout()->addWidget(this);
     }
+    show();  // with its pane
 }
 
 void OptionsPage::keyPressEvent(QKeyEvent* event)

@@ -57,12 +57,14 @@ frmHotKEnable::frmHotKEnable(QWidget* owner, std::function<bool(bool)> setHotKey
       setHotKeyTimer_(std::move(setHotKeyTimer))
 {
     setObjectName(QStringLiteral("frmHotKEnable"));
+    setFont(FormFont());
     setWindowTitle(QStringLiteral("HotKey ändern..."));
     SizeTwips(this, 4455, 1455);
 
     Label1 = new QLabel(QStringLiteral("Geben Sie nun die gewünschte Tastenkombination ein."), this);
     Label1->setObjectName(QStringLiteral("Label1"));
-    PlaceTwips(Label1, 120, 120, 4215, 255);
+    Label1->setWordWrap(true);
+    PlaceTwips(Label1, 120, 45, 4215, 420);
 
     Text1 = new QLineEdit(this);
     Text1->setObjectName(QStringLiteral("Text1"));

@@ -20,6 +20,7 @@ frmOptions::frmOptions(QWidget* owner)
 {
     openWindow = this;
     setObjectName(QStringLiteral("frmOptions"));
+    setFont(FormFont());
     setWindowTitle(QStringLiteral("Optionen"));
     SizeTwips(this, 10095, 7095);
 

@@ -6,11 +6,38 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyleOptionButton>
+#include <QStylePainter>
+
+namespace {
+
+// The captions are longer than a line of the window; they wrap.
+class WrapRadioButton : public QRadioButton {
+public:
+    using QRadioButton::QRadioButton;
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QStylePainter painter(this);
+        QStyleOptionButton option;
+        initStyleOption(&option);
+        const QString caption = option.text;
+        option.text.clear();
+        painter.drawControl(QStyle::CE_RadioButton, option);
+        const QRect area = style()->subElementRect(QStyle::SE_RadioButtonContents, &option, this);
+        style()->drawItemText(&painter, area, Qt::AlignVCenter | Qt::TextWordWrap | Qt::TextShowMnemonic,
+                              option.palette, isEnabled(), caption, QPalette::WindowText);
+    }
+};
+
+} // namespace
 
 frmSelectLibraryAction::frmSelectLibraryAction(QWidget* owner)
     : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
 {
     setObjectName(QStringLiteral("frmSelectLibraryAction"));
+    setFont(FormFont());
     setWindowTitle(QStringLiteral("Audio-Bibliothek - Synchronisierung"));
     SizeTwips(this, 4680, 3255);
 
@@ -19,20 +46,21 @@ frmSelectLibraryAction::frmSelectLibraryAction(QWidget* owner)
                         this);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setWordWrap(true);
-    PlaceTwips(Label1, 360, 240, 3975, 615);
+    Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    PlaceTwips(Label1, 360, 120, 3975, 855);
 
     const auto option = [this](const char* name, const QString& text, int top) {
-        auto* b = new QRadioButton(text, this);
+        auto* b = new WrapRadioButton(text, this);
         b->setObjectName(QLatin1String(name));
-        PlaceTwips(b, 360, top, 3975, 375);
+        PlaceTwips(b, 360, top, 3975, 465);
         return b;
     };
-    Option1 = option("Option1", QStringLiteral("Die gesamte Bibliothek neu laden"), 1080);
+    Option1 = option("Option1", QStringLiteral("Die gesamte Bibliothek neu laden"), 1020);
     Option2 = option("Option2",
                      QStringLiteral("Die neuen Pfade hinzufügen und Dateien in nicht-Bibliothek-Verzeichnissen "
                                     "entfernen."),
-                     1560);
-    Option3 = option("Option3", QStringLiteral("Nichts verändern"), 2040);
+                     1500);
+    Option3 = option("Option3", QStringLiteral("Nichts verändern"), 1980);
     Option1->setChecked(true);
     Option2->setEnabled(false);
 
