@@ -1,14 +1,19 @@
-#include "OptionsTestSupport.h"
-
+// The options page and window over temporary data and autostart folders, a
+// fake main window, and answered boxes and dialogs.
 #include "core/Busy.h"
+#include "core/LibraryDatabase.h"
 #include "core/LibrarySync.h"
 #include "core/Runtime.h"
+#include "core/Settings.h"
 #include "core/TagReader.h"
+#include "core/UiServices.h"
 #include "platform/AutoRun.h"
+#include "platform/ExecModal.h"
 #include "platform/ScreenDefaults.h"
 #include "platform/TagLibReader.h"
 #include "tests/support/AudioFixtures.h"
 #include "ui/dialogs/OptionsController.h"
+#include "ui/dialogs/OptionsHost.h"
 #include "ui/dialogs/OptionsPage.h"
 #include "ui/dialogs/frmHotKEnable.h"
 #include "ui/dialogs/frmOptions.h"
@@ -17,42 +22,38 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QKeyEvent>
-#include <QPointer>
-#include <QRadioButton>
 #include <QDir>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPointer>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
 #include <QTreeWidget>
+#include <deque>
+#include <gtest/gtest.h>
 
 namespace {
+
+using Answer = std::function<void(QDialog&)>;
 
 TEST(OptionsConversions, NumbersHotKeysAndFolders)
 {
     const struct { const char* text; std::optional<int16_t> want; } days[] = {
-        {"2.9", 2}, {"-0.5", -1}, {"Tage", 0}, {"", 0}, {"32767", 32767}, {"32768", std::nullopt},
-        {"-32768", -32768}, {"-32769", std::nullopt}, {"1e9", std::nullopt},
+        {"2.9", 2}, {"-0.5", -1}, {"Tage", 0}, {"32767", 32767}, {"32768", {}}, {"-32768", -32768}, {"-32769", {}},
     };
     for (const auto& r : days) EXPECT_EQ(DaysFromText(QString::fromLatin1(r.text)), r.want) << r.text;
     const struct { const char* text; std::optional<int32_t> want; } fades[] = {
-        {"2.5", 2}, {"3.5", 4}, {"5s", 5}, {"x", 0}, {"2147483647", 2147483647}, {"3000000000", std::nullopt},
+        {"2.5", 2}, {"3.5", 4}, {"x", 0}, {"2147483647", 2147483647}, {"3000000000", {}},
     };
     for (const auto& r : fades) EXPECT_EQ(CrossfadeFromText(QString::fromLatin1(r.text)), r.want) << r.text;
-
-    EXPECT_TRUE(CheckedForSwitch(-1));
-    EXPECT_FALSE(CheckedForSwitch(0));
-    EXPECT_FALSE(CheckedForSwitch(1));  // a stray stored 1 is shown off
-    EXPECT_EQ(SwitchForChecked(true), SwitchOn);
-    EXPECT_EQ(SwitchForChecked(false), SwitchOff);
-
+    EXPECT_FALSE(CheckedForSwitch(1));  // a stray stored 1 is off
+    EXPECT_EQ(HotKeyFromLabel(HotKeyLabelText(QString())), QString());
     EXPECT_EQ(HotKeyLabelText(QString()), QStringLiteral("(kein HotKey festgelegt)"));
-    EXPECT_EQ(HotKeyFromLabel(QStringLiteral("(kein HotKey festgelegt)")), QString());
-    EXPECT_EQ(HotKeyFromLabel(QStringLiteral("17 + 36")), QStringLiteral("17 + 36"));
 
-    EXPECT_EQ(FolderEntries(QStringLiteral("/a\r\r/b\r")), (QStringList{"/a", "/b"}));
     const struct { const char *joined, *stored; bool changed; } folders[] = {
         {"/a\r/b", "/a\r/b", false}, {"/a\r/b", "/a\r\r/b", false}, {"/a\r/b", "/a\r/b\r", false},
         {"/a\r/b", "/b\r/a", true},  {"/a", "/a\r/b", true},        {"/A", "/a", true},
@@ -61,26 +62,91 @@ TEST(OptionsConversions, NumbersHotKeysAndFolders)
         EXPECT_EQ(FoldersChanged(QString::fromLatin1(r.joined), QString::fromLatin1(r.stored)), r.changed) << r.stored;
 }
 
-class OptionsPageTest : public OptionsFixture {
-protected:
-    OptionsPage* Open()
+class FakeHost : public OptionsHost {
+public:
+    bool SetHotKeyTimer(bool on) override
     {
+        timerCalls << on;
+        return std::exchange(polling, on);
+    }
+    void ReapplySettings() override { reapplied << Settings; }
+    QWidget* DialogOwner() override { return nullptr; }
+    QWidget* OptionsPageFrame() override { return &frOptions; }
+
+    QWidget frOptions;
+    QList<bool> timerCalls;
+    bool polling = true;
+    QList<SettingsRecord> reapplied;
+};
+
+class OptionsPageTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(home_.isValid() && config_.isValid());
+        qputenv("SAROVIN_HOME", QFile::encodeName(home_.path()));
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(config_.path()));
+        saved_ = std::exchange(Settings, SettingsRecord{});
+        SetOptionsHost(&host_);
+        SetMessageBoxService([this](const QString& text, int style, const QString& caption) {
+            boxes_ << QStringLiteral("%1|%2|%3").arg(style).arg(caption, text);
+            return answers_.empty() ? int(MsgOk) : std::exchange(answers_, {}).front();
+        });
+        SetFolderDialogService([this](const QString& prompt) {
+            prompts_ << prompt;
+            return folder_;
+        });
+        SetModalAnswerer([this](QDialog& d) {
+            dialogs_ << d.objectName();
+            if (dialogAnswers_.empty()) return;
+            Answer a = std::move(dialogAnswers_.front());
+            dialogAnswers_.pop_front();
+            a(d);
+        });
         LoadOptionsTree();
         LoadOptions();
         ShowOptions(QStringLiteral("Main"));
-        return CurrentOptionsPage();
+        page_ = CurrentOptionsPage();
+        ASSERT_TRUE(page_);
+    }
+    void TearDown() override
+    {
+        SetModalAnswerer({});
+        SetFolderDialogService({});
+        SetMessageBoxService({});
+        SetOptionsHost(nullptr);
+        ResetDatabase(Library);
+        Settings = saved_;
+        qunsetenv("XDG_CONFIG_HOME");
+        qunsetenv("SAROVIN_HOME");
     }
     template <typename T>
-    T* Find(const char* name) { return host_.frOptions.findChild<T*>(QLatin1String(name)); }
-    QStringList VisibleFrames(QWidget* root, const QString& prefix)
+    T* Find(const char* name) { return page_->findChild<T*>(QLatin1String(name)); }
+    QListWidget* Folders() { return Find<QListWidget>("AudioDBDirectorys"); }
+    void Apply() { page_->Command1->click(); }
+    static QStringList VisibleFrames(QWidget* root, const QString& prefix)
     {
         QStringList out;
         for (QFrame* f : root->findChildren<QFrame*>())
             if (f->objectName().startsWith(prefix) && f->isVisibleTo(root)) out << f->objectName();
         return out;
     }
-    QListWidget* Folders() { return Find<QListWidget>("AudioDBDirectorys"); }
-    void SaveOptionsOnPage() { CurrentOptionsPage()->Command1->click(); }
+    static SettingsRecord OnDisk()
+    {
+        SettingsRecord r = Settings;
+        QFile ini(DataFile(QStringLiteral("Settings.ini")));
+        if (ini.open(QIODevice::ReadOnly)) SettingsFromBytes(ini.readAll(), r);
+        return r;
+    }
+
+    QTemporaryDir home_, config_;
+    FakeHost host_;
+    SettingsRecord saved_;
+    OptionsPage* page_ = nullptr;
+    QStringList boxes_, prompts_, dialogs_;
+    std::deque<int> answers_;
+    QString folder_;
+    std::deque<Answer> dialogAnswers_;
 };
 
 // Every check box against its field, both ways, and the other controls.
@@ -94,7 +160,6 @@ TEST_F(OptionsPageTest, ControlsShowAndStoreTheirFields)
         {"AudioDBsyncOnlyNew", &SettingsRecord::SyncOnlyNewTags},
         {"IntMisc_Minimize_to_Tray", &SettingsRecord::MinimizeToTray},
         {"IntMisc_Close_to_Tray", &SettingsRecord::CloseToTray},
-        {"IntMisc_Run_at_Startup", &SettingsRecord::RunAtStartup},
         {"Audio_ShowMiniPlayer", &SettingsRecord::ShowMiniPlayer},
         {"Audio_ShowTrayBaloon", &SettingsRecord::ShowTrayBalloon},
         {"IntMisc_SpectrumInMini", &SettingsRecord::SpectrumInMini},
@@ -106,12 +171,11 @@ TEST_F(OptionsPageTest, ControlsShowAndStoreTheirFields)
                             "IntHotK_ShowMe", "IntHotK_VolPlus", "IntHotK_VolMinus"};
     int i = 0;
     for (const auto& c : checks) Settings.*c.field = (i++ % 2) ? SwitchOn : SwitchOff;
-    Settings.RunAtStartup = SwitchOff;  // the entry is written in its own test
     Settings.LibraryFolders = QStringLiteral("/m/a\r\r/m/b");
     Settings.SyncIntervalDays = 7;
     Settings.CrossfadeTime = 12;
     for (int k = 0; k < HotKeyCount; ++k) Settings.*HotKeyFields[k] = k == 3 ? QString() : QString::number(k + 10);
-    Open();
+    page_->Command2->click();  // revert: the record again
 
     EXPECT_EQ(Folders()->count(), 2);
     EXPECT_EQ(Find<QLineEdit>("AudioDBsyncAutoTXT")->text(), QStringLiteral("7"));
@@ -121,63 +185,33 @@ TEST_F(OptionsPageTest, ControlsShowAndStoreTheirFields)
         EXPECT_EQ(Find<QLabel>(labels[k])->text(), HotKeyLabelText(Settings.*HotKeyFields[k])) << labels[k];
 
     for (const auto& c : checks) Find<QCheckBox>(c.name)->toggle();
-    Find<QCheckBox>("IntMisc_Run_at_Startup")->setChecked(false);
-    Find<QLineEdit>("AudioDBsyncAutoTXT")->setText(QStringLiteral("2.9"));
+    Find<QLineEdit>("AudioDBsyncAutoTXT")->setText(QStringLiteral("32768"));  // beyond the field: kept
     Find<QLineEdit>("CrossfaderTime")->setText(QStringLiteral("3.5"));
     Find<QLabel>(labels[0])->setText(QStringLiteral("(kein HotKey festgelegt)"));
     const SettingsRecord before = Settings;
-    CurrentOptionsPage()->Command1->click();
+    Apply();
 
-    for (const auto& c : checks) {
-        if (c.field == &SettingsRecord::RunAtStartup) continue;
-        EXPECT_EQ(Settings.*c.field, IsOn(before.*c.field) ? SwitchOff : SwitchOn) << c.name;
-    }
-    EXPECT_EQ(Settings.LibraryFolders, QStringLiteral("/m/a\r/m/b"));  // joined text, no question
-    EXPECT_EQ(Settings.SyncIntervalDays, 2);
+    for (const auto& c : checks) EXPECT_EQ(Settings.*c.field, IsOn(before.*c.field) ? SwitchOff : SwitchOn) << c.name;
+    EXPECT_EQ(Settings.LibraryFolders, QStringLiteral("/m/a\r/m/b"));  // joined text, and no question
+    EXPECT_TRUE(dialogs_.isEmpty());
+    EXPECT_EQ(Settings.SyncIntervalDays, 7);
+    EXPECT_EQ(Find<QLineEdit>("AudioDBsyncAutoTXT")->text(), QStringLiteral("7"));
     EXPECT_EQ(Settings.CrossfadeTime, 4);
     EXPECT_EQ(Settings.HotKeyPause, QString());
-    EXPECT_EQ(Settings.HotKeyPrev, QString());
     EXPECT_EQ(Settings.HotKeyStop, QStringLiteral("11"));
-    EXPECT_TRUE(dialogs_.isEmpty());
-    SettingsRecord onDisk = Settings;
-    QFile ini(DataFile(QStringLiteral("Settings.ini")));
-    ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
-    SettingsFromBytes(ini.readAll(), onDisk);
-    EXPECT_EQ(onDisk, Settings);
-}
-
-TEST_F(OptionsPageTest, NumbersBeyondTheirFieldKeepTheOldValue)
-{
-    Settings.SyncIntervalDays = 9;
-    Settings.CrossfadeTime = 6;
-    Open();
-    auto* days = Find<QLineEdit>("AudioDBsyncAutoTXT");
-    auto* fade = Find<QLineEdit>("CrossfaderTime");
-    days->setText(QStringLiteral("32768"));
-    fade->setText(QStringLiteral("3000000000"));
-    SaveOptionsOnPage();
-    EXPECT_EQ(Settings.SyncIntervalDays, 9);
-    EXPECT_EQ(Settings.CrossfadeTime, 6);
-    EXPECT_EQ(days->text(), QStringLiteral("9"));
-    EXPECT_EQ(fade->text(), QStringLiteral("6"));
-    days->setText(QStringLiteral("32767"));
-    SaveOptionsOnPage();
-    EXPECT_EQ(Settings.SyncIntervalDays, 32767);
+    EXPECT_EQ(OnDisk(), Settings);
 }
 
 TEST_F(OptionsPageTest, CategoriesShowOneFrameAndTheirTitle)
 {
     frmOptions window(nullptr);
     EXPECT_EQ(window.lblTitle->text(), QStringLiteral("Sarovin Optionen"));
-    OptionsPage* page = Open();
     LoadOptionsTree();  // a second opening
-    EXPECT_EQ(page->lblOptTitle->text(), QStringLiteral("Einstellungen - Sarovin Optionen"));
-    EXPECT_EQ(VisibleFrames(page, QStringLiteral("frOpt")), QStringList{"frOptMain"});
-    QTreeWidgetItemIterator count(page->trvOptionsTree);
+    QTreeWidget* tree = page_->trvOptionsTree;
+    EXPECT_EQ(page_->lblOptTitle->text(), QStringLiteral("Einstellungen - Sarovin Optionen"));
     int nodes = 0;
-    for (; *count; ++count) ++nodes;
+    for (QTreeWidgetItemIterator it(tree); *it; ++it) ++nodes;
     EXPECT_EQ(nodes, 14);
-    EXPECT_EQ(page->trvOptionsTree->topLevelItemCount(), 5);
 
     const struct { const char *key, *title; } rows[] = {
         {"Main", "Sarovin Optionen"},
@@ -190,47 +224,42 @@ TEST_F(OptionsPageTest, CategoriesShowOneFrameAndTheirTitle)
     for (const auto& r : rows) {
         const QString key = QString::fromLatin1(r.key);
         const QString title = r.title ? QString::fromUtf8(r.title) : key + QStringLiteral(" (nicht Verfügbar)");
-        const QStringList frames = r.title ? QStringList{key} : QStringList{};
-        // The page through a click on its node where there is one, the window by ShowOption.
-        QTreeWidgetItem* node = nullptr;
-        for (QTreeWidgetItemIterator it(page->trvOptionsTree); *it; ++it)
-            if ((*it)->data(0, Qt::UserRole).toString() == key) node = *it;
-        if (node) emit page->trvOptionsTree->itemClicked(node, 0);
+        // The page through a click on the node where there is one.
+        const auto found = tree->findItems(QStringLiteral("*"), Qt::MatchWildcard | Qt::MatchRecursive);
+        auto node = std::find_if(found.begin(), found.end(),
+                                 [&](QTreeWidgetItem* n) { return n->data(0, Qt::UserRole).toString() == key; });
+        if (node != found.end()) emit tree->itemClicked(*node, 0);
         else ShowOptions(key);
         window.ShowOption(key);
-        EXPECT_EQ(page->lblOptTitle->text(), QStringLiteral("Einstellungen - ") + title) << r.key;
+        EXPECT_EQ(page_->lblOptTitle->text(), QStringLiteral("Einstellungen - ") + title) << r.key;
         EXPECT_EQ(window.lblTitle->text(), title) << r.key;
-        QStringList pageFrames, windowFrames;
-        for (const QString& f : frames) pageFrames << QStringLiteral("frOpt") + f, windowFrames << QStringLiteral("fr") + f;
-        EXPECT_EQ(VisibleFrames(page, QStringLiteral("frOpt")), pageFrames) << r.key;
-        QStringList shown = VisibleFrames(&window, QStringLiteral("fr"));
-        EXPECT_EQ(shown, windowFrames) << r.key;
-        EXPECT_EQ(window.Label4->isVisibleTo(&window), frames.isEmpty()) << r.key;
+        EXPECT_EQ(VisibleFrames(page_, QStringLiteral("frOpt")),
+                  r.title ? QStringList{QStringLiteral("frOpt") + key} : QStringList{}) << r.key;
+        EXPECT_EQ(VisibleFrames(&window, QStringLiteral("fr")),
+                  r.title ? QStringList{QStringLiteral("fr") + key} : QStringList{}) << r.key;
+        EXPECT_EQ(window.Label4->isVisibleTo(&window), !r.title) << r.key;
     }
 }
 
-TEST_F(OptionsPageTest, FoldersAddRemoveAndTheLibraryQuestion)
+TEST_F(OptionsPageTest, FoldersAddAndRemove)
 {
-    Settings.LibraryFolders = QStringLiteral("/m/a\r\r/m/b");
-    Open();
-    SaveOptionsOnPage();
-    folderAnswer_ = QStringLiteral("/m/c");
+    Settings.LibraryFolders = QStringLiteral("/m/a\r/m/b");
+    LoadOptions();
+    folder_ = QStringLiteral("/m/c");
     Find<QPushButton>("Command4")->click();
     Folders()->setCurrentRow(2);
     Find<QPushButton>("Command5")->click();
     Folders()->clearSelection();
     Find<QPushButton>("Command5")->click();  // nothing selected: nothing removed
-    SaveOptionsOnPage();
-    EXPECT_EQ(folderPrompts_, QStringList{"Bitte geben Sie das gewünschte Verzeichnis an."});
+    folder_.clear();                          // cancelled: nothing added
+    Find<QPushButton>("Command4")->click();
+    Apply();
+    EXPECT_EQ(prompts_, QStringList(2, QStringLiteral("Bitte geben Sie das gewünschte Verzeichnis an.")));
     EXPECT_EQ(Settings.LibraryFolders, QStringLiteral("/m/a\r/m/b"));
     EXPECT_TRUE(dialogs_.isEmpty());
-
-    folderAnswer_.clear();  // cancelled: nothing added
-    Find<QPushButton>("Command4")->click();
-    EXPECT_EQ(Folders()->count(), 2);
 }
 
-// A real library over two generated titles, one folder each.
+// A real library over two generated titles, one folder each; the page adds the second.
 class OptionsLibraryTest : public OptionsPageTest {
 protected:
     void SetUp() override
@@ -245,10 +274,9 @@ protected:
         Settings.LibraryFolders = Folder("a");
         ASSERT_EQ(SyncLibrary(1).status, SyncResult::Done);
         ASSERT_EQ(Titles(), 1);
-        ASSERT_FALSE(Library.Files[0].FileName.isEmpty());
         Library.Files[0].PlayCNT = 7;
-        Open();
-        folderAnswer_ = Folder("b");
+        LoadOptions();
+        folder_ = Folder("b");
         Find<QPushButton>("Command4")->click();
     }
     void TearDown() override
@@ -261,160 +289,138 @@ protected:
     QTemporaryDir music_;
 };
 
+Answer Pick(QRadioButton* frmSelectLibraryAction::*option)
+{
+    return [option](QDialog& d) {
+        auto& choice = dynamic_cast<frmSelectLibraryAction&>(d);
+        (choice.*option)->setChecked(true);
+        choice.Command1->click();
+    };
+}
+
 TEST_F(OptionsLibraryTest, TheChoiceDecidesOverTheLibrary)
 {
-    const auto pick = [](QRadioButton* frmSelectLibraryAction::*option) {
-        return [option](QDialog& d) {
-            auto& choice = dynamic_cast<frmSelectLibraryAction&>(d);
-            (choice.*option)->setChecked(true);
-            choice.Command1->click();
-        };
-    };
-    const struct { const char* what; std::function<void(QDialog&)> answer; int titles; } rows[] = {
-        {"Nichts verändern", pick(&frmSelectLibraryAction::Option3), 1},
+    const struct { const char* what; Answer answer; int titles; } rows[] = {
+        {"Nichts verändern", Pick(&frmSelectLibraryAction::Option3), 1},
         {"frame", [](QDialog& d) { d.close(); }, 1},
         {"Esc", [](QDialog& d) { d.reject(); }, 1},
-        {"rebuild", pick(&frmSelectLibraryAction::Option1), 2},
+        {"rebuild", Pick(&frmSelectLibraryAction::Option1), 2},
     };
     for (const auto& r : rows) {
         Settings.LibraryFolders = Folder("a");
         dialogs_.clear();
         dialogAnswers_.push_back(r.answer);
-        SaveOptionsOnPage();
+        Apply();
         EXPECT_EQ(dialogs_, QStringList{"frmSelectLibraryAction"}) << r.what;
         EXPECT_EQ(Titles(), r.titles) << r.what;
-        EXPECT_EQ(Settings.LibraryFolders, Folder("a") + u'\r' + Folder("b")) << r.what;
+        EXPECT_EQ(OnDisk().LibraryFolders, Folder("a") + u'\r' + Folder("b")) << r.what;
     }
-    EXPECT_EQ(Library.Files[0].PlayCNT, 0);  // rebuilt
+    EXPECT_EQ(Library.Files[0].PlayCNT, 0);
 }
 
 TEST_F(OptionsLibraryTest, BusyRefusesWithTheBusyMessage)
 {
     BusyGuard busy;
-    ASSERT_TRUE(busy.Acquired());
-    SaveOptionsOnPage();
+    Apply();
     EXPECT_TRUE(dialogs_.isEmpty());
     ASSERT_EQ(boxes_.size(), 1);
     EXPECT_TRUE(boxes_[0].startsWith(QStringLiteral("48|Synchronisieren|")));
     EXPECT_EQ(Titles(), 1);
-    EXPECT_EQ(Settings.LibraryFolders, Folder("a") + u'\r' + Folder("b"));
+    EXPECT_EQ(OnDisk().LibraryFolders, Folder("a") + u'\r' + Folder("b"));
 }
 
-TEST_F(OptionsPageTest, AutostartEntryFollowsTheSwitch)
+TEST_F(OptionsPageTest, AutostartEntryFollowsTheSwitchAndFailuresAreReported)
 {
-    Open();
     auto* run = Find<QCheckBox>("IntMisc_Run_at_Startup");
     const QString entry = AutoRunEntryPath(QStringLiteral("Sarovin"));
-    run->setChecked(true);
-    SaveOptionsOnPage();
-    EXPECT_TRUE(QFile::exists(entry));
-    run->setChecked(false);
-    SaveOptionsOnPage();
-    EXPECT_FALSE(QFile::exists(entry));
-    SaveOptionsOnPage();  // already missing: no error
+    for (bool on : {true, false, false}) {  // the last: already missing, no error
+        run->setChecked(on);
+        Apply();
+        EXPECT_EQ(QFile::exists(entry), on);
+    }
     EXPECT_TRUE(boxes_.isEmpty());
-}
 
-TEST_F(OptionsPageTest, FailedWritesAreReportedAndTheRecordKeepsTheNewValues)
-{
-    Open();
-    ASSERT_TRUE(QDir().mkpath(DataFile(QStringLiteral("Settings.ini")) + QStringLiteral("/x")));
-    const QString entry = AutoRunEntryPath(QStringLiteral("Sarovin"));
-    ASSERT_TRUE(QDir().mkpath(entry + QStringLiteral("/x")));  // cannot be removed
+    // Occupied paths: the settings file, the entry (not removable), then the folder.
+    const QString ini = DataFile(QStringLiteral("Settings.ini"));
+    QFile::remove(ini);
+    ASSERT_TRUE(QDir().mkpath(ini + QStringLiteral("/x")) && QDir().mkpath(entry + QStringLiteral("/x")));
     Find<QCheckBox>("Crossfader_Enable")->setChecked(true);
-    SaveOptionsOnPage();
+    Apply();
     EXPECT_EQ(Settings.CrossfaderEnabled, SwitchOn);
-    EXPECT_EQ(boxes_, (QStringList{"16|Sarovin|" + SaveFailedText(DataFile(QStringLiteral("Settings.ini"))),
-                                   "16|Sarovin|" + SaveFailedText(entry)}));
-
-    boxes_.clear();
     QDir(AutoRunFolder()).removeRecursively();
-    QFile occupied(AutoRunFolder());  // a file where the folder belongs
+    QFile occupied(AutoRunFolder());
     ASSERT_TRUE(occupied.open(QIODevice::WriteOnly));
-    occupied.close();
-    Find<QCheckBox>("IntMisc_Run_at_Startup")->setChecked(true);
-    SaveOptionsOnPage();
-    EXPECT_EQ(boxes_.size(), 2);
-    EXPECT_EQ(boxes_.value(1), "16|Sarovin|" + SaveFailedText(entry));
+    run->setChecked(true);
+    Apply();
+    const QString failed = QStringLiteral("16|Sarovin|");
+    EXPECT_EQ(boxes_, (QStringList{failed + SaveFailedText(ini), failed + SaveFailedText(entry),
+                                   failed + SaveFailedText(ini), failed + SaveFailedText(entry)}));
 }
 
 TEST_F(OptionsPageTest, FactorySettings)
 {
     Settings.LibraryFolders = QStringLiteral("/m/a");
-    Settings.CrossfadeTime = 9;
     Settings.HotKeyPause = QStringLiteral("17 + 80");
-    Open();
+    LoadOptions();
     const SettingsRecord untouched = Settings;
     answers_ = {MsgNo};
-    CurrentOptionsPage()->comDefault->click();
+    page_->comDefault->click();
     EXPECT_EQ(Settings, untouched);
-    EXPECT_EQ(host_.reapplied, 0);
-    ASSERT_EQ(boxes_.size(), 1);
-    EXPECT_EQ(boxes_[0], QStringLiteral("52|Werkseinstellungen laden|Sind sie sicher, dass Sie alle ihre "
-                                        "Einstellungen zurücksetzen wollen?\r\nDiese Aktion kann nicht rückgängig "
-                                        "gemacht werden."));
+    EXPECT_TRUE(host_.reapplied.isEmpty());
+    EXPECT_EQ(boxes_, QStringList{"52|Werkseinstellungen laden|Sind sie sicher, dass Sie alle ihre Einstellungen "
+                                  "zurücksetzen wollen?\r\nDiese Aktion kann nicht rückgängig gemacht werden."});
 
-    folderAnswer_ = QStringLiteral("/m/b");
+    folder_ = QStringLiteral("/m/b");
     Find<QPushButton>("Command4")->click();
     Find<QLineEdit>("CrossfaderTime")->setText(QStringLiteral("11"));
     QString asked;
     dialogAnswers_.push_back([&](QDialog& d) {
-        asked = Find<QLineEdit>("CrossfaderTime")->text();  // still the page's own state
-        dynamic_cast<frmSelectLibraryAction&>(d).Option3->setChecked(true);
-        dynamic_cast<frmSelectLibraryAction&>(d).Command1->click();
+        asked = Find<QLineEdit>("CrossfaderTime")->text();  // before the defaults are shown
+        Pick(&frmSelectLibraryAction::Option3)(d);
     });
     answers_ = {MsgYes};
-    CurrentOptionsPage()->comDefault->click();
+    page_->comDefault->click();
     EXPECT_EQ(asked, QStringLiteral("11"));
 
-    QFile ini(DataFile(QStringLiteral("Settings.ini")));
-    ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
-    SettingsRecord onDisk = Settings;
-    SettingsFromBytes(ini.readAll(), onDisk);
+    const SettingsRecord onDisk = OnDisk();  // saved before the reset, not after
     EXPECT_EQ(onDisk.CrossfadeTime, 11);
     EXPECT_EQ(onDisk.LibraryFolders, QStringLiteral("/m/a\r/m/b"));
-    const SettingsRecord now = Settings;
-    Settings = onDisk;
+    const SettingsRecord now = std::exchange(Settings, onDisk);
     ResetSettingsForScreen();
-    const SettingsRecord expected = Settings;
-    Settings = now;
-    EXPECT_EQ(Settings, expected);
-    EXPECT_EQ(host_.reapplied, 1);
-    EXPECT_EQ(host_.reappliedRecord, expected);
+    const SettingsRecord expected = std::exchange(Settings, now);
+    EXPECT_EQ(Settings, expected);  // nothing wrote back after the reset
+    EXPECT_EQ(host_.reapplied, QList<SettingsRecord>{expected});
     EXPECT_EQ(Find<QLineEdit>("CrossfaderTime")->text(), QString::number(expected.CrossfadeTime));
     EXPECT_EQ(Find<QLabel>("IntHotK_Pause")->text(), expected.HotKeyPause);
 }
 
-TEST_F(OptionsPageTest, HotKeyChangeRevertAndCancel)
+TEST_F(OptionsPageTest, HotKeyChangeCancelAndRevert)
 {
     Settings.HotKeyNext = QStringLiteral("17 + 35");
-    Open();
+    LoadOptions();
     auto* label = Find<QLabel>("IntHotK_Next");
     QStringList opened;
-    const auto answer = [&](bool ok, const QString& text) {
+    const auto answer = [&opened](bool ok, const QString& text) {
         return [&opened, ok, text](QDialog& d) {
             auto& capture = dynamic_cast<frmHotKEnable&>(d);
             opened << capture.Text1->text();
-            capture.Command3->click();
             capture.Text1->setText(text);
             (ok ? capture.Command1 : capture.Command2)->click();
         };
     };
     dialogAnswers_ = {answer(true, QStringLiteral("18 + 36")), answer(true, QString()),
                       answer(false, QStringLiteral("99"))};
-    host_.timerCalls.clear();
-    Find<QPushButton>("cmdChangeHotK_2")->click();
-    EXPECT_EQ(label->text(), QStringLiteral("18 + 36"));
-    Find<QPushButton>("cmdChangeHotK_2")->click();
-    EXPECT_EQ(label->text(), QStringLiteral("(kein HotKey festgelegt)"));
-    Find<QPushButton>("cmdChangeHotK_2")->click();  // cancelled
-    EXPECT_EQ(label->text(), QStringLiteral("(kein HotKey festgelegt)"));
-    EXPECT_EQ(opened, QStringList(3, QStringLiteral("17 + 35")));  // the stored field each time
+    const QStringList want = {"18 + 36", "(kein HotKey festgelegt)", "(kein HotKey festgelegt)"};
+    for (const QString& text : want) {
+        Find<QPushButton>("cmdChangeHotK_2")->click();
+        EXPECT_EQ(label->text(), text);
+    }
+    EXPECT_EQ(opened, QStringList(3, QStringLiteral("17 + 35")));  // the stored field, not the label
     EXPECT_EQ(host_.timerCalls, (QList<bool>{false, true, false, true, false, true}));
     EXPECT_EQ(Settings.HotKeyNext, QStringLiteral("17 + 35"));
 
-    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
-    QApplication::sendEvent(Find<QTreeWidget>("trvOptionsTree"), &escape);
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);  // Esc on the page reverts
+    QApplication::sendEvent(page_->trvOptionsTree, &escape);
     EXPECT_EQ(label->text(), QStringLiteral("17 + 35"));
 }
 
@@ -432,10 +438,9 @@ TEST_F(OptionsPageTest, WindowButtons)
         EXPECT_EQ(Settings.CrossfadeTime, r.saved ? 8 : 3) << r.button;
         EXPECT_EQ(window.result(), r.result) << r.button;
     }
-    auto* open = new frmOptions(nullptr);
-    QPointer<frmOptions> watch(open);
+    QPointer<frmOptions> open = new frmOptions(nullptr);
     UnloadOptionsWindow();
-    EXPECT_TRUE(watch.isNull());
+    EXPECT_TRUE(open.isNull());
     UnloadOptionsWindow();
 }
 
