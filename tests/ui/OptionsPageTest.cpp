@@ -1,5 +1,8 @@
 // The options page and window over temporary data and autostart folders, a
 // fake main window, and answered boxes and dialogs.
+#include "audio/EngineAccess.h"
+#include "audio/fmodAudio.h"
+#include "audio/modEqualizer.h"
 #include "core/Busy.h"
 #include "core/LibraryDatabase.h"
 #include "core/LibrarySync.h"
@@ -378,9 +381,22 @@ TEST_F(OptionsPageTest, FactorySettings)
         asked = Find<QLineEdit>("CrossfaderTime")->text();  // before the defaults are shown
         Pick(&frmSelectLibraryAction::Option3)(d);
     });
+    // The sound follows the sliders back to flat.
+    SetAudioOutput({snd::OutputConfig::Kind::Offline});
+    ASSERT_TRUE(InitAudio());
+    InitEqualizer();
+    RestoreEqGains(std::vector<float>(EqGainCount, 3.0f));
     answers_ = {MsgYes};
     page_->comDefault->click();
     EXPECT_EQ(asked, QStringLiteral("11"));
+    for (int band = 0; band < kEqBands; ++band) {
+        float inForce = 0;  // 0 only asks
+        SetBandGain(band, inForce);
+        EXPECT_EQ(inForce, 1.0f) << band;
+    }
+    RemoveEqualizer();
+    CloseAudio();
+    SetAudioOutput({});
 
     const SettingsRecord onDisk = OnDisk();  // saved before the reset, not after
     EXPECT_EQ(onDisk.CrossfadeTime, 11);
