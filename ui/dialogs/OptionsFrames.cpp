@@ -91,15 +91,6 @@ QCheckBox* Check(QWidget* frame, OptionsControls& c, const char* name, const QSt
     return box;
 }
 
-QPushButton* Button(QWidget* frame, const char* name, const QString& caption, int left, int top, int width,
-                    int height)
-{
-    auto* button = new QPushButton(caption, frame);
-    button->setObjectName(QLatin1String(name));
-    PlaceTwips(button, left, top, width, height);
-    return button;
-}
-
 void BuildMain(QWidget* parent, const QString& prefix, int left, int top, OptionsControls& c)
 {
     QFrame* f = NewFrame(parent, prefix, "Main", QStringLiteral("Sarovin Optionen"), left, top, c);
@@ -164,7 +155,7 @@ void BuildIntHot(QWidget* parent, const QString& prefix, int left, int top, Opti
         label->setObjectName(QLatin1String(rows[i].label));
         label->setWordWrap(false);
         c.hotKeyLabels[i] = label;
-        c.cmdChangeHotK[i] = Button(f, "", QStringLiteral("ändern"), 5040, y, 1095, 315);
+        c.cmdChangeHotK[i] = PlaceButton(f, QStringLiteral("ändern"), "", 5040, y, 1095, 315);
         c.cmdChangeHotK[i]->setObjectName(QStringLiteral("cmdChangeHotK_%1").arg(i));
     }
 }
@@ -179,8 +170,8 @@ void BuildAudioDB(QWidget* parent, const QString& prefix, int left, int top, Opt
     c.AudioDBDirectorys = new QListWidget(f);
     c.AudioDBDirectorys->setObjectName(QStringLiteral("AudioDBDirectorys"));
     PlaceTwips(c.AudioDBDirectorys, 120, 600, 5295, 1815);
-    c.Command5 = Button(f, "Command5", QStringLiteral("&Entfernen"), 5520, 600, 1455, 375);
-    c.Command4 = Button(f, "Command4", QStringLiteral("&Hinzufügen"), 5520, 1080, 1455, 375);
+    c.Command5 = PlaceButton(f, QStringLiteral("&Entfernen"), "Command5", 5520, 600, 1455, 375);
+    c.Command4 = PlaceButton(f, QStringLiteral("&Hinzufügen"), "Command4", 5520, 1080, 1455, 375);
     Text(f,
          QStringLiteral("Wenn Sie die Auto-Synchronisation aktivieren, wird ihr Computer in regelmässig auf "
                         "Audio-Dateien durchsucht."),
@@ -244,6 +235,14 @@ OptionsControls BuildOptionFrames(QWidget* parent, const QString& prefix, int le
     BuildAudioDB(parent, prefix, left, top, c);
     BuildAudioCrossfader(parent, prefix, left, top, c);
     return c;
+}
+
+QFont OptionsTitleFont()
+{
+    QFont font(QStringLiteral("Arial"));
+    font.setPointSize(12);
+    font.setBold(true);
+    return font;
 }
 
 bool CheckedForSwitch(Switch value)

@@ -12,6 +12,7 @@
 #include <vector>
 
 class QCheckBox;
+class QFont;
 class QFrame;
 class QLabel;
 class QLineEdit;
@@ -49,6 +50,9 @@ struct OptionsControls {
 // top) twips, each named prefix + category key, its title in the property
 // "Tag". All start hidden.
 OptionsControls BuildOptionFrames(QWidget* parent, const QString& prefix, int left, int top);
+
+// The title line's font over the frames.
+QFont OptionsTitleFont();
 
 // Check box and switch: shown 1 for -1 and 0 otherwise; stored -1 unless 0.
 bool CheckedForSwitch(Switch value);

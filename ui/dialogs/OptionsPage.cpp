@@ -17,14 +17,6 @@ namespace {
 OptionsHost* host = nullptr;
 QPointer<OptionsPage> page;
 
-QFont TitleFont()
-{
-    QFont font(QStringLiteral("Arial"));
-    font.setPointSize(12);
-    font.setBold(true);
-    return font;
-}
-
 } // namespace
 
 void SetOptionsHost(OptionsHost* newHost)
@@ -43,7 +35,7 @@ OptionsPage::OptionsPage(QWidget* frOptions) : QWidget(frOptions)
     setFont(FormFont());
     lblOptTitle = new QLabel(QStringLiteral("Einstellungen - "), this);
     lblOptTitle->setObjectName(QStringLiteral("lblOptTitle"));
-    lblOptTitle->setFont(TitleFont());
+    lblOptTitle->setFont(OptionsTitleFont());
     PlaceTwips(lblOptTitle, 120, 120, 9615, 375);
 
     trvOptionsTree = new QTreeWidget(this);
@@ -54,10 +46,7 @@ OptionsPage::OptionsPage(QWidget* frOptions) : QWidget(frOptions)
     OptionsControls controls = BuildOptionFrames(this, QStringLiteral("frOpt"), 2520, 600);
 
     const auto button = [this](const char* name, const QString& text, int left, int width) {
-        auto* b = new QPushButton(text, this);
-        b->setObjectName(QLatin1String(name));
-        PlaceTwips(b, left, 6480, width, 375);
-        return b;
+        return PlaceButton(this, text, name, left, 6480, width, 375);
     };
     comDefault = button("comDefault", QStringLiteral("Werkseinstellungen laden"), 120, 2295);
     Command2 = button("Command2", QStringLiteral("&Zurücksetzen"), 2520, 1455);

@@ -2,21 +2,32 @@
 #pragma once
 
 #include "core/Units.h"
+#include "ui/dialogs/DialogParts.h"
 
 #include <QFont>
+#include <QPushButton>
 #include <QWidget>
 
 inline void PlaceTwips(QWidget* widget, int left, int top, int width, int height)
 {
-    const double dpi = widget->logicalDpiX();
-    widget->setGeometry(TwipsToPixels(left, dpi), TwipsToPixels(top, dpi), TwipsToPixels(width, dpi),
-                        TwipsToPixels(height, dpi));
+    const double x = widget->logicalDpiX(), y = widget->logicalDpiY();
+    widget->setGeometry(TwipsToPixels(left, x), TwipsToPixels(top, y), TwipsToPixels(width, x),
+                        TwipsToPixels(height, y));
+}
+
+// A button of the dialogs' kind (Enter stays with the default button), placed.
+inline QPushButton* PlaceButton(QWidget* parent, const QString& text, const char* objectName, int left, int top,
+                                int width, int height)
+{
+    QPushButton* button = MakeButton(text, objectName);
+    button->setParent(parent);
+    PlaceTwips(button, left, top, width, height);
+    return button;
 }
 
 inline void SizeTwips(QWidget* widget, int width, int height)
 {
-    const double dpi = widget->logicalDpiX();
-    widget->setFixedSize(TwipsToPixels(width, dpi), TwipsToPixels(height, dpi));
+    widget->setFixedSize(TwipsToPixels(width, widget->logicalDpiX()), TwipsToPixels(height, widget->logicalDpiY()));
 }
 
 // The font the twips layouts were made for.

@@ -75,16 +75,10 @@ frmHotKEnable::frmHotKEnable(QWidget* owner, std::function<bool(bool)> setHotKey
     Text1->setFont(font);
     PlaceTwips(Text1, 120, 480, 4215, 375);
 
-    Command3 = new QPushButton(QStringLiteral("&Löschen"), this);
-    Command3->setObjectName(QStringLiteral("Command3"));
-    PlaceTwips(Command3, 120, 960, 1335, 375);
-    Command2 = new QPushButton(QStringLiteral("A&bbrechen"), this);
-    Command2->setObjectName(QStringLiteral("Command2"));
-    PlaceTwips(Command2, 1560, 960, 1335, 375);
-    Command1 = new QPushButton(QStringLiteral("&OK"), this);
-    Command1->setObjectName(QStringLiteral("Command1"));
+    Command3 = PlaceButton(this, QStringLiteral("&Löschen"), "Command3", 120, 960, 1335, 375);
+    Command2 = PlaceButton(this, QStringLiteral("A&bbrechen"), "Command2", 1560, 960, 1335, 375);
+    Command1 = PlaceButton(this, QStringLiteral("&OK"), "Command1", 3000, 960, 1335, 375);
     Command1->setDefault(true);
-    PlaceTwips(Command1, 3000, 960, 1335, 375);
     // Keys held for the capture must not press the buttons.
     for (QPushButton* b : {Command1, Command2, Command3}) b->setFocusPolicy(Qt::NoFocus);
 

@@ -16,7 +16,7 @@ QPointer<frmOptions> openWindow;
 } // namespace
 
 frmOptions::frmOptions(QWidget* owner)
-    : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
+    : QDialog(owner, FixedDialogFlags)
 {
     openWindow = this;
     setObjectName(QStringLiteral("frmOptions"));
@@ -31,10 +31,7 @@ frmOptions::frmOptions(QWidget* owner)
 
     lblTitle = new QLabel(QStringLiteral("Sarovin-Optionen Übersicht"), this);
     lblTitle->setObjectName(QStringLiteral("lblTitle"));
-    QFont titleFont(QStringLiteral("Arial"));
-    titleFont.setPointSize(12);
-    titleFont.setBold(true);
-    lblTitle->setFont(titleFont);
+    lblTitle->setFont(OptionsTitleFont());
     lblTitle->setAlignment(Qt::AlignCenter);
     PlaceTwips(lblTitle, 2520, 120, 7215, 375);
 
@@ -50,10 +47,7 @@ frmOptions::frmOptions(QWidget* owner)
     OptionsControls controls = BuildOptionFrames(this, QStringLiteral("fr"), 2520, 600);
 
     const auto button = [this](const char* name, const QString& text, int left, int width) {
-        auto* b = new QPushButton(text, this);
-        b->setObjectName(QLatin1String(name));
-        PlaceTwips(b, left, 6600, width, 375);
-        return b;
+        return PlaceButton(this, text, name, left, 6600, width, 375);
     };
     comDefault = button("comDefault", QStringLiteral("Werkseinstellungen laden"), 120, 2295);
     Command3 = button("Command3", QStringLiteral("&OK"), 5160, 1455);

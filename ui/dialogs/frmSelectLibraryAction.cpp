@@ -34,7 +34,7 @@ protected:
 } // namespace
 
 frmSelectLibraryAction::frmSelectLibraryAction(QWidget* owner)
-    : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
+    : QDialog(owner, FixedDialogFlags)
 {
     setObjectName(QStringLiteral("frmSelectLibraryAction"));
     setFont(FormFont());
@@ -64,10 +64,8 @@ frmSelectLibraryAction::frmSelectLibraryAction(QWidget* owner)
     Option1->setChecked(true);
     Option2->setEnabled(false);
 
-    Command1 = new QPushButton(QStringLiteral("&OK"), this);
-    Command1->setObjectName(QStringLiteral("Command1"));
+    Command1 = PlaceButton(this, QStringLiteral("&OK"), "Command1", 1680, 2640, 1335, 375);
     Command1->setDefault(true);
-    PlaceTwips(Command1, 1680, 2640, 1335, 375);
     connect(Command1, &QPushButton::clicked, this, &QDialog::accept);
 }
 

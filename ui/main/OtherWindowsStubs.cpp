@@ -6,9 +6,6 @@ QWidget* MainWindowOwner() { return nullptr; }
 void LoadFunctionTree() {}
 void ShowToggleStates() {}
 void DrawSpectrum() {}
-bool OpenTagEditor(int32_t) { return false; }
-void TagEditorShowProps(int32_t) {}
-void OpenPlaylistEditor() {}
 void MiniPlayerTitle(const QString&) {}
 void MiniPlayerShowVol(double) {}
 void MiniPlayerIdle() {}
@@ -17,8 +14,6 @@ void UnloadMiniPlayer() {}
 void OpenEqualizer() {}
 void OpenDeviceWizard() {}
 void OpenInfo() {}
-void UnloadTagEditor() {}
-void UnloadPlaylistEditor() {}
 void UnloadEqualizer() {}
 void UnloadDeviceWizard() {}
 void UnloadInfo() {}
