@@ -1,6 +1,6 @@
 #include "ui/dialogs/frmHotKEnable.h"
 
-#include "ui/dialogs/HeldKeys.h"
+#include "platform/KeyState.h"
 #include "ui/dialogs/TwipsGeometry.h"
 
 #include <QLabel>
@@ -11,12 +11,6 @@
 
 namespace {
 
-HeldKeysSource& Source()
-{
-    static HeldKeysSource source;
-    return source;
-}
-
 bool IsMouseButton(int code)
 {
     return code == 1 || code == 2 || code == 4 || code == 5 || code == 6;
@@ -24,21 +18,11 @@ bool IsMouseButton(int code)
 
 } // namespace
 
-void SetHeldKeysSource(HeldKeysSource source)
+QString HeldKeysText(const std::vector<int>& held)
 {
-    Source() = std::move(source);
-}
-
-QList<int> HeldKeys()
-{
-    return Source() ? Source()() : QList<int>{};
-}
-
-QString HeldKeysText(const QList<int>& held)
-{
-    QList<int> codes;
+    std::vector<int> codes;
     for (int code : held)
-        if (code >= 1 && code <= 254 && !IsMouseButton(code)) codes << code;
+        if (code >= 1 && code <= 254 && !IsMouseButton(code)) codes.push_back(code);
     std::sort(codes.begin(), codes.end());
     codes.erase(std::unique(codes.begin(), codes.end()), codes.end());
     QStringList parts;
@@ -46,7 +30,7 @@ QString HeldKeysText(const QList<int>& held)
     return parts.join(QStringLiteral(" + "));
 }
 
-QString NextCaptureText(const QString& shown, const QList<int>& held)
+QString NextCaptureText(const QString& shown, const std::vector<int>& held)
 {
     const QString text = HeldKeysText(held);
     return text.size() > shown.size() ? text : shown;

@@ -4,9 +4,9 @@
 #pragma once
 
 #include <QDialog>
-#include <QList>
 #include <QString>
 #include <functional>
+#include <vector>
 
 class QLabel;
 class QLineEdit;
@@ -15,10 +15,10 @@ class QTimer;
 
 // The text of held keys: codes 1..254 ascending, each once; the mouse buttons
 // (1, 2, 4, 5, 6) are never part of a hot key.
-QString HeldKeysText(const QList<int>& held);
+QString HeldKeysText(const std::vector<int>& held);
 // What the field shows after a tick: the held keys' text when it is longer
 // than the shown one, so the fullest combination stays while keys are let go.
-QString NextCaptureText(const QString& shown, const QList<int>& held);
+QString NextCaptureText(const QString& shown, const std::vector<int>& held);
 
 class frmHotKEnable : public QDialog {
     Q_OBJECT

@@ -1,6 +1,6 @@
 #include "core/UiServices.h"
 #include "platform/ExecModal.h"
-#include "ui/dialogs/HeldKeys.h"
+#include "platform/KeyState.h"
 #include "ui/dialogs/frmHotKEnable.h"
 #include "ui/dialogs/frmSelectLibraryAction.h"
 
@@ -14,7 +14,7 @@
 
 namespace {
 
-using Keys = QList<int>;
+using Keys = std::vector<int>;
 
 // Sends a key to the shown dialog (the Enter button must be visible to be pressed).
 void Press(QDialog& d, Qt::Key key)
@@ -27,7 +27,7 @@ void Press(QDialog& d, Qt::Key key)
 TEST(HotKeyCapture, TicksKeepTheFullestCombination)
 {
     const Keys ctrlAltEnd = {17, 18, 35, 162, 164};
-    const struct { const char* what; QString start; bool clearFirst; QList<Keys> ticks; QString want; } rows[] = {
+    const struct { const char* what; QString start; bool clearFirst; std::vector<Keys> ticks; QString want; } rows[] = {
         {"not longer: kept", "17 + 18 + 36 + 162 + 164", false, {ctrlAltEnd}, "17 + 18 + 36 + 162 + 164"},
         {"after clearing: taken", "17 + 18 + 36 + 162 + 164", true, {ctrlAltEnd}, "17 + 18 + 35 + 162 + 164"},
         {"let go one by one", "", false, {{17, 162}, {36, 17, 162, 18, 164}, {18, 164, 36}, {36}, {}},
@@ -37,7 +37,7 @@ TEST(HotKeyCapture, TicksKeepTheFullestCombination)
     };
     for (const auto& r : rows) {
         Keys held;
-        SetHeldKeysSource([&held] { return held; });
+        SetKeySource([&held] { return held; });
         frmHotKEnable d(nullptr, {});
         d.Text1->setText(r.start);
         if (r.clearFirst) d.Command3->click();
@@ -47,7 +47,7 @@ TEST(HotKeyCapture, TicksKeepTheFullestCombination)
         }
         EXPECT_EQ(d.Text1->text(), r.want) << r.what;
     }
-    SetHeldKeysSource({});
+    SetKeySource({});
 }
 
 TEST(HotKeyCapture, EveryWayOutAnswersAndRestoresThePolling)
