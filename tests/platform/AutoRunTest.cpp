@@ -77,6 +77,11 @@ TEST_F(AutoRunFiles, EntryWrittenAndRemoved)
     EXPECT_FALSE(SetAutoRun("Sarovin", {"env", "SAROVIN_HOME=/h", "/opt/a=b/sarovin", "/AutoRun"}));
     EXPECT_FALSE(QFile::exists(path));
     EXPECT_TRUE(SetAutoRun("Sarovin", {"env", "SAROVIN_HOME=/h=1", "/opt/sarovin", "/AutoRun"}));
+
+    QDir(AutoRunFolder()).removeRecursively();
+    QFile occupied(AutoRunFolder());  // a file where the folder belongs
+    ASSERT_TRUE(occupied.open(QIODevice::WriteOnly));
+    EXPECT_FALSE(SetAutoRun("Sarovin", {"/opt/sarovin", "/AutoRun"}));
 }
 
 TEST_F(AutoRunFiles, CommandNamesTheDataFolderWhenChosen)

@@ -32,8 +32,8 @@ TEST(MouseWheel, WholeNotchesScrollFiveRows)
         {{120}, -5}, {{-120}, 5}, {{240}, -10}, {QList<int>(8, 15), -5}, {{90, 90}, -5}, {{60, -60}, 0},
         {{60, -60, -60}, 5}, {{-60, -60, 60, 60}, 0},
     };
-    for (Qt::KeyboardModifiers mods : {Qt::KeyboardModifiers(Qt::NoModifier), Qt::KeyboardModifiers(Qt::ControlModifier),
-                                       Qt::KeyboardModifiers(Qt::ShiftModifier)}) {
+    using Mods = Qt::KeyboardModifiers;
+    for (Mods mods : {Mods(Qt::NoModifier), Mods(Qt::ControlModifier), Mods(Qt::ShiftModifier)}) {
         for (const auto& r : rows) {
             FakeList list;
             InstallWheelHook(&list, [&list](int n) { DispatchWheel(list, n); });

@@ -136,8 +136,8 @@ void BuildIntHot(QWidget* parent, const QString& prefix, int left, int top, Opti
     Check(f, c, "IntHotKEnable", QStringLiteral("Hot-Keys global aktivieren"), &SettingsRecord::HotKeysEnabled, 360,
           600);
     Text(f,
-         QStringLiteral("Hier können Sie eine Auflistung der verfügbaren Hot-Keys sehen. Um eine Tastenkombination zu "
-                        "ändern, klicken Sie auf die dazugehörige Schaltfläche mit der Aufschrift 'ändern'."),
+         QStringLiteral("Hier können Sie eine Auflistung der verfügbaren Hot-Keys sehen. Um eine Tastenkombination "
+                        "zu ändern, klicken Sie auf die dazugehörige Schaltfläche mit der Aufschrift 'ändern'."),
          120, 1080, kTextWidth, 855);
     static const struct {
         QString name;
@@ -182,9 +182,11 @@ void BuildAudioDB(QWidget* parent, const QString& prefix, int left, int top, Opt
           &SettingsRecord::SyncOnStart, 360, 3420);
     Check(f, c, "AudioDBsyncwhenWinStart", QStringLiteral("Synchronisieren wenn Windows gestartet wird"),
           &SettingsRecord::SyncOnWindowsStart, 360, 3780);
-    QCheckBox* periodic = Check(f, c, "AudioDBsyncAutoCHK", QStringLiteral("Alle           Tage automatisch Synchronisieren"),
-                                &SettingsRecord::SyncPeriodic, 360, 4140);
-    Check(f, c, "AudioDBsyncOnlyNew", QStringLiteral("Bei Synchronisation nur Tags von neuen Dateien laden (empfohlen)"),
+    QCheckBox* periodic =
+        Check(f, c, "AudioDBsyncAutoCHK", QStringLiteral("Alle           Tage automatisch Synchronisieren"),
+              &SettingsRecord::SyncPeriodic, 360, 4140);
+    Check(f, c, "AudioDBsyncOnlyNew",
+          QStringLiteral("Bei Synchronisation nur Tags von neuen Dateien laden (empfohlen)"),
           &SettingsRecord::SyncOnlyNewTags, 360, 4500);
 
     // The days box sits in the blanks of the caption.
