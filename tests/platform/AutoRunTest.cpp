@@ -1,10 +1,10 @@
 #include "platform/AutoRun.h"
+#include "tests/support/PlatformTest.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -26,19 +26,19 @@ TEST(AutoRun, ExecQuoting)
     EXPECT_EQ(DesktopExecValue({"env", "SAROVIN_HOME=/h", "/p"}), R"("env" "SAROVIN_HOME=/h" "/p")");
 }
 
-class AutoRunFiles : public ::testing::Test {
+class AutoRunFiles : public PlatformTest {
 protected:
+    ~AutoRunFiles() override
+    {
+        qunsetenv("XDG_CONFIG_HOME");
+        qputenv("HOME", oldHome_);
+    }
     void SetUp() override
     {
+        PlatformTest::SetUp();
         ASSERT_TRUE(config_.isValid());
         oldHome_ = qgetenv("HOME");
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(config_.path()));
-    }
-    void TearDown() override
-    {
-        qunsetenv("XDG_CONFIG_HOME");
-        qunsetenv("SAROVIN_HOME");
-        qputenv("HOME", oldHome_);
     }
     QTemporaryDir config_;
     QByteArray oldHome_;
@@ -87,10 +87,9 @@ TEST_F(AutoRunFiles, EntryWrittenAndRemoved)
 TEST_F(AutoRunFiles, CommandNamesTheDataFolderWhenChosen)
 {
     const QString exe = QCoreApplication::applicationFilePath();
+    EXPECT_EQ(AutoRunCommand(), (QStringList{"env", "SAROVIN_HOME=" + home.path(), exe, "/AutoRun"}));
+    qunsetenv("SAROVIN_HOME");
     EXPECT_EQ(AutoRunCommand(), (QStringList{exe, "/AutoRun"}));
-    QTemporaryDir data;
-    qputenv("SAROVIN_HOME", QFile::encodeName(data.path()));
-    EXPECT_EQ(AutoRunCommand(), (QStringList{"env", "SAROVIN_HOME=" + data.path(), exe, "/AutoRun"}));
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "ui/dialogs/frmHotKEnable.h"
 
+#include "core/HotKeys.h"
 #include "platform/KeyState.h"
 #include "ui/dialogs/TwipsGeometry.h"
 
@@ -7,7 +8,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
-#include <algorithm>
 
 namespace {
 
@@ -23,11 +23,7 @@ QString HeldKeysText(const std::vector<int>& held)
     std::vector<int> codes;
     for (int code : held)
         if (code >= 1 && code <= 254 && !IsMouseButton(code)) codes.push_back(code);
-    std::sort(codes.begin(), codes.end());
-    codes.erase(std::unique(codes.begin(), codes.end()), codes.end());
-    QStringList parts;
-    for (int code : codes) parts << QString::number(code);
-    return parts.join(QStringLiteral(" + "));
+    return HotKeyText(std::move(codes));
 }
 
 QString NextCaptureText(const QString& shown, const std::vector<int>& held)

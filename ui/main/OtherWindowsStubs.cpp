@@ -5,15 +5,3 @@
 QWidget* MainWindowOwner() { return nullptr; }
 void LoadFunctionTree() {}
 void ShowToggleStates() {}
-void DrawSpectrum() {}
-void MiniPlayerTitle(const QString&) {}
-void MiniPlayerShowVol(double) {}
-void MiniPlayerIdle() {}
-void LoadMiniPlayer() {}
-void UnloadMiniPlayer() {}
-void OpenEqualizer() {}
-void OpenDeviceWizard() {}
-void OpenInfo() {}
-void UnloadEqualizer() {}
-void UnloadDeviceWizard() {}
-void UnloadInfo() {}

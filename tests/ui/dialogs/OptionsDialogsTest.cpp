@@ -1,20 +1,23 @@
 #include "core/UiServices.h"
-#include "platform/ExecModal.h"
 #include "platform/KeyState.h"
+#include "tests/support/PlatformTest.h"
 #include "ui/dialogs/frmHotKEnable.h"
 #include "ui/dialogs/frmSelectLibraryAction.h"
 
-#include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <functional>
-#include <gtest/gtest.h>
 
 namespace {
 
 using Keys = std::vector<int>;
+
+class OptionsDialogs : public PlatformTest {
+protected:
+    ~OptionsDialogs() override { SetKeySource({}); }
+};
 
 // Sends a key to the shown dialog (the Enter button must be visible to be pressed).
 void Press(QDialog& d, Qt::Key key)
@@ -24,7 +27,7 @@ void Press(QDialog& d, Qt::Key key)
     QApplication::sendEvent(d.focusWidget() ? d.focusWidget() : &d, &e);
 }
 
-TEST(HotKeyCapture, TicksKeepTheFullestCombination)
+TEST_F(OptionsDialogs, CaptureTicksKeepTheFullestCombination)
 {
     const Keys ctrlAltEnd = {17, 18, 35, 162, 164};
     const struct { const char* what; QString start; bool clearFirst; std::vector<Keys> ticks; QString want; } rows[] = {
@@ -47,10 +50,9 @@ TEST(HotKeyCapture, TicksKeepTheFullestCombination)
         }
         EXPECT_EQ(d.Text1->text(), r.want) << r.what;
     }
-    SetKeySource({});
 }
 
-TEST(HotKeyCapture, EveryWayOutAnswersAndRestoresThePolling)
+TEST_F(OptionsDialogs, CaptureEveryWayOutAnswersAndRestoresThePolling)
 {
     const struct { const char* what; std::function<void(frmHotKEnable&)> answer; bool cancelled; } rows[] = {
         {"OK", [](frmHotKEnable& d) { d.Command1->click(); }, false},
@@ -73,11 +75,9 @@ TEST(HotKeyCapture, EveryWayOutAnswersAndRestoresThePolling)
         }
         EXPECT_EQ(calls, (QList<bool>{false, true})) << r.what;
     }
-    SetSessionEnding(false);
-    SetModalAnswerer({});
 }
 
-TEST(LibraryActionChoice, OnlyOkAnswersWithTheChoice)
+TEST_F(OptionsDialogs, LibraryActionOnlyOkAnswersWithTheChoice)
 {
     const struct { const char* what; std::function<void(frmSelectLibraryAction&)> answer; int want; } rows[] = {
         {"Enter", [](frmSelectLibraryAction& d) { Press(d, Qt::Key_Return); }, 1},
@@ -92,8 +92,6 @@ TEST(LibraryActionChoice, OnlyOkAnswersWithTheChoice)
         SetModalAnswerer([&](QDialog& d) { r.answer(dynamic_cast<frmSelectLibraryAction&>(d)); });
         EXPECT_EQ(AskLibraryAction(nullptr), r.want) << r.what;
     }
-    SetSessionEnding(false);
-    SetModalAnswerer({});
 }
 
 } // namespace

@@ -1,8 +1,5 @@
 // The options page and window over temporary data and autostart folders, a
 // fake main window, and answered boxes and dialogs.
-#include "audio/EngineAccess.h"
-#include "audio/fmodAudio.h"
-#include "audio/modEqualizer.h"
 #include "core/Busy.h"
 #include "core/LibraryDatabase.h"
 #include "core/LibrarySync.h"
@@ -11,10 +8,10 @@
 #include "core/TagReader.h"
 #include "core/UiServices.h"
 #include "platform/AutoRun.h"
-#include "platform/ExecModal.h"
 #include "platform/ScreenDefaults.h"
 #include "platform/TagLibReader.h"
 #include "tests/support/AudioFixtures.h"
+#include "tests/support/WindowTest.h"
 #include "ui/dialogs/OptionsController.h"
 #include "ui/dialogs/OptionsHost.h"
 #include "ui/dialogs/OptionsPage.h"
@@ -23,7 +20,6 @@
 #include "ui/dialogs/frmSelectLibraryAction.h"
 #include "ui/main/OtherWindows.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QFrame>
@@ -37,7 +33,6 @@
 #include <QTemporaryDir>
 #include <QTreeWidget>
 #include <deque>
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -81,19 +76,19 @@ public:
     QList<SettingsRecord> reapplied;
 };
 
-class OptionsPageTest : public ::testing::Test {
+class OptionsPageTest : public WindowTest {
 protected:
+    ~OptionsPageTest() override
+    {
+        SetOptionsHost(nullptr);
+        qunsetenv("XDG_CONFIG_HOME");
+    }
     void SetUp() override
     {
-        ASSERT_TRUE(home_.isValid() && config_.isValid());
-        qputenv("SAROVIN_HOME", QFile::encodeName(home_.path()));
+        WindowTest::SetUp();
+        ASSERT_TRUE(config_.isValid());
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(config_.path()));
-        saved_ = std::exchange(Settings, SettingsRecord{});
         SetOptionsHost(&host_);
-        SetMessageBoxService([this](const QString& text, int style, const QString& caption) {
-            boxes_ << QStringLiteral("%1|%2|%3").arg(style).arg(caption, text);
-            return answers_.empty() ? int(MsgOk) : std::exchange(answers_, {}).front();
-        });
         SetFolderDialogService([this](const QString& prompt) {
             prompts_ << prompt;
             return folder_;
@@ -110,17 +105,6 @@ protected:
         ShowOptions(QStringLiteral("Main"));
         page_ = CurrentOptionsPage();
         ASSERT_TRUE(page_);
-    }
-    void TearDown() override
-    {
-        SetModalAnswerer({});
-        SetFolderDialogService({});
-        SetMessageBoxService({});
-        SetOptionsHost(nullptr);
-        ResetDatabase(Library);
-        Settings = saved_;
-        qunsetenv("XDG_CONFIG_HOME");
-        qunsetenv("SAROVIN_HOME");
     }
     template <typename T>
     T* Find(const char* name) { return page_->findChild<T*>(QLatin1String(name)); }
@@ -141,12 +125,10 @@ protected:
         return r;
     }
 
-    QTemporaryDir home_, config_;
+    QTemporaryDir config_;
     FakeHost host_;
-    SettingsRecord saved_;
     OptionsPage* page_ = nullptr;
-    QStringList boxes_, prompts_, dialogs_;
-    std::deque<int> answers_;
+    QStringList prompts_, dialogs_;
     QString folder_;
     std::deque<Answer> dialogAnswers_;
 };
@@ -281,11 +263,6 @@ protected:
         folder_ = Folder("b");
         Find<QPushButton>("Command4")->click();
     }
-    void TearDown() override
-    {
-        SetTagReader(nullptr);
-        OptionsPageTest::TearDown();
-    }
     QString Folder(const char* name) const { return music_.path() + u'/' + QLatin1String(name); }
     int Titles() const { return Library.Files.size(); }
     QTemporaryDir music_;
@@ -325,8 +302,8 @@ TEST_F(OptionsLibraryTest, BusyRefusesWithTheBusyMessage)
     BusyGuard busy;
     Apply();
     EXPECT_TRUE(dialogs_.isEmpty());
-    ASSERT_EQ(boxes_.size(), 1);
-    EXPECT_TRUE(boxes_[0].startsWith(QStringLiteral("48|Synchronisieren|")));
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_TRUE(shown[0].startsWith(QStringLiteral("48|Synchronisieren|")));
     EXPECT_EQ(Titles(), 1);
     EXPECT_EQ(OnDisk().LibraryFolders, Folder("a") + u'\r' + Folder("b"));
 }
@@ -340,7 +317,7 @@ TEST_F(OptionsPageTest, AutostartEntryFollowsTheSwitchAndFailuresAreReported)
         Apply();
         EXPECT_EQ(QFile::exists(entry), on);
     }
-    EXPECT_TRUE(boxes_.isEmpty());
+    EXPECT_TRUE(shown.isEmpty());
 
     // Occupied paths: the settings file and the entry (not removable).
     const QString ini = DataFile(QStringLiteral("Settings.ini"));
@@ -349,7 +326,7 @@ TEST_F(OptionsPageTest, AutostartEntryFollowsTheSwitchAndFailuresAreReported)
     Find<QCheckBox>("Crossfader_Enable")->setChecked(true);
     Apply();
     EXPECT_EQ(Settings.CrossfaderEnabled, SwitchOn);
-    EXPECT_EQ(boxes_, (QStringList{"16|Sarovin|" + SaveFailedText(ini), "16|Sarovin|" + SaveFailedText(entry)}));
+    EXPECT_EQ(shown, (QStringList{"16|Sarovin|" + SaveFailedText(ini), "16|Sarovin|" + SaveFailedText(entry)}));
 }
 
 TEST_F(OptionsPageTest, FactorySettings)
@@ -358,11 +335,11 @@ TEST_F(OptionsPageTest, FactorySettings)
     Settings.HotKeyPause = QStringLiteral("17 + 80");
     LoadOptions();
     const SettingsRecord untouched = Settings;
-    answers_ = {MsgNo};
+    messageAnswer = MsgNo;
     page_->comDefault->click();
     EXPECT_EQ(Settings, untouched);
     EXPECT_TRUE(host_.reapplied.isEmpty());
-    EXPECT_EQ(boxes_, QStringList{"52|Werkseinstellungen laden|Sind sie sicher, dass Sie alle ihre Einstellungen "
+    EXPECT_EQ(shown, QStringList{"52|Werkseinstellungen laden|Sind sie sicher, dass Sie alle ihre Einstellungen "
                                   "zurücksetzen wollen?\r\nDiese Aktion kann nicht rückgängig gemacht werden."});
 
     folder_ = QStringLiteral("/m/b");
@@ -374,11 +351,10 @@ TEST_F(OptionsPageTest, FactorySettings)
         Pick(&frmSelectLibraryAction::Option3)(d);
     });
     // The sound follows the sliders back to flat.
-    SetAudioOutput({snd::OutputConfig::Kind::Offline});
     ASSERT_TRUE(InitAudio());
     InitEqualizer();
     RestoreEqGains(std::vector<float>(EqGainCount, 3.0f));
-    answers_ = {MsgYes};
+    messageAnswer = MsgYes;
     page_->comDefault->click();
     EXPECT_EQ(asked, QStringLiteral("11"));
     for (int band = 0; band < kEqBands; ++band) {
@@ -386,9 +362,6 @@ TEST_F(OptionsPageTest, FactorySettings)
         SetBandGain(band, inForce);
         EXPECT_EQ(inForce, 1.0f) << band;
     }
-    RemoveEqualizer();
-    CloseAudio();
-    SetAudioOutput({});
 
     const SettingsRecord onDisk = OnDisk();  // saved before the reset, not after
     EXPECT_EQ(onDisk.CrossfadeTime, 11);
