@@ -5,7 +5,3 @@
 QWidget* MainWindowOwner() { return nullptr; }
 void LoadFunctionTree() {}
 void ShowToggleStates() {}
-void LoadOptionsTree() {}
-void LoadOptions() {}
-void ShowOptions(const QString&) {}
-void UnloadOptionsWindow() {}
