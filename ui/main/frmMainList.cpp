@@ -24,7 +24,7 @@
 namespace {
 
 constexpr int kColumns = 14;
-constexpr qsizetype kSearchTextSlice = 2000;  // records per idle slice, about a millisecond
+constexpr qsizetype kSearchTextSlice = 1000;  // records per idle slice, about a millisecond
 
 const ListEntry& View()
 {
