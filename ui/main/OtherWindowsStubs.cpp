@@ -8,9 +8,6 @@ void DrawSpectrum() {}
 void LoadOptionsTree() {}
 void LoadOptions() {}
 void ShowOptions(const QString&) {}
-bool OpenTagEditor(int32_t) { return false; }
-void TagEditorShowProps(int32_t) {}
-void OpenPlaylistEditor() {}
 void MiniPlayerTitle(const QString&) {}
 void MiniPlayerShowVol(double) {}
 void MiniPlayerIdle() {}
@@ -19,8 +16,6 @@ void UnloadMiniPlayer() {}
 void OpenEqualizer() {}
 void OpenDeviceWizard() {}
 void OpenInfo() {}
-void UnloadTagEditor() {}
-void UnloadPlaylistEditor() {}
 void UnloadEqualizer() {}
 void UnloadDeviceWizard() {}
 void UnloadInfo() {}
