@@ -7,6 +7,7 @@
 #include "core/Busy.h"
 #include "core/LibrarySync.h"
 #include "core/Units.h"
+#include "ui/main/LibraryCheckPage.h"
 #include "ui/main/OtherWindows.h"
 
 #include <QAction>
@@ -81,6 +82,7 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent)
     setWindowTitle(IdleCaption);
     BuildControls();
     g_mainWindow = this;
+    SetTagEditorHost(this);
 
     connect(QV_ListControl1, &QV_ListControl::ItemCountChange, this, [this] { QV_ListControl1_ItemCountChange(); });
     connect(QV_ListControl1, &QV_ListControl::ItemDblClick, this,
@@ -131,6 +133,7 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent)
 frmMain::~frmMain()
 {
     if (g_mainWindow == this) g_mainWindow = nullptr;
+    if (CurrentTagEditorHost() == this) SetTagEditorHost(nullptr);
 }
 
 void frmMain::BuildControls()
@@ -243,6 +246,8 @@ void frmMain::BuildControls()
     Place(imgOptTop, 0, 0, 9855, 495);
     frAudioOrganize = Make<QWidget>(client, "frAudioOrganize");
     Place(frAudioOrganize, 2880, 1095, 9600, 7560);
+    OrganizePage = new LibraryCheckPage(frAudioOrganize);
+    OrganizePage->move(0, 0);
     frAudioOverview = Make<QWidget>(client, "frAudioOverview");
     Place(frAudioOverview, 2880, 1095, 9480, 7560);
     frOptions->hide();

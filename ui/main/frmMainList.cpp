@@ -244,6 +244,15 @@ void frmMain::LoadColumnVisibility()
     }
 }
 
+int32_t frmMain::SelectedIndex() { return QV_ListControl1->SelectedIndex(); }
+void frmMain::SetSelectedIndex(int32_t row) { QV_ListControl1->SetSelectedIndex(row); }
+int32_t frmMain::ItemCount() { return QV_ListControl1->ItemCount(); }
+
+int32_t frmMain::SelectedKey()
+{
+    return QV_ListControl1->SelectedIndex() == -1 ? -1 : KeyIndex(QV_ListControl1->SelectedKey());
+}
+
 // ---- Search box ----------------------------------------------------------------
 
 void frmMain::txtSearch_Change()
