@@ -126,6 +126,10 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent)
     captionSub_ = SubscribeCaption([this](const QString& caption) { setWindowTitle(caption); });
     libraryReplacedSub_ = SubscribeLibraryReplaced([this](const LibraryDatabase& previous) { OnLibraryReplaced(previous); });
 
+    // Layout and mouse handling only once every control and timer exists.
+    for (QObject* o : std::initializer_list<QObject*>{centralWidget(), txtSearch, frSeek, frVol, Label3})
+        o->installEventFilter(this);
+
     tmrActualizeDisp->start();
     tmrAudioSys->start();
 }
@@ -134,6 +138,8 @@ frmMain::~frmMain()
 {
     if (g_mainWindow == this) g_mainWindow = nullptr;
     if (CurrentTagEditorHost() == this) SetTagEditorHost(nullptr);
+    for (QObject* o : std::initializer_list<QObject*>{centralWidget(), txtSearch, frSeek, frVol, Label3})
+        o->removeEventFilter(this);
 }
 
 void frmMain::BuildControls()
@@ -141,7 +147,6 @@ void frmMain::BuildControls()
     auto* client = new QWidget(this);
     client->setObjectName(QStringLiteral("frmMainClient"));
     setCentralWidget(client);
-    client->installEventFilter(this);
     resize(TwipsToPixels(13095, logicalDpiX()), TwipsToPixels(9240, logicalDpiY()));
 
     // Top strip: buttons, volume bar, display and search box.
@@ -174,8 +179,6 @@ void frmMain::BuildControls()
     Label3->setFont(glyphs);
     Label3->setAlignment(Qt::AlignCenter);
     Place(Label3, 0, 240, 255, 375);
-    frVol->installEventFilter(this);
-    Label3->installEventFilter(this);
 
     Picture1 = Make<QWidget>(frTop, "Picture1");
     Paint(Picture1, kStripColor);
@@ -196,7 +199,6 @@ void frmMain::BuildControls()
     Place(shSeek, 0, 0, 0, 135);
     shSeek->setAttribute(Qt::WA_TransparentForMouseEvents);
     shSeekBkg->setAttribute(Qt::WA_TransparentForMouseEvents);
-    frSeek->installEventFilter(this);
     lblTimeElapsed = MakeLabel(Picture1, "lblTimeElapsed", QStringLiteral("00:00"), 8);
     Place(lblTimeElapsed, 0, 720, 495, 255);
     lblTimeMax = MakeLabel(Picture1, "lblTimeMax", QStringLiteral("00:00"), 8);
@@ -212,7 +214,6 @@ void frmMain::BuildControls()
     txtSearch->setPalette(searchPal);
     txtSearch->setText(QStringLiteral("(Suchbegriff)"));
     Place(txtSearch, 10320, 120, 2055, 345);
-    txtSearch->installEventFilter(this);
 
     // Left column: navigation tree over its background, the view summary below.
     frOverview = Make<QWidget>(client, "frOverview");

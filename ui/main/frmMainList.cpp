@@ -82,7 +82,7 @@ bool frmMain::NeedData(qint32 index, QList<ListCell>& data, ListCell& key)
     static const LibraryEntry empty;
     const LibraryEntry& e = IsValidLibraryIndex(Library, k) ? Library.Files[k] : empty;
 
-    data.resize(16);
+    data = QList<ListCell>(16);  // cells not filled stay empty
     if (Val(e.Tags.Track) > 0) data[0] = ListCell(e.Tags.Track);
     data[1] = ListCell(e.Tags.Title);
     data[2] = ListCell(e.Tags.Artist);
