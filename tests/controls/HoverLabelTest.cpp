@@ -1,4 +1,4 @@
-// The hover-label button: the order of its events and its glyphs.
+// The hover-label button: the order of its events.
 #include "controls/QV_HoverLabel.h"
 
 #include <QApplication>
@@ -27,20 +27,6 @@ TEST(HoverLabel, PressReleaseAndClickInOrder)
         QApplication::sendEvent(&label, &press);
         QApplication::sendEvent(&label, &release);
         EXPECT_EQ(seen, r.want);
-    }
-}
-
-TEST(HoverLabel, SymbolFontCaptionsDrawTheirGlyphs)
-{
-    QV_HoverLabel label;
-    const struct { const char* family; const char* caption; QString drawn; } rows[] = {
-        {"Webdings", ";", QString(QChar(0x23F8))}, {"Webdings", "4", QString(QChar(0x25B6))},
-        {"MS Sans Serif", "Mix", QStringLiteral("Mix")},
-    };
-    for (const auto& r : rows) {
-        label.SetCaptionFont(QString::fromLatin1(r.family), 14.25);
-        label.SetCaption(QString::fromLatin1(r.caption));
-        EXPECT_EQ(label.DrawnText(), r.drawn) << r.caption;
     }
 }
 
