@@ -8,6 +8,7 @@
 #include "core/Runtime.h"
 #include "core/Settings.h"
 #include "core/TagReader.h"
+#include "ui/dialogs/frmSplash.h"
 #include "ui/main/OtherWindows.h"
 
 #include <QApplication>
@@ -15,10 +16,25 @@
 
 #include <utility>
 
-void SplashShow() {}
-void SplashCaption(const QString&) {}
-void SplashTimer(bool) {}
-void SplashUnload() {}
+void SplashShow()
+{
+    ShowSplash();
+}
+
+void SplashCaption(const QString& text)
+{
+    SetSplashStep(text);
+}
+
+void SplashTimer(bool enabled)
+{
+    SetSplashTimer(enabled);
+}
+
+void SplashUnload()
+{
+    UnloadSplash();
+}
 
 void StepLoadLibrary()
 {
@@ -68,10 +84,13 @@ void ExitRemoveWheelHook() {}
 
 void ExitUnloadWindows()
 {
+    SplashUnload();
     // The playlist editor writes its table into Settings as it closes, which
     // must come before the settings are saved.
     UnloadTagEditor();
     UnloadPlaylistEditor();
+    // A copy to a device stops at its next block and keeps its complete files.
+    UnloadDeviceWizard();
     // Nothing runs after the exit procedure; hiding is all the other windows need.
     for (QWidget* w : QApplication::topLevelWidgets()) w->hide();
 }

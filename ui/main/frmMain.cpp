@@ -9,6 +9,7 @@
 #include "core/Units.h"
 #include "ui/main/LibraryCheckPage.h"
 #include "ui/main/OtherWindows.h"
+#include "ui/main/Spectrum.h"
 
 #include <QAction>
 #include <QHeaderView>
@@ -203,6 +204,7 @@ void frmMain::BuildControls()
     Place(lblTimeElapsed, 0, 720, 495, 255);
     lblTimeMax = MakeLabel(Picture1, "lblTimeMax", QStringLiteral("00:00"), 8);
     Place(lblTimeMax, 8880, 720, 495, 255);
+    AttachSpectrum(Picture1);
 
     txtSearch = Make<QLineEdit>(frTop, "txtSearch");
     QFont tahoma(QStringLiteral("Tahoma"));
