@@ -409,6 +409,13 @@ bool MatchesSearchText(const LibraryEntry& entry, QStringView searchText)
     return true;
 }
 
+qsizetype PrepareSearchText(const LibraryDatabase& store, qsizetype from, qsizetype count)
+{
+    const qsizetype end = std::min(store.Files.size(), from + std::max<qsizetype>(count, 0));
+    for (qsizetype i = std::max<qsizetype>(from, 0); i < end; ++i) Haystack(store.Files[i]);
+    return std::max(from, end);
+}
+
 bool MatchesPattern(QStringView value, QStringView pattern)
 {
     if (pattern.isEmpty()) return true;
@@ -486,6 +493,21 @@ QVector<int32_t> QueryIndices(const LibraryDatabase& store, const QString& scrip
 void RunQuery(LibraryDatabase& store, const QString& script)
 {
     QVector<int32_t> result = QueryIndices(store, script);
+    auto& entries = store.ListSets[ViewList].Entries;
+    if (entries.isEmpty()) entries.resize(1);
+    entries[0].Items = std::move(result);
+}
+
+void FilterByFieldValue(LibraryDatabase& store, const QString& field, const QString& value)
+{
+    const QString wanted = value.toLower();
+    const QString name = field.toLower();
+    QVector<int32_t> result;
+    for (qsizetype i = 0; i < store.Files.size(); ++i) {
+        if (wanted.isEmpty() || GetFieldValue(store.Files[i], name).toString().toLower() == wanted)
+            result.append(int32_t(i));
+    }
+    if (result.isEmpty()) result.append(-1);
     auto& entries = store.ListSets[ViewList].Entries;
     if (entries.isEmpty()) entries.resize(1);
     entries[0].Items = std::move(result);

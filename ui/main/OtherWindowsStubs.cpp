@@ -2,6 +2,5 @@
 // built defines its procedures in its own source and removes them from here.
 #include "ui/main/OtherWindows.h"
 
-QWidget* MainWindowOwner() { return nullptr; }
 void LoadFunctionTree() {}
 void ShowToggleStates() {}
