@@ -8,6 +8,7 @@
 #include "core/Runtime.h"
 #include "core/Settings.h"
 #include "core/TagReader.h"
+#include "platform/MouseWheel.h"
 #include "ui/dialogs/frmSplash.h"
 #include "ui/main/OtherWindows.h"
 
@@ -63,7 +64,13 @@ void StepProbeTagReader()
 {
     if (TagReader* reader = CurrentTagReader()) reader->Open(DataFile(QStringLiteral("Test.mp3")));
 }
-void StepInstallWheelHook() {}
+void StepInstallWheelHook()
+{
+    QWidget* main = MainWindowOwner();
+    auto* scroller = dynamic_cast<WheelScroller*>(main);
+    if (!scroller) return;
+    InstallWheelHook(main, [scroller](int notches) { DispatchWheel(*scroller, notches); });
+}
 void StepActOnCommandLine(const CommandLineRequest& request)
 {
     if (request.kind != CommandLineRequest::Play) return;
@@ -80,7 +87,10 @@ bool MainWindowLoaded()
 
 void SessionEndMainWindow() {}
 
-void ExitRemoveWheelHook() {}
+void ExitRemoveWheelHook()
+{
+    RemoveWheelHook();
+}
 
 void ExitUnloadWindows()
 {

@@ -9,6 +9,7 @@
 #include "controls/QV_ListControl.h"
 #include "core/Hooks.h"
 #include "core/LibraryTypes.h"
+#include "ui/dialogs/TagEditorHost.h"
 
 #include <QEvent>
 #include <QMainWindow>
@@ -23,8 +24,9 @@ class QMenu;
 class QTimer;
 class QTreeWidget;
 class QV_HoverLabel;
+class LibraryCheckPage;
 
-class frmMain : public QMainWindow, public QV_ListControlHost
+class frmMain : public QMainWindow, public QV_ListControlHost, public TagEditorHost
 {
     Q_OBJECT
 
@@ -63,6 +65,13 @@ public:
     void LoadColumnVisibility();
     // A duration in German words: the largest unit reaching 1, two places ("1,5 Minuten").
     static QString TimeToText(double seconds);
+
+    // ---- The tag editor's view of the list ----
+    int32_t SelectedIndex() override;
+    void SetSelectedIndex(int32_t row) override;
+    int32_t ItemCount() override;
+    int32_t SelectedKey() override;
+    void SetTagEditorOpen(bool open) override { TagEditorOpen = open; }
 
     // Lays the panes out for the client area (runs on every resize).
     void Form_Resize();
@@ -131,6 +140,7 @@ public:
     QWidget* frOptions;
     QWidget* imgOptTop;
     QWidget* frAudioOrganize;
+    LibraryCheckPage* OrganizePage;
     QWidget* frAudioOverview;
     QTimer* tmrActualizeDisp;
     QTimer* tmrAudioSys;
