@@ -47,3 +47,14 @@ void ShuffleQueue(QueueItems& items, const std::function<int(int, int)>& draw)
         std::swap(items[a], items[b]);
     }
 }
+
+void QueuePlayNow(QueueItems& items, int32_t key)
+{
+    if (!items.contains(key)) items.append(key);
+}
+
+void QueuePlayNext(QueueItems& items, int32_t key)
+{
+    if (items.isEmpty()) items.append(-1);
+    items.insert(1, key);
+}

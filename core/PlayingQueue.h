@@ -31,3 +31,9 @@ bool SwapKeyToHead(QueueItems& items, int32_t key);
 // Count + 1 random pair swaps (a == b leaves both); draw(low, high) gives a
 // whole number in [low, high].
 void ShuffleQueue(QueueItems& items, const std::function<int(int, int)>& draw);
+
+// Play now: a title not yet queued joins at the end; the order stays, so the
+// head is what "Next" drops or rotates later.
+void QueuePlayNow(QueueItems& items, int32_t key);
+// Play next: the title goes behind the head (the empty queue keeps its -1 head).
+void QueuePlayNext(QueueItems& items, int32_t key);

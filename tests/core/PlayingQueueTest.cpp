@@ -77,4 +77,22 @@ TEST(PlayingQueue, ShuffleSwapsDrawnPairsCountPlusOneTimes)
     }
 }
 
+TEST(PlayingQueue, PlayNowAndPlayNext)
+{
+    const struct { QueueItems items; int32_t key; QueueItems now, next; } rows[] = {
+        {{5, 8, 9}, 3, {5, 8, 9, 3}, {5, 3, 8, 9}},
+        {{5, 8, 9}, 9, {5, 8, 9}, {5, 9, 8, 9}},  // queued already: the order stays
+        {{-1}, 3, {-1, 3}, {-1, 3}},             // the empty marker stays at the head
+        {{5}, 3, {5, 3}, {5, 3}},
+        {{}, 3, {3}, {-1, 3}},
+    };
+    for (const auto& r : rows) {
+        QueueItems a = r.items, b = r.items;
+        QueuePlayNow(a, r.key);
+        QueuePlayNext(b, r.key);
+        EXPECT_EQ(a, r.now) << testing::PrintToString(r.items);
+        EXPECT_EQ(b, r.next) << testing::PrintToString(r.items);
+    }
+}
+
 } // namespace

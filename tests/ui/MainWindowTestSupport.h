@@ -53,6 +53,7 @@ protected:
 
     QAction* AddAction(const char* name, int index = -1)
     {
+        if (QAction* built = w->MenuAction(QString::fromLatin1(name), index)) return built;
         auto* a = new QAction(w.get());
         a->setObjectName(QString::fromLatin1(name) + (index < 0 ? QString() : QString::number(index)));
         a->setCheckable(true);

@@ -150,9 +150,7 @@ TEST_F(MainWindowList, DoubleClickQueuesTheViewFromTheClickedTitle)
 TEST_F(MainWindowList, KeysAndRightClickOnTheList)
 {
     MakeLibrary();
-    auto* menu = new QMenu(w.get());
-    menu->setObjectName(QStringLiteral("mContextAudio"));
-    menu->addAction(AddAction("mCAPlay"));
+    QMenu* menu = w->PopupMenu(QStringLiteral("mContextAudio"));
     w->Command(QStringLiteral("AudioLibrary"));
     w->QV_ListControl1->SetSelectedIndex(0);
     w->AudioPlay(0);

@@ -10,7 +10,7 @@
 #include "core/Settings.h"
 #include "core/UiServices.h"
 #include "core/VbHelpers.h"
-#include "ui/dialogs/GlyphHoverButton.h"
+#include "controls/QV_HoverLabel.h"
 #include "ui/main/OtherWindows.h"
 
 #include <QApplication>
@@ -148,10 +148,10 @@ frmMiniPlayer::frmMiniPlayer()
     Shape1->setGeometry(Px(kBarLeft), Px(60), Px(kBarWidth), Px(255));
 
     // Buttons lie on the window, over the strip, so they take their own presses.
-    struct Button { GlyphHoverButton*& button; const char* name; const char* caption; int left; };
+    struct Button { QV_HoverLabel*& button; const char* name; const char* caption; int left; };
     const Button buttons[] = {{hlbPause, "hlbPause", ";", 120}, {hlbNext, "hlbNext", ":", 720}, {hlbShow, "hlbShow", "2", 1320}};
     for (const Button& b : buttons) {
-        b.button = new GlyphHoverButton(this);
+        b.button = new QV_HoverLabel(this);
         b.button->setObjectName(QLatin1String(b.name));
         b.button->SetCaptionFont(QStringLiteral("Webdings"), 9.75);
         b.button->SetCaption(QLatin1String(b.caption));
@@ -159,11 +159,10 @@ frmMiniPlayer::frmMiniPlayer()
         b.button->SetBackColor(0xFFFFFF);
         b.button->SetHoverColor(0xFF0000);
         b.button->SetForeColor(0);
-        b.button->SetHoverForeColor(0xFFFFFF);  // the glyph stays readable on the blue
     }
-    connect(hlbPause, &GlyphHoverButton::Click, this, [] { if (host) host->Command(QStringLiteral("Audio:Pause")); });
-    connect(hlbNext, &GlyphHoverButton::Click, this, [] { if (host) host->Command(QStringLiteral("Audio:Next")); });
-    connect(hlbShow, &GlyphHoverButton::Click, this, [] { if (host) host->ToggleTray(); });
+    connect(hlbPause, &QV_HoverLabel::Click, this, [] { if (host) host->Command(QStringLiteral("Audio:Pause")); });
+    connect(hlbNext, &QV_HoverLabel::Click, this, [] { if (host) host->Command(QStringLiteral("Audio:Next")); });
+    connect(hlbShow, &QV_HoverLabel::Click, this, [] { if (host) host->ToggleTray(); });
 
     Timer1.setObjectName(QStringLiteral("Timer1"));
     Timer2.setObjectName(QStringLiteral("Timer2"));
@@ -191,7 +190,7 @@ void frmMiniPlayer::ShowView(View view)
     Label3->setVisible(view == View::Volume);
     Label2->setVisible(view != View::Title);
     Shape1->setVisible(view != View::Title);
-    for (GlyphHoverButton* b : {hlbPause, hlbNext, hlbShow}) b->setVisible(view == View::Controls);
+    for (QV_HoverLabel* b : {hlbPause, hlbNext, hlbShow}) b->setVisible(view == View::Controls);
 }
 
 void frmMiniPlayer::SetTitleLine(const QString& line)

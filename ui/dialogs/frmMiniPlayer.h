@@ -15,7 +15,7 @@
 class QLabel;
 class QMimeData;
 class SpectrumBox;
-class GlyphHoverButton;
+class QV_HoverLabel;
 
 // What the strip needs of the main window.
 class MiniPlayerHost {
@@ -90,9 +90,9 @@ private:
     QLabel* Label2;
     QLabel* Label3;
     QWidget* Shape1;
-    GlyphHoverButton* hlbPause;
-    GlyphHoverButton* hlbNext;
-    GlyphHoverButton* hlbShow;
+    QV_HoverLabel* hlbPause;
+    QV_HoverLabel* hlbNext;
+    QV_HoverLabel* hlbShow;
     QTimer Timer1{this};
     QTimer Timer2{this};
     View view_ = View::Title;

@@ -6,6 +6,7 @@
 #include "controls/WinColor.h"
 #include "core/Busy.h"
 #include "core/LibrarySync.h"
+#include "core/Runtime.h"
 #include "core/Units.h"
 #include "ui/main/LibraryCheckPage.h"
 #include "ui/main/OtherWindows.h"
@@ -107,6 +108,8 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent)
         const QString command = QString::fromLatin1(cmd);
         connect(button, &QV_HoverLabel::MouseDown, this, [this, button, command] {
             button->SetBackColor(kActiveColor);
+            // The pressed colour is drawn before the command runs.
+            Pump();
             Command(command);
         });
         connect(button, &QV_HoverLabel::MouseUp, this, [button] { button->SetBackColor(kStripColor); });
@@ -127,6 +130,7 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent)
     captionSub_ = SubscribeCaption([this](const QString& caption) { setWindowTitle(caption); });
     libraryReplacedSub_ = SubscribeLibraryReplaced([this](const LibraryDatabase& previous) { OnLibraryReplaced(previous); });
 
+    BuildMenus();
     // Layout and mouse handling only once every control and timer exists.
     for (QObject* o : std::initializer_list<QObject*>{centralWidget(), txtSearch, frSeek, frVol, Label3})
         o->installEventFilter(this);

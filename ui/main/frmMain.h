@@ -83,6 +83,26 @@ public:
     QAction* MenuAction(const QString& name, int index = -1) const;
     QMenu* PopupMenu(const QString& name) const;
 
+    // ---- Menus, tree, toggles and queue editing ----
+    // The menus as children of the window, each found by its name.
+    void BuildMenus();
+    void ToggleCrossfader();
+    void ToggleShuffle();
+    void ToggleIntro();
+    void ToggleRepeatAll();
+    void ToggleRepeatTitle();
+    void ToggleColumn(int column);
+    void ExportView();
+    void ReloadLibrary();
+    void PlaySelectedNow();
+    void PlaySelectedNext();
+    void ReplacePlaying();
+    // Rates the playing title, or the selected row's; nothing while that is no title.
+    void RatePlaying(int rating);
+    void RateSelected(int rating);
+    // The selected row's library index when it is a title, else -1.
+    int32_t SelectedTitle() const;
+
     // ---- Public state ----
     int16_t Channel = 0;        // the active playback slot
     int32_t CurrentTrack = 0;   // library index playing, -1 none
