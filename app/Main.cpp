@@ -7,15 +7,16 @@
 #include "core/Settings.h"
 #include "core/TagReader.h"
 #include "core/UiServices.h"
-#include "core/Units.h"
 #include "platform/QtUiServices.h"
+#include "platform/ScreenDefaults.h"
 #include "platform/SingleInstance.h"
 #include "platform/TagLibReader.h"
 #include "platform/TermSignal.h"
 
+#include "ProductInfo.h"
+
 #include <QApplication>
 #include <QDir>
-#include <QScreen>
 #include <QSessionManager>
 #include <cstdio>
 #include <cstdlib>
@@ -57,14 +58,6 @@ void ShowStepText(const QString& text)
 void CountUp(int32_t& counter)
 {
     if (counter < std::numeric_limits<int32_t>::max()) ++counter;
-}
-
-void ResetSettingsForScreen()
-{
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    const QSize px = screen ? screen->size() : QSize(800, 600);
-    const double dpi = screen ? screen->logicalDotsPerInch() : 96.0;
-    ResetSettings(PixelsToTwips(px.width(), dpi), PixelsToTwips(px.height(), dpi));
 }
 
 QString UncleanExitMessage()
@@ -218,7 +211,7 @@ void ResetProgramState()
 int RunSarovin(int argc, char** argv)
 {
     // No organization name: the data folder is ~/.local/share/Sarovin.
-    QCoreApplication::setApplicationName(QStringLiteral("Sarovin"));
+    QCoreApplication::setApplicationName(ProductName());
     QApplication app(argc, argv);
     InstallQtUiServices();
     SetTagReader(&ProgramTagReader());

@@ -8,16 +8,34 @@
 #include "core/Runtime.h"
 #include "core/Settings.h"
 #include "core/TagReader.h"
+#include "platform/MouseWheel.h"
+#include "ui/dialogs/frmSplash.h"
+#include "ui/main/OtherWindows.h"
 
 #include <QApplication>
 #include <QWidget>
 
 #include <utility>
 
-void SplashShow() {}
-void SplashCaption(const QString&) {}
-void SplashTimer(bool) {}
-void SplashUnload() {}
+void SplashShow()
+{
+    ShowSplash();
+}
+
+void SplashCaption(const QString& text)
+{
+    SetSplashStep(text);
+}
+
+void SplashTimer(bool enabled)
+{
+    SetSplashTimer(enabled);
+}
+
+void SplashUnload()
+{
+    UnloadSplash();
+}
 
 void StepLoadLibrary()
 {
@@ -46,7 +64,13 @@ void StepProbeTagReader()
 {
     if (TagReader* reader = CurrentTagReader()) reader->Open(DataFile(QStringLiteral("Test.mp3")));
 }
-void StepInstallWheelHook() {}
+void StepInstallWheelHook()
+{
+    QWidget* main = MainWindowOwner();
+    auto* scroller = dynamic_cast<WheelScroller*>(main);
+    if (!scroller) return;
+    InstallWheelHook(main, [scroller](int notches) { DispatchWheel(*scroller, notches); });
+}
 void StepActOnCommandLine(const CommandLineRequest& request)
 {
     if (request.kind != CommandLineRequest::Play) return;
@@ -63,11 +87,21 @@ bool MainWindowLoaded()
 
 void SessionEndMainWindow() {}
 
-void ExitRemoveWheelHook() {}
+void ExitRemoveWheelHook()
+{
+    RemoveWheelHook();
+}
 
 void ExitUnloadWindows()
 {
-    // Nothing runs after the exit procedure; hiding is all the windows need.
+    SplashUnload();
+    // The playlist editor writes its table into Settings as it closes, which
+    // must come before the settings are saved.
+    UnloadTagEditor();
+    UnloadPlaylistEditor();
+    // A copy to a device stops at its next block and keeps its complete files.
+    UnloadDeviceWizard();
+    // Nothing runs after the exit procedure; hiding is all the other windows need.
     for (QWidget* w : QApplication::topLevelWidgets()) w->hide();
 }
 

@@ -23,6 +23,7 @@ void StepInitAudio();
 void StepInitEqualizer();
 // "Tag-Reader": open Test.mp3 from the program folder once; the result is ignored.
 void StepProbeTagReader();
+// Wheel scrolling for the main window, when it is a WheelScroller.
 void StepInstallWheelHook();
 // Resume, play or do nothing; FindLibraryFile and ResumePointFor give the targets.
 void StepActOnCommandLine(const CommandLineRequest& request);

@@ -19,10 +19,23 @@
 // trimmed) occurs in the record's album, artist, genre, title, track and year.
 bool MatchesSearchText(const LibraryEntry& entry, QStringView searchText);
 
-// Evaluates the script over every record of the store and puts the result
-// into the view list (ListSets slot 4, entry 0); [-1] when nothing matched.
+// Makes the search text of records [from, from + count) ahead of the first
+// search, so the first keystroke does not pay for the whole library; returns
+// the index after the last record made.
+qsizetype PrepareSearchText(const LibraryDatabase& store, qsizetype from, qsizetype count);
+
+// Evaluates the script over every record of the store: the indices that
+// match, in library order (or as a "top" line orders them); [-1] when none.
+QVector<int32_t> QueryIndices(const LibraryDatabase& store, const QString& script);
+// QueryIndices put into the view list (ListSets slot 4, entry 0).
 void RunQuery(LibraryDatabase& store, const QString& script);
 void RunQuery(const QString& script);  // on Library
+
+// Puts into the view list the titles whose query field, as text and lower
+// case, equals the value in lower case ([-1] when none); an empty value keeps
+// every title, as an empty pattern does. The value is taken as it is: no
+// character of it is query syntax.
+void FilterByFieldValue(LibraryDatabase& store, const QString& field, const QString& value);
 
 // One line of a script for one record; a line without "=", ">" or "<" holds.
 bool EvaluateCriterion(const LibraryEntry& entry, const QString& line);

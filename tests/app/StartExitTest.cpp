@@ -8,6 +8,9 @@
 #include "core/UiServices.h"
 #include "platform/TermSignal.h"
 #include "tests/support/AudioFixtures.h"
+#include "tests/support/StartTest.h"
+#include "ui/dialogs/frmPlaylistDynamic.h"
+#include "ui/main/OtherWindows.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -15,6 +18,7 @@
 #include <QLockFile>
 #include <QMap>
 #include <QProcess>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QThread>
 #include <csignal>
@@ -41,33 +45,9 @@ QMap<QString, QByteArray> Snapshot(const QString& folder)
     return files;
 }
 
-class StartExit : public ::testing::Test {
+class StartExit : public StartTest {
 protected:
-    void SetUp() override
-    {
-        qputenv("SAROVIN_HOME", home.path().toUtf8());
-        ResetProgramState();
-        Settings = SettingsRecord{};
-        SetMessageBoxService([this](const QString& text, int style, const QString& caption) {
-            shown << QStringLiteral("%1|%2|%3").arg(style).arg(caption, text);
-            if (onMessage) onMessage();
-            return int(MsgOk);
-        });
-        SetTerminateHook([this](int code) {
-            exitCodes.push_back(code);
-            lockAtEnd = QFile::exists(LockPath());
-        });
-    }
-
-    void TearDown() override
-    {
-        StopWatchingTermSignal();
-        ResetProgramState();
-        SetTerminateHook({});
-        SetMessageBoxService({});
-        SetDatabaseWriteCheck({});
-        qunsetenv("SAROVIN_HOME");
-    }
+    StartExit() { onTerminate = [this] { lockAtEnd = QFile::exists(LockPath()); }; }
 
     QString LockPath() const { return home.filePath(QStringLiteral("Sarovin.lock")); }
 
@@ -100,10 +80,6 @@ protected:
         Settings = SettingsRecord{};
     }
 
-    QTemporaryDir home;
-    QStringList shown; // "style|caption|text"
-    std::vector<int> exitCodes;
-    std::function<void()> onMessage;
     bool lockAtEnd = true;
 };
 
@@ -149,6 +125,18 @@ TEST_F(StartExit, CleanStartAndExit)
     ExitProgram();
     EXPECT_EQ(exitCodes.size(), 1u);
     EXPECT_EQ(Snapshot(home.path()).value(QStringLiteral("Settings.ini")), before);
+}
+
+TEST_F(StartExit, OpenPlaylistEditorIsWrittenBackBeforeTheSettingsAreSaved)
+{
+    WriteSettings(3, -1, 3);
+    Main(QString());
+    OpenPlaylistEditor();
+    ASSERT_TRUE(PlaylistEditor());
+    PlaylistEditor()->cmdNew->click();
+    ExitProgram();
+    EXPECT_EQ(PlaylistEditor(), nullptr);
+    EXPECT_EQ(OnDisk().DynPlaylists[0].Name, QStringLiteral("Neue Playlist"));
 }
 
 TEST_F(StartExit, StartOpensSoundAndRestoresBandsExitClosesIt)

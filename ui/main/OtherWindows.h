@@ -1,7 +1,6 @@
 // The procedures through which the main window, the tray and the start and
 // exit procedures open or feed the other windows. Each window's own source
-// defines its procedures; ui/main/OtherWindowsStubs.cpp holds the ones whose
-// window is not built yet.
+// defines its procedures.
 #pragma once
 
 #include <QString>

@@ -1,0 +1,105 @@
+// The main window's tests: a window over a small library whose titles are
+// real tone files, the engine rendering offline, the clock in the test's hand.
+#pragma once
+
+#include "core/Clock.h"
+#include "core/LibraryDatabase.h"
+#include "core/Settings.h"
+#include "sound/System.h"
+#include "tests/support/AudioFixtures.h"
+#include "tests/support/WindowTest.h"
+#include "ui/main/frmMain.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <memory>
+#include <vector>
+
+class MainWindowTest : public WindowTest {
+protected:
+    static void SetUpTestSuite()
+    {
+        tones_ = new QTemporaryDir;
+        const struct { const char* name; double seconds; double freq; } files[] = {
+            {"a.wav", 1.0, 1000}, {"b.wav", 1.0, 3000}, {"long.wav", 10.5, 500}};
+        for (const auto& f : files)
+            ASSERT_TRUE(MakeToneFile(tones_->filePath(QString::fromLatin1(f.name)), FixtureFormat::Wav, f.seconds, f.freq, 48000));
+    }
+    static void TearDownTestSuite()
+    {
+        delete tones_;
+        tones_ = nullptr;
+    }
+
+    void SetUp() override
+    {
+        WindowTest::SetUp();
+        ResetDatabase(Library);
+        SetMonotonicClock([this] { return now; });
+        SetWallClock([] { return QDateTime(QDate(2026, 3, 1), QTime(12, 0)); });
+        ASSERT_TRUE(InitAudio());
+        w = std::make_unique<frmMain>();
+        w->tmrActualizeDisp->stop();
+        w->tmrAudioSys->stop();
+        for (const char* name : {"mTrayPlaying", "mAudioPlaying"}) AddAction(name);
+        for (int i = 0; i <= 5; ++i) AddAction("mAudioRate", i);
+    }
+    void TearDown() override { w.reset(); }
+
+    QAction* AddAction(const char* name, int index = -1)
+    {
+        if (QAction* built = w->MenuAction(QString::fromLatin1(name), index)) return built;
+        auto* a = new QAction(w.get());
+        a->setObjectName(QString::fromLatin1(name) + (index < 0 ? QString() : QString::number(index)));
+        a->setCheckable(true);
+        return a;
+    }
+    static QString Tone(const char* name) { return tones_->filePath(QString::fromLatin1(name)); }
+    // Library records: a.wav, b.wav, long.wav, then those given.
+    void MakeLibrary(std::vector<LibraryEntry> more = {})
+    {
+        Library.Files.clear();
+        const struct { const char* file; const char* title; const char* artist; const char* album; int len; } rows[] = {
+            {"a.wav", "Alpha", "Ann", "First", 1}, {"b.wav", "Beta", "Bob", "", 1}, {"long.wav", "Long", "", "Far", 10}};
+        for (const auto& r : rows) {
+            LibraryEntry e;
+            e.FileName = Tone(r.file);
+            e.Tags.Title = QString::fromUtf8(r.title);
+            e.Tags.Artist = QString::fromUtf8(r.artist);
+            e.Tags.Album = QString::fromUtf8(r.album);
+            e.Tags.Lenght = r.len;
+            e.PlayTime = QStringLiteral("(noch nie)");
+            Library.Files.append(e);
+        }
+        for (LibraryEntry& e : more) Library.Files.append(e);
+        ClearListSets(Library);
+    }
+    static QVector<int32_t>& Queue() { return Library.ListSets[PlayingQueue].Entries[0].Items; }
+    static ListEntry& View() { return Library.ListSets[ViewList].Entries[0]; }
+    bool Checked(const char* name) const { return w->MenuAction(QString::fromLatin1(name))->isChecked(); }
+
+    // Sound moves only as it is rendered: every 10 ms the fades step and a
+    // block is mixed; every 100 ms the display tick runs.
+    void Advance(double seconds)
+    {
+        std::vector<float> block(480 * 2);
+        const int steps = int(seconds * 100 + 0.5);
+        for (int k = 1; k <= steps; ++k) {
+            now += 0.01;
+            UpdateFades();
+            AudioSystem()->Render(block.data(), 480);
+            if (k % 10 == 0) w->tmrActualizeDisp_Timer();
+        }
+    }
+
+    std::unique_ptr<frmMain> w;
+    double now = 1000.0;
+
+private:
+    static inline QTemporaryDir* tones_ = nullptr;
+};

@@ -1,0 +1,256 @@
+// Commands, playback start, the display tick and the bars of the main window.
+#include "MainWindowTestSupport.h"
+
+#include "controls/QV_HoverLabel.h"
+
+#include <QMouseEvent>
+
+namespace {
+
+using MainWindowCommands = MainWindowTest;
+using MainWindowPlayback = MainWindowTest;
+using MainWindowTick = MainWindowTest;
+using MainWindowBars = MainWindowTest;
+
+TEST_F(MainWindowCommands, StringsAreMatchedExactly)
+{
+    MakeLibrary();
+    Settings.DynPlaylists[2] = {QStringLiteral("Zwei"), QStringLiteral("artist=bob")};
+    Settings.DynPlaylists[4] = {QStringLiteral("Vier"), QStringLiteral("album=far")};
+    Settings.DynPlaylists[7] = {QStringLiteral("Sieben"), QStringLiteral("title=alpha")};
+    const struct { const char* cmd; bool known; const char* caption; QVector<int32_t> items; } rows[] = {
+        {"AudioLibrary", true, "Suche: \"\"", {0, 1, 2}},  // the placeholder's removal searches
+        {"audiolibrary", false, "vorher", {1}},
+        {"AudioLibrary ", false, "vorher", {1}},
+        {"Tools", false, "vorher", {1}},
+        {"AudioDJStudio", false, "vorher", {1}},
+        {"PLDynamic7x", true, "Sieben", {0}},
+        {"PLDynamic25", true, "vorher", {1}},   // no such slot: view kept, list reset
+        {"PLDynamic-1", true, "vorher", {1}},
+        {"PLDynamic2.5", true, "Zwei", {1}},    // halves to the even neighbour
+        {"PLDynamic3.5", true, "Vier", {2}},
+    };
+    for (const auto& r : rows) {
+        View() = {QStringLiteral("vorher"), {1}};
+        w->QV_ListControl1->SetItemCount(-1);
+        EXPECT_EQ(w->Command(QString::fromUtf8(r.cmd)), r.known) << r.cmd;
+        EXPECT_EQ(View().Caption, QString::fromUtf8(r.caption)) << r.cmd;
+        EXPECT_EQ(View().Items, r.items) << r.cmd;
+        EXPECT_EQ(w->QV_ListControl1->ItemCount(), r.known ? r.items.size() - 1 : -1) << r.cmd;
+    }
+    Queue() = {2, 0};
+    w->Command(QStringLiteral("AudioPlaying"));
+    Queue()[0] = 1;  // the view is a copy
+    EXPECT_EQ(View().Items, (QVector<int32_t>{2, 0}));
+    EXPECT_EQ(w->lblPLTitle->text(), QStringLiteral("Jukebox"));
+}
+
+TEST_F(MainWindowCommands, PauseAndStopShowTheirGlyphAndChecks)
+{
+    MakeLibrary();
+    w->AudioPlay(0);
+    const struct { const char* cmd; const char* glyph; bool checked; } steps[] = {
+        {"Audio:Pause", "4", false}, {"Audio:Pause", ";", true}, {"Audio:Stop", ";", false},
+        {"Audio:Pause", ";", true},  // the stopped slot reports the state asked for
+    };
+    for (const auto& s : steps) {
+        w->Command(QString::fromUtf8(s.cmd));
+        EXPECT_EQ(w->Label17->Caption(), QString::fromUtf8(s.glyph)) << s.cmd;
+        EXPECT_EQ(Checked("mAudioPlaying"), s.checked) << s.cmd;
+        EXPECT_EQ(Checked("mTrayPlaying"), s.checked) << s.cmd;
+    }
+}
+
+TEST_F(MainWindowPlayback, SameTitleTwiceCountsOnceAndCrossfades)
+{
+    MakeLibrary();
+    Settings.CrossfaderEnabled = SwitchOn;
+    Settings.CrossfadeTime = 2;
+    w->SetVol(32768);
+    w->CurrentTrack = -1;
+    w->AudioPlay(0);
+    Advance(0.3);
+    w->AudioPlay(0);
+    EXPECT_EQ(Library.Files[0].PlayCNT, 1);
+    EXPECT_EQ(Library.Files[0].PlayTime.toDateTime(), QDateTime(QDate(2026, 3, 1), QTime(12, 0)));
+    EXPECT_EQ(w->Channel, 0);
+    EXPECT_EQ(SlotFading(0), SlotFade::In);
+    EXPECT_EQ(SlotFading(1), SlotFade::Out);
+}
+
+TEST_F(MainWindowPlayback, LabelsForEachKindOfIndex)
+{
+    w->CurrentTrack = -1;
+    w->AudioPlay(0);  // the placeholder of an empty library is no title
+    EXPECT_EQ(Library.Files[0].PlayCNT, 0);
+    EXPECT_FALSE(Library.Files[0].PlayTime.isValid());
+    MakeLibrary();
+    LibraryEntry noTags;
+    noTags.FileName = Tone("a.wav");
+    noTags.Tags.Title = QStringLiteral("Nur");
+    Library.Files.append(noTags);
+    const struct { int32_t index; const char* title; const char* line; const char* max; } rows[] = {
+        {0, "Alpha", "by 'Ann' from 'First'", "00:01"},
+        {1, "Beta", "by 'Bob' ", "00:01"},
+        {2, "Long", "from 'Far'", "00:10"},
+        {3, "Nur", "keine Informationen vorhanden", "00:00"},
+        {99, "", "keine Informationen vorhanden", "00:00"},  // stale: the last length stays
+        {-1, "keine Wiedergabe", "", "00:00"},
+    };
+    for (const auto& r : rows) {
+        w->AudioPlay(r.index);
+        EXPECT_EQ(w->lblTitle->text(), QString::fromUtf8(r.title)) << r.index;
+        EXPECT_EQ(w->lblArtistAlbum->text(), QString::fromUtf8(r.line)) << r.index;
+        EXPECT_EQ(w->lblTimeMax->text(), QString::fromUtf8(r.max)) << r.index;
+    }
+    EXPECT_EQ(w->lblTitle->font().pointSizeF(), 10.0);
+    EXPECT_FALSE(w->lblTitle->font().bold());
+    EXPECT_EQ(w->lblTimeElapsed->text(), QStringLiteral("00:00"));
+}
+
+TEST_F(MainWindowPlayback, PendingEventsWaitUntilThePlayStarted)
+{
+    MakeLibrary();
+    bool fired = false;
+    int channelSeen = -1;
+    QTimer::singleShot(0, w.get(), [&] { fired = true; channelSeen = w->Channel; });
+    w->AudioPlay(1);
+    EXPECT_FALSE(fired);
+    QApplication::processEvents();
+    EXPECT_TRUE(fired);
+    EXPECT_EQ(channelSeen, 1);
+}
+
+TEST_F(MainWindowTick, RepeatTitleReplaysUncountedAndSkipsATitleThatCannotOpen)
+{
+    MakeLibrary();
+    Settings.RepeatTitle = SwitchOn;
+    Queue() = {0, 1};
+    w->CurrentTrack = -1;
+    w->AudioPlay(0);
+    Advance(1.5);
+    EXPECT_EQ(w->CurrentTrack, 0);
+    EXPECT_EQ(Library.Files[0].PlayCNT, 1);
+    EXPECT_TRUE(ChannelIsPlaying(w->Channel));
+
+    Library.Files[0].FileName = Tone("gone.wav");
+    Advance(1.5);
+    EXPECT_EQ(w->CurrentTrack, 1);
+    EXPECT_TRUE(ChannelIsPlaying(w->Channel));
+}
+
+TEST_F(MainWindowTick, IntroModeSkipsOnlyAboveTenSeconds)
+{
+    MakeLibrary();
+    Settings.IntroMode = SwitchOn;
+    Queue() = {2, 0};
+    w->AudioPlay(2);
+    Advance(0.2);
+    const struct { double at; int32_t current; } rows[] = {{10.0, 2}, {10.05, 0}};
+    for (const auto& r : rows) {
+        ASSERT_EQ(w->CurrentTrack, 2);
+        ChannelPosition(r.at, w->Channel);
+        w->tmrActualizeDisp_Timer();
+        EXPECT_EQ(w->CurrentTrack, r.current) << r.at;
+    }
+}
+
+TEST_F(MainWindowTick, EmptyQueueHeadStopsAndStopShowsIdle)
+{
+    MakeLibrary();
+    Queue() = {-1};
+    w->AudioPlay(0);
+    const int channel = w->Channel;
+    Advance(1.5);
+    EXPECT_EQ(w->Channel, channel);
+    EXPECT_EQ(w->CurrentTrack, 0);
+
+    w->AudioPlay(1);
+    Advance(0.3);
+    w->Command(QStringLiteral("Audio:Stop"));
+    w->tmrActualizeDisp_Timer();
+    EXPECT_EQ(w->CurrentTrack, -1);
+    EXPECT_EQ(w->lblTitle->text(), QStringLiteral("keine Wiedergabe"));
+    EXPECT_EQ(w->lblTimeElapsed->text(), QStringLiteral("00:00"));
+    EXPECT_EQ(w->lblTimeMax->text(), QStringLiteral("00:00"));
+    EXPECT_EQ(w->lblArtistAlbum->text(), QString());
+    EXPECT_EQ(w->Twips(w->shSeek).Width, 0);
+}
+
+void Mouse(QWidget* target, QEvent::Type type, double xTwips, double yTwips, Qt::MouseButtons held = Qt::LeftButton)
+{
+    const QPointF pos(xTwips * target->logicalDpiX() / 1440.0, yTwips * target->logicalDpiY() / 1440.0);
+    const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
+    QMouseEvent e(type, pos, target->mapToGlobal(pos), button, held, Qt::NoModifier);
+    QApplication::sendEvent(target, &e);
+}
+
+TEST_F(MainWindowBars, SeekDragClampsAndALostReleaseDoesNotSeek)
+{
+    MakeLibrary();
+    w->AudioPlay(2);
+    Advance(0.2);
+    const double width = w->Twips(w->frSeek).Width;
+    const struct { double x; double shown; const char* text; } rows[] = {
+        {-300, 0, "00:00"}, {width + 500, width, "00:10"}, {width / 2, width / 2, "00:05"}};
+    w->tmrActualizeDisp->start();
+    Mouse(w->frSeek, QEvent::MouseButtonPress, 0, 0);
+    EXPECT_FALSE(w->tmrActualizeDisp->isActive());
+    for (const auto& r : rows) {
+        Mouse(w->frSeek, QEvent::MouseMove, r.x, 0);
+        EXPECT_DOUBLE_EQ(w->Twips(w->shSeek).Width, r.shown) << r.x;
+        EXPECT_EQ(w->lblTimeElapsed->text(), QString::fromUtf8(r.text)) << r.x;
+    }
+    Mouse(w->frSeek, QEvent::MouseButtonRelease, width + 500, 0, Qt::NoButton);
+    EXPECT_TRUE(w->tmrActualizeDisp->isActive());
+    EXPECT_NEAR(ChannelPosition(-1, w->Channel), 10.0, 0.05);
+
+    ChannelPosition(1.0, w->Channel);
+    Mouse(w->frSeek, QEvent::MouseButtonPress, width / 2, 0);
+    QEvent ungrab(QEvent::UngrabMouse);
+    QApplication::sendEvent(w->frSeek, &ungrab);
+    EXPECT_TRUE(w->tmrActualizeDisp->isActive());
+    Mouse(w->frSeek, QEvent::MouseButtonRelease, width / 2, 0, Qt::NoButton);
+    EXPECT_NEAR(ChannelPosition(-1, w->Channel), 1.0, 0.05);
+    w->tmrActualizeDisp->stop();
+}
+
+TEST_F(MainWindowBars, VolumeBarAndSetVol)
+{
+    MakeLibrary();
+    w->AudioPlay(0);
+    const double h = w->Twips(w->frVol).Height;
+    const struct { QWidget* target; double y; float volume; } rows[] = {
+        {w->frVol, 0, 32768}, {w->frVol, h, 0}, {w->frVol, -100, 32768}, {w->frVol, h + 100, 0},
+        {w->Label3, h - 240, 0},  // the glyph passes its clicks on 240 twips lower
+    };
+    for (const auto& r : rows) {
+        Mouse(r.target, QEvent::MouseButtonPress, 10, r.y);
+        EXPECT_EQ(w->CurrentVolume(), r.volume) << r.y;
+        EXPECT_NEAR(w->Twips(w->shVol).Height, h * r.volume / 32768, 1e-9) << r.y;
+    }
+    w->SetVol(-5);
+    EXPECT_EQ(w->CurrentVolume(), 0);
+    EXPECT_EQ(w->Twips(w->shVol).Height, 0);
+    EXPECT_EQ(ChannelVolume(-1, w->Channel), 0);
+}
+
+TEST_F(MainWindowBars, SetVolInACrossfadeSetsTheTitleFadingIn)
+{
+    MakeLibrary();
+    Settings.CrossfaderEnabled = SwitchOn;
+    Settings.CrossfadeTime = 1;
+    w->SetVol(32768);
+    w->AudioPlay(0);
+    Advance(0.3);
+    w->AudioPlay(2);
+    Advance(0.5);
+    const int going = 1 - w->Channel;
+    const int32_t goingBefore = ChannelVolume(-1, going);
+    w->SetVol(8000);
+    EXPECT_LE(ChannelVolume(-1, going), goingBefore);
+    Advance(0.7);
+    EXPECT_EQ(ChannelVolume(-1, w->Channel), 8000);
+}
+
+} // namespace
