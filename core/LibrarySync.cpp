@@ -71,14 +71,6 @@ int16_t SaturateInt16(int64_t v)
     return int16_t(std::clamp<int64_t>(v, std::numeric_limits<int16_t>::min(), std::numeric_limits<int16_t>::max()));
 }
 
-bool CanOpenFolder(const QString& folder)
-{
-    DIR* d = opendir(QFile::encodeName(folder).constData());
-    if (!d) return false;
-    closedir(d);
-    return true;
-}
-
 bool FileExists(const QString& path)
 {
     struct stat st;
@@ -200,6 +192,10 @@ private:
 void AddListed(LibraryDatabase& store, const FolderListing& listing, const std::vector<char>& held, BusyGuard* guard)
 {
     const std::vector<QString>& files = listing.Files();
+    // Room for all at once: growing a large array step by step moves it
+    // several times, each time a long wait for the event loop.
+    const auto fresh = std::count(held.begin(), held.end(), 0);
+    if (fresh > 0) store.Files.reserve(store.Files.size() + qsizetype(fresh));
     for (size_t i = 0; i < files.size(); ++i) {
         if (!held[i]) {
             AddFile(store, files[i]);
@@ -398,13 +394,8 @@ SyncResult SyncLibrary(int16_t mode, const QString& libraryFolders)
         if (folders.isEmpty()) return {SyncResult::NoFolders, 0, QString()};
         scan = folders;
     }
-    // An unplugged drive must not empty the library: check before anything is dropped.
-    for (const QString& f : scan) {
-        if (!CanOpenFolder(f)) {
-            TellFolderUnreadable(f);
-            return {SyncResult::FolderUnreadable, 0, f};
-        }
-    }
+    // Everything is listed before anything is dropped: an unplugged drive
+    // must not empty the library.
     FolderListing listing;
     for (const QString& f : scan) {
         if (!listing.Add(f)) {
