@@ -12,7 +12,8 @@
 // its next turn: gap_ms, the longest wait outside the final list-set build
 // and save (the longest of all runs), and build_ms and save_ms, those two
 // steps, which let no event run (mean of the runs; save_ms runs from the
-// "Speichern" caption until SyncLibrary returns).
+// "Speichern" caption until SyncLibrary returns, so it also holds freeing the
+// library replaced).
 #include "core/Busy.h"
 #include "core/LibraryDatabase.h"
 #include "core/LibrarySync.h"
