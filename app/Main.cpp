@@ -13,6 +13,8 @@
 #include "platform/TagLibReader.h"
 #include "platform/TermSignal.h"
 
+#include "ProductInfo.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QScreen>
@@ -218,7 +220,7 @@ void ResetProgramState()
 int RunSarovin(int argc, char** argv)
 {
     // No organization name: the data folder is ~/.local/share/Sarovin.
-    QCoreApplication::setApplicationName(QStringLiteral("Sarovin"));
+    QCoreApplication::setApplicationName(ProductName());
     QApplication app(argc, argv);
     InstallQtUiServices();
     SetTagReader(&ProgramTagReader());

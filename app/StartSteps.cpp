@@ -8,16 +8,32 @@
 #include "core/Runtime.h"
 #include "core/Settings.h"
 #include "core/TagReader.h"
+#include "ui/dialogs/frmSplash.h"
 
 #include <QApplication>
 #include <QWidget>
 
 #include <utility>
 
-void SplashShow() {}
-void SplashCaption(const QString&) {}
-void SplashTimer(bool) {}
-void SplashUnload() {}
+void SplashShow()
+{
+    ShowSplash();
+}
+
+void SplashCaption(const QString& text)
+{
+    SetSplashStep(text);
+}
+
+void SplashTimer(bool enabled)
+{
+    SetSplashTimer(enabled);
+}
+
+void SplashUnload()
+{
+    UnloadSplash();
+}
 
 void StepLoadLibrary()
 {
@@ -67,6 +83,7 @@ void ExitRemoveWheelHook() {}
 
 void ExitUnloadWindows()
 {
+    SplashUnload();
     // Nothing runs after the exit procedure; hiding is all the windows need.
     for (QWidget* w : QApplication::topLevelWidgets()) w->hide();
 }

@@ -6,6 +6,27 @@
 #include <QApplication>
 #include <QAbstractButton>
 #include <QFileDialog>
+#include <QPointer>
+
+namespace {
+QPointer<QWidget>& FallbackOwner()
+{
+    static QPointer<QWidget> owner;
+    return owner;
+}
+} // namespace
+
+QWidget* DialogOwner()
+{
+    if (QWidget* active = QApplication::activeWindow()) return active;
+    QWidget* fallback = FallbackOwner();
+    return fallback && fallback->isVisible() ? fallback : nullptr;
+}
+
+void SetFallbackOwner(QWidget* window)
+{
+    FallbackOwner() = window;
+}
 
 std::unique_ptr<QMessageBox> MakeMessageBox(const QString& text, int style, const QString& caption,
                                             QWidget* owner)
@@ -72,7 +93,7 @@ void ConfigureFolderDialog(QFileDialog& dialog, const QString& prompt)
 
 int ShowMessageBox(const QString& text, int style, const QString& caption)
 {
-    auto box = MakeMessageBox(text, style, caption, QApplication::activeWindow());
+    auto box = MakeMessageBox(text, style, caption, DialogOwner());
     ExecModal(*box);
     // Closing the box without a button counts as its escape button.
     const auto clicked = box->standardButton(box->clickedButton());
@@ -82,7 +103,7 @@ int ShowMessageBox(const QString& text, int style, const QString& caption)
 
 QString ShowFolderDialog(const QString& prompt)
 {
-    QFileDialog dialog(QApplication::activeWindow());
+    QFileDialog dialog(DialogOwner());
     ConfigureFolderDialog(dialog, prompt);
     if (ExecModal(dialog) != QDialog::Accepted) return QString();
     return dialog.selectedFiles().value(0);
@@ -99,7 +120,7 @@ void ConfigureSaveDialog(QFileDialog& dialog, const QString& title, const QStrin
 
 SaveFileAnswer ShowSaveFileDialog(const QString& title, const QStringList& filters, int initialFilter)
 {
-    QFileDialog dialog(QApplication::activeWindow());
+    QFileDialog dialog(DialogOwner());
     ConfigureSaveDialog(dialog, title, filters, initialFilter);
     if (ExecModal(dialog) != QDialog::Accepted) return {};
     const QString path = dialog.selectedFiles().value(0);

@@ -20,6 +20,12 @@ int AnswerForButton(QMessageBox::StandardButton button);
 // Directories only, the prompt as title.
 void ConfigureFolderDialog(QFileDialog& dialog, const QString& prompt);
 
+// The owner of message boxes and dialogs: the active window, else the window
+// set here (the splash, which a start's boxes must stack above although it
+// never takes the focus). The fallback is forgotten when its window goes.
+QWidget* DialogOwner();
+void SetFallbackOwner(QWidget* window);
+
 int ShowMessageBox(const QString& text, int style, const QString& caption);
 QString ShowFolderDialog(const QString& prompt);
 // The save dialog: the filters in order, the 1-based initial one selected;

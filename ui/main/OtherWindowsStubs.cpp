@@ -18,10 +18,8 @@ void LoadMiniPlayer() {}
 void UnloadMiniPlayer() {}
 void OpenEqualizer() {}
 void OpenDeviceWizard() {}
-void OpenInfo() {}
 void UnloadTagEditor() {}
 void UnloadPlaylistEditor() {}
 void UnloadEqualizer() {}
 void UnloadDeviceWizard() {}
-void UnloadInfo() {}
 void UnloadOptionsWindow() {}
