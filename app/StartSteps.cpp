@@ -9,6 +9,7 @@
 #include "core/Settings.h"
 #include "core/TagReader.h"
 #include "ui/dialogs/frmSplash.h"
+#include "ui/main/OtherWindows.h"
 
 #include <QApplication>
 #include <QWidget>
@@ -84,7 +85,11 @@ void ExitRemoveWheelHook() {}
 void ExitUnloadWindows()
 {
     SplashUnload();
-    // Nothing runs after the exit procedure; hiding is all the windows need.
+    // The playlist editor writes its table into Settings as it closes, which
+    // must come before the settings are saved.
+    UnloadTagEditor();
+    UnloadPlaylistEditor();
+    // Nothing runs after the exit procedure; hiding is all the other windows need.
     for (QWidget* w : QApplication::topLevelWidgets()) w->hide();
 }
 

@@ -8,6 +8,8 @@
 #include "core/UiServices.h"
 #include "platform/TermSignal.h"
 #include "tests/support/AudioFixtures.h"
+#include "ui/dialogs/frmPlaylistDynamic.h"
+#include "ui/main/OtherWindows.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -15,6 +17,7 @@
 #include <QLockFile>
 #include <QMap>
 #include <QProcess>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QThread>
 #include <csignal>
@@ -149,6 +152,18 @@ TEST_F(StartExit, CleanStartAndExit)
     ExitProgram();
     EXPECT_EQ(exitCodes.size(), 1u);
     EXPECT_EQ(Snapshot(home.path()).value(QStringLiteral("Settings.ini")), before);
+}
+
+TEST_F(StartExit, OpenPlaylistEditorIsWrittenBackBeforeTheSettingsAreSaved)
+{
+    WriteSettings(3, -1, 3);
+    Main(QString());
+    OpenPlaylistEditor();
+    ASSERT_TRUE(PlaylistEditor());
+    PlaylistEditor()->cmdNew->click();
+    ExitProgram();
+    EXPECT_EQ(PlaylistEditor(), nullptr);
+    EXPECT_EQ(OnDisk().DynPlaylists[0].Name, QStringLiteral("Neue Playlist"));
 }
 
 TEST_F(StartExit, StartOpensSoundAndRestoresBandsExitClosesIt)

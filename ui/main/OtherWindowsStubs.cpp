@@ -8,9 +8,6 @@ void DrawSpectrum() {}
 void LoadOptionsTree() {}
 void LoadOptions() {}
 void ShowOptions(const QString&) {}
-bool OpenTagEditor(int32_t) { return false; }
-void TagEditorShowProps(int32_t) {}
-void OpenPlaylistEditor() {}
 void MiniPlayerTitle(const QString&) {}
 void MiniPlayerShowVol(double) {}
 void MiniPlayerIdle() {}
@@ -18,8 +15,6 @@ void LoadMiniPlayer() {}
 void UnloadMiniPlayer() {}
 void OpenEqualizer() {}
 void OpenDeviceWizard() {}
-void UnloadTagEditor() {}
-void UnloadPlaylistEditor() {}
 void UnloadEqualizer() {}
 void UnloadDeviceWizard() {}
 void UnloadOptionsWindow() {}

@@ -1,0 +1,241 @@
+// The tag editor on a library made by hand (or synchronised from a temporary
+// folder), the main list played by a fake host.
+#include "core/Id3v1Writer.h"
+#include "core/LibraryDatabase.h"
+#include "core/LibrarySync.h"
+#include "core/TagReader.h"
+#include "core/UiServices.h"
+#include "platform/TagLibReader.h"
+#include "tests/support/AudioFixtures.h"
+#include "ui/dialogs/TagEditorHost.h"
+#include "ui/dialogs/frmAudioProperties.h"
+#include "ui/main/OtherWindows.h"
+
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct FakeHost : TagEditorHost {
+    int32_t SelectedIndex() override { return row; }
+    void SetSelectedIndex(int32_t r) override { row = r; }
+    int32_t ItemCount() override { return int32_t(keys.size()) - 1; }
+    int32_t SelectedKey() override { return row >= 0 && row < keys.size() ? keys[row] : -1; }
+    void SetTagEditorOpen(bool o) override { open = o; }
+    QVector<int32_t> keys;
+    int32_t row = -1;
+    bool open = false;
+};
+
+// Any existing file is an MPEG title to it: a folder synchronises without codecs.
+struct AnyFileReader : TagReader {
+    TagReading Open(const QString& path) override { return TagReading{int16_t(QFile::exists(path) ? 1 : 0)}; }
+};
+
+LibraryEntry Record(const QString& file, const QString& actions = {}, int16_t rating = 0)
+{
+    LibraryEntry e;
+    e.FileName = file;
+    e.Actions = actions;
+    e.Rating = rating;
+    e.Tags.Format = QStringLiteral("MPEG");
+    return e;
+}
+
+QByteArray ReadAll(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+class TagEditorTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(home_.isValid() && tree_.isValid());
+        qputenv("SAROVIN_HOME", QFile::encodeName(home_.path()));
+        saved_ = std::move(Library);
+        Library = LibraryDatabase{};
+        SetTagEditorHost(&host_);
+        SetMessageBoxService([this](const QString& text, int style, const QString& caption) {
+            messages_.append(QStringLiteral("%1|%2|%3").arg(style).arg(caption, text));
+            return int(MsgOk);
+        });
+    }
+    void TearDown() override
+    {
+        UnloadTagEditor();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        SetTagEditorHost(nullptr);
+        SetMessageBoxService({});
+        SetTagWriteFailure(false);
+        SetTagReader(nullptr);
+        Library = std::move(saved_);
+        qunsetenv("SAROVIN_HOME");
+    }
+
+    frmAudioProperties* Open(int32_t index)
+    {
+        EXPECT_TRUE(OpenTagEditor(index));
+        return TagEditor();
+    }
+    QString P(const char* name) const { return tree_.filePath(QString::fromUtf8(name)); }
+    // Four files a..d synchronised into Library; the editor shows c.
+    frmAudioProperties* SyncAndOpenC()
+    {
+        SetTagReader(&reader_);
+        for (const char* name : {"a.mp3", "b.mp3", "c.mp3", "d.mp3"}) EXPECT_TRUE(WriteRawFile(P(name), "x"));
+        EXPECT_EQ(SyncLibrary(1, tree_.path()).status, SyncResult::Done);
+        EXPECT_EQ(Library.Files.value(2).FileName, P("c.mp3"));
+        return Open(2);
+    }
+
+    QTemporaryDir home_, tree_;
+    LibraryDatabase saved_;
+    FakeHost host_;
+    AnyFileReader reader_;
+    QStringList messages_;
+};
+
+TEST_F(TagEditorTest, FirstKeystrokeMarksOnce)
+{
+    const struct { const char *before, *after; } rows[] = {
+        {"", "Tag;"}, {"R", "RTag;"}, {"Tag;", "Tag;"}, {"RTag;", "RTag;"},
+    };
+    for (const auto& r : rows) {
+        Library.Files = {Record("/m/a.mp3", QString::fromUtf8(r.before))};
+        frmAudioProperties* w = Open(0);
+        w->tagTitel->insert(QStringLiteral("x"));
+        w->tagTitel->insert(QStringLiteral("y"));
+        EXPECT_EQ(Library.Files[0].Actions, QString::fromUtf8(r.after)) << r.before;
+        EXPECT_EQ(Library.Files[0].Tags.Title, QStringLiteral("xy"));
+        EXPECT_TRUE(w->cmdSave->isEnabled());
+    }
+}
+
+TEST_F(TagEditorTest, WhatIsStoredAndWhatIsNot)
+{
+    // Nothing to show: not loaded, the list does not follow.
+    EXPECT_FALSE(OpenTagEditor(-1));
+    EXPECT_EQ(TagEditor(), nullptr);
+    EXPECT_FALSE(host_.open);
+
+    Library.Files = {Record("/m/a.mp3"), Record("/m/b.mp3", {}, 7)};
+    frmAudioProperties* w = Open(0);
+    EXPECT_EQ(w->SSTab1->currentIndex(), 1);
+    EXPECT_TRUE(host_.open && w->isVisible());
+
+    TagEditorShowProps(1);
+    w->FileName->insert(QStringLiteral("zzz"));
+    EXPECT_EQ(Library.Files[1].Actions, QString());
+    EXPECT_EQ(Library.Files[1].FileName, QStringLiteral("/m/b.mp3"));
+    EXPECT_FALSE(w->cmdSave->isEnabled());
+
+    // A rating outside the list selects nothing and survives an edit.
+    EXPECT_EQ(w->tagRating->currentIndex(), -1);
+    w->tagTitel->insert(QStringLiteral("x"));
+    EXPECT_EQ(Library.Files[1].Rating, 7);
+
+    ASSERT_TRUE(w->ShowProps(0));
+    w->tagRating->setCurrentIndex(3);
+    EXPECT_EQ(Library.Files[0].Rating, 3);
+    EXPECT_EQ(Library.Files[0].Actions, QStringLiteral("Tag;"));
+
+    EXPECT_FALSE(w->ShowProps(-1));
+    EXPECT_FALSE(w->ShowProps(2));
+    EXPECT_EQ(w->ShownIndex, 0);
+
+    w->reject();  // Esc
+    EXPECT_EQ(TagEditor(), nullptr);
+    EXPECT_FALSE(host_.open);
+}
+
+TEST_F(TagEditorTest, StepsThroughTheList)
+{
+    Library.Files = {Record("/m/a.mp3"), Record("/m/b.mp3"), Record("/m/c.mp3")};
+    // Rows show the records backwards: the step follows rows, ShownIndex the keys.
+    const struct { QVector<int32_t> keys; int32_t row; int delta; int32_t wantRow, wantShown; } rows[] = {
+        {{2, 1, 0}, 0, +1, 1, 1}, {{2, 1, 0}, 2, +1, 2, 0}, {{2, 1, 0}, 0, -1, 0, 2},
+        {{2, 1, 0}, 1, -1, 0, 2}, {{-1}, 0, +1, 0, 1},       {{-1}, 0, -1, 0, 1},
+    };
+    for (const auto& r : rows) {
+        frmAudioProperties* w = Open(1);
+        host_.keys = r.keys;
+        host_.row = r.row;
+        (r.delta > 0 ? w->cmdNext : w->cmdPrev)->click();
+        EXPECT_EQ(host_.row, r.wantRow) << r.row << r.delta;
+        EXPECT_EQ(w->ShownIndex, r.wantShown) << r.row << r.delta;
+    }
+    for (const LibraryEntry& e : Library.Files) EXPECT_EQ(e.Actions, QString());
+}
+
+TEST_F(TagEditorTest, SaveWritesOrSaysWhyNot)
+{
+    const QString mp3 = P("a.mp3"), ogg = P("b.ogg");
+    ASSERT_TRUE(MakeToneFile(mp3, FixtureFormat::Mp3, 0.3) && MakeToneFile(ogg, FixtureFormat::Ogg, 0.3));
+    Library.Files = {Record(mp3), Record(ogg)};
+    Library.Files[1].Tags.Format = QStringLiteral("OGG");
+    const QByteArray mp3Before = ReadAll(mp3), oggBefore = ReadAll(ogg);
+
+    frmAudioProperties* w = Open(1);
+    w->tagTitel->setText(QStringLiteral("Neu"));
+    w->cmdSave->click();
+    EXPECT_EQ(messages_, QStringList{QStringLiteral("48|Eigenschaften|Dieses Dateiformat kann keine ID3v1-Tags "
+                                                    "aufnehmen. Die Änderungen bleiben in der Bibliothek.")});
+    EXPECT_EQ(Library.Files[1].Actions, QStringLiteral("Tag;"));
+    EXPECT_EQ(ReadAll(ogg), oggBefore);
+
+    messages_.clear();
+    w->ShowProps(0);
+    w->tagTitel->setText(QStringLiteral("Übermorgen"));
+    SetTagWriteFailure(true);
+    w->cmdSave->click();
+    EXPECT_EQ(messages_,
+              QStringList{QStringLiteral("16|Eigenschaften|Die Tags konnten nicht in die Datei geschrieben werden.")});
+    EXPECT_EQ(Library.Files[0].Actions, QStringLiteral("Tag;"));
+
+    messages_.clear();
+    SetTagWriteFailure(false);
+    w->cmdSave->click();
+    EXPECT_TRUE(messages_.isEmpty());
+    EXPECT_EQ(Library.Files[0].Actions, QString());
+    EXPECT_FALSE(w->cmdSave->isEnabled());
+    EXPECT_EQ(ReadAll(mp3).size(), mp3Before.size() + 128);
+    EXPECT_EQ(TagLibReader().Open(mp3).Title, QStringLiteral("Übermorgen"));
+}
+
+TEST_F(TagEditorTest, EditFollowsTheFileThroughASync)
+{
+    frmAudioProperties* w = SyncAndOpenC();
+    ASSERT_TRUE(QFile::remove(P("a.mp3")));
+    ASSERT_EQ(SyncLibrary(1, tree_.path()).status, SyncResult::Done);
+
+    w->tagTitel->setText(QStringLiteral("Neu"));
+    EXPECT_EQ(Library.Files[1].FileName, P("c.mp3"));
+    EXPECT_EQ(Library.Files[1].Tags.Title, QStringLiteral("Neu"));
+    EXPECT_EQ(Library.Files[2].Actions, QString());
+    EXPECT_NE(Library.Files[2].Tags.Title, QStringLiteral("Neu"));
+}
+
+TEST_F(TagEditorTest, ShownFileGoneTakesNoEdit)
+{
+    frmAudioProperties* w = SyncAndOpenC();
+    ASSERT_TRUE(QFile::remove(P("c.mp3")));
+    ASSERT_EQ(SyncLibrary(1, tree_.path()).status, SyncResult::Done);
+
+    w->tagTitel->setText(QStringLiteral("Neu"));
+    EXPECT_FALSE(w->cmdSave->isEnabled());
+    w->cmdSave->click();
+    for (const LibraryEntry& e : Library.Files) {
+        EXPECT_EQ(e.Actions, QString());
+        EXPECT_EQ(ReadAll(e.FileName), "x");
+    }
+}
+
+} // namespace

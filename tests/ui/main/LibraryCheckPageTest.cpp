@@ -1,0 +1,132 @@
+// The library check page over records whose files exist or not.
+#include "core/Busy.h"
+#include "core/LibraryTypes.h"
+#include "core/UiServices.h"
+#include "ui/main/LibraryCheckPage.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString Result = QStringLiteral("Titel existieren nicht. Aus Datenbank entfernen.");
+
+// Which parts are shown: home, processing, bar, start, info, result, execute.
+QString Look(const LibraryCheckPage& p)
+{
+    QString s;
+    for (const QWidget* w : std::initializer_list<const QWidget*>{p.lblOrgHome, p.lblOrgProcessing,
+             p.pgbOrgProcessing, p.cmdOrgStart, p.lblOrgInfo, p.txtOrgThings, p.cmdOrgExecute})
+        s += w->isVisibleTo(&p) ? u'1' : u'0';
+    return s;
+}
+
+class LibraryCheckPageTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir_.isValid());
+        saved_ = std::move(Library);
+        Library = LibraryDatabase{};
+        SetMessageBoxService([this](const QString& text, int style, const QString& caption) {
+            messages_.append(QStringLiteral("%1|%2|%3").arg(style).arg(caption, text));
+            return int(MsgOk);
+        });
+        captionSub_ = SubscribeCaption([this](const QString& c) { captions_.append(c); });
+    }
+    void TearDown() override
+    {
+        captionSub_.Reset();
+        SetMessageBoxService({});
+        Library = std::move(saved_);
+    }
+
+    // A record of a file in the temporary folder; made on disk when it is to exist.
+    void Add(int n, bool exists, const QString& actions)
+    {
+        LibraryEntry e;
+        e.FileName = dir_.filePath(QStringLiteral("t%1.mp3").arg(n));
+        if (exists) QFile(e.FileName).open(QIODevice::WriteOnly);
+        e.Actions = actions;
+        Library.Files.append(e);
+    }
+
+    QTemporaryDir dir_;
+    LibraryDatabase saved_;
+    QStringList messages_, captions_;
+    Subscription captionSub_;
+};
+
+TEST_F(LibraryCheckPageTest, MarksOnlyTheMissingFiles)
+{
+    const struct { char file; const char *before, *after; } rows[] = {
+        // e existing, m missing, p the placeholder
+        {'e', "", ""},  {'e', "Tag;", "Tag;"},  {'e', "R", ""},  {'e', "RTag;", "Tag;"},
+        {'m', "", "R"}, {'m', "Tag;", "RTag;"}, {'m', "R", "R"}, {'m', "RTag;", "RTag;"},
+        {'p', "", ""},  {'p', "Tag;", "Tag;"},  {'p', "R", "R"},
+    };
+    for (int i = 0; i < int(std::size(rows)); ++i) {
+        Add(i, rows[i].file == 'e', QString::fromUtf8(rows[i].before));
+        if (rows[i].file == 'p') Library.Files.last().FileName.clear();
+    }
+    LibraryCheckPage page;
+    EXPECT_EQ(Look(page), QStringLiteral("1001000"));
+    page.cmdOrgStart->click();
+    for (int i = 0; i < int(std::size(rows)); ++i)
+        EXPECT_EQ(Library.Files[i].Actions, QString::fromUtf8(rows[i].after)) << i;
+    EXPECT_EQ(page.txtOrgThings->toPlainText(), QStringLiteral("4") + Result);
+    EXPECT_EQ(Look(page), QStringLiteral("1001111"));
+    EXPECT_EQ(page.cmdOrgStart->text(), QStringLiteral("Analyse starten"));
+    EXPECT_TRUE(page.cmdOrgStart->isEnabled());
+    EXPECT_TRUE(messages_.isEmpty() && captions_.isEmpty());
+
+    // Files back: a second run takes the marks away again.
+    for (int i = 4; i < 8; ++i) QFile(Library.Files[i].FileName).open(QIODevice::WriteOnly);
+    page.cmdOrgStart->click();
+    EXPECT_EQ(page.txtOrgThings->toPlainText(), QStringLiteral("0") + Result);
+    EXPECT_EQ(Library.Files[5].Actions, QStringLiteral("Tag;"));
+    EXPECT_EQ(Library.Files[6].Actions, QString());
+
+    Library.Files = {LibraryEntry{}};  // the empty library's placeholder alone
+    page.cmdOrgStart->click();
+    EXPECT_EQ(page.txtOrgThings->toPlainText(), QStringLiteral("0") + Result);
+}
+
+TEST_F(LibraryCheckPageTest, WalkRunsBusyAndSurvivesAShorterLibrary)
+{
+    for (int i = 0; i < 6; ++i) Add(i, false, QString());
+    LibraryCheckPage page;
+    QString seen;
+    QTimer::singleShot(0, &page, [&] {
+        seen = Look(page) + (IsBusy() ? QStringLiteral(" busy ") : QStringLiteral(" idle ")) + page.cmdOrgStart->text();
+        page.cmdOrgStart_Click();  // a click while the caption says "Abbrechen"
+        Library.Files.resize(2);
+    });
+    page.cmdOrgStart->click();
+    EXPECT_EQ(seen, QStringLiteral("0111000 busy Abbrechen"));
+    EXPECT_EQ(page.txtOrgThings->toPlainText(), QStringLiteral("2") + Result);
+    EXPECT_FALSE(IsBusy());
+    EXPECT_TRUE(captions_.isEmpty());
+}
+
+TEST_F(LibraryCheckPageTest, RefusedWhileAnotherOperationRuns)
+{
+    Add(0, false, QString());
+    LibraryCheckPage page;
+    {
+        BusyGuard other;
+        page.cmdOrgStart->click();
+    }
+    ASSERT_EQ(messages_.size(), 1);
+    EXPECT_TRUE(messages_[0].startsWith(QStringLiteral("48|Synchronisieren|")));
+    EXPECT_EQ(Library.Files[0].Actions, QString());
+    EXPECT_EQ(Look(page), QStringLiteral("1001000"));
+}
+
+} // namespace
