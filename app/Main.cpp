@@ -7,17 +7,16 @@
 #include "core/Settings.h"
 #include "core/TagReader.h"
 #include "core/UiServices.h"
-#include "core/Units.h"
 #include "platform/QtUiServices.h"
 #include "platform/SingleInstance.h"
 #include "platform/TagLibReader.h"
 #include "platform/TermSignal.h"
+#include "ui/main/frmMain.h"
 
 #include "ProductInfo.h"
 
 #include <QApplication>
 #include <QDir>
-#include <QScreen>
 #include <QSessionManager>
 #include <cstdio>
 #include <cstdlib>
@@ -63,10 +62,8 @@ void CountUp(int32_t& counter)
 
 void ResetSettingsForScreen()
 {
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    const QSize px = screen ? screen->size() : QSize(800, 600);
-    const double dpi = screen ? screen->logicalDotsPerInch() : 96.0;
-    ResetSettings(PixelsToTwips(px.width(), dpi), PixelsToTwips(px.height(), dpi));
+    const QSizeF screen = PrimaryScreenTwips();
+    ResetSettings(screen.width(), screen.height());
 }
 
 QString UncleanExitMessage()
@@ -95,6 +92,7 @@ void Main(const QString& commandLine)
     // Every pump and every message box can end the program (a session end);
     // after that nothing of the start may run on.
     const auto ended = [] { return state.exitStarted; };
+    SetExitProgram([] { ExitProgram(); });
 
     if (!AcquireSingleInstanceLock()) {
         TerminateProcess(0);
@@ -212,6 +210,7 @@ void SetTerminateHook(std::function<void(int)> hook)
 
 void ResetProgramState()
 {
+    DestroyMainWindow();
     state = ProgramState{};
     ReleaseSingleInstanceLock();
     SetSessionEnding(false);
@@ -222,11 +221,13 @@ int RunSarovin(int argc, char** argv)
     // No organization name: the data folder is ~/.local/share/Sarovin.
     QCoreApplication::setApplicationName(ProductName());
     QApplication app(argc, argv);
+    // Hidden in the tray the program has no window; a closing mini player must not end it.
+    app.setQuitOnLastWindowClosed(false);
     InstallQtUiServices();
     SetTagReader(&ProgramTagReader());
     InstallSessionEndHandlers();
     Main();
-    // Until a main window keeps it alive, the program ends after its start.
+    // Only the exit procedure ends the program; without a window nothing could reach it.
     if (!MainWindowLoaded()) ExitProgram();
     return app.exec();
 }

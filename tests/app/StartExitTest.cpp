@@ -4,12 +4,16 @@
 #include "audio/modEqualizer.h"
 #include "sound/System.h"
 #include "core/LibraryDatabase.h"
+#include "core/LibrarySync.h"
+#include "core/TagReader.h"
+#include "platform/TagLibReader.h"
 #include "core/Settings.h"
 #include "core/UiServices.h"
 #include "platform/TermSignal.h"
 #include "tests/support/AudioFixtures.h"
 #include "ui/dialogs/frmPlaylistDynamic.h"
 #include "ui/main/OtherWindows.h"
+#include "ui/main/frmMain.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -242,7 +246,8 @@ TEST_F(StartExit, TermSignalSavesAndExitsWithoutMessages)
     WriteSettings(3, -1, 3);
     InstallSessionEndHandlers();
     Main(QString());
-    Settings.SavedVolume = 1234;
+    ASSERT_TRUE(MainWindow());
+    MainWindow()->SetVol(1234);  // the window's volume is what a session end keeps
     std::raise(SIGTERM);
     for (int i = 0; i < 1000 && exitCodes.empty(); ++i)
         QCoreApplication::processEvents(QEventLoop::AllEvents);
@@ -283,6 +288,7 @@ protected:
         auto env = QProcessEnvironment::systemEnvironment();
         env.insert("SAROVIN_HOME", home.path());
         env.insert("QT_QPA_PLATFORM", "offscreen");
+        env.insert("SDL_AUDIODRIVER", "dummy");
         process.setProcessEnvironment(env);
         process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         process.start(QStringLiteral(SAROVIN_BINARY), QStringList());
@@ -300,12 +306,59 @@ protected:
     QProcess process;
 };
 
-TEST_F(Process, RunsThroughItsStartAndEndsThroughTheExit)
+// A library of three titles, the queue on the second; the program resumes it,
+// plays on into the third and is ended by the desktop.
+TEST_F(Process, ResumesPlaysOnAndKeepsEverythingAtTheEnd)
 {
-    WriteSettings(5, -1, 5);
+    const struct { const char* name; double seconds; } tones[] = {{"nie.wav", 1.0}, {"kurz.wav", 1.0}, {"lang.wav", 60.0}};
+    SetTagReader(&ProgramTagReader());
+    ResetDatabase(Library);
+    for (const auto& t : tones) {
+        const QString path = home.filePath(QString::fromLatin1(t.name));
+        ASSERT_TRUE(MakeToneFile(path, FixtureFormat::Wav, t.seconds, 440, 44100));
+        ASSERT_TRUE(AddFile(Library, path));
+    }
+    SetTagReader(nullptr);
+    ASSERT_EQ(Library.Files.size(), 3);
+    Library.ListSets[PlayingQueue].Entries[0].Items = {1, 2};
+    ASSERT_TRUE(SaveDatabase(Library));
+    ResetDatabase(Library);
+
+    Settings = SettingsRecord{};
+    Settings.StartCount = 1;
+    Settings.CleanExit = SwitchOn;  // an unclean end would wait at its message for ever
+    Settings.CleanExitCount = 1;
+    Settings.LastTrack = 1;
+    Settings.SavedVolume = 16384;
+    ASSERT_TRUE(SaveSettings());
+
     Start();
+    for (int i = 0; i < 6000 && !QFile::exists(LockPath()); ++i) {
+        ASSERT_EQ(process.state(), QProcess::Running);
+        QThread::msleep(10);
+    }
+    ASSERT_TRUE(QFile::exists(LockPath()));
+    QThread::sleep(10);
+    ASSERT_EQ(process.state(), QProcess::Running);
+    process.terminate();
     ExpectEndsCleanly();
-    EXPECT_EQ(Counts(), (std::array{6, -1, 6}));
+
+    LoadDatabase(Library);
+    ASSERT_EQ(Library.Files.size(), 3);
+    EXPECT_EQ(Library.Files[0].PlayCNT, 0);
+    EXPECT_EQ(Library.Files[0].PlayTime, QStringLiteral("(noch nie)"));
+    for (int i : {1, 2}) {
+        EXPECT_EQ(Library.Files[i].PlayCNT, 1) << i;
+        EXPECT_NE(Library.Files[i].PlayTime, QStringLiteral("(noch nie)")) << i;
+    }
+    EXPECT_EQ(Library.ListSets[PlayingQueue].Entries[0].Items, QVector<int32_t>{2});
+    const SettingsRecord after = OnDisk();
+    EXPECT_EQ(after.LastTrack, 2);
+    EXPECT_GT(after.LastPosition, 0);
+    EXPECT_LT(after.LastPosition, 60);
+    EXPECT_EQ(after.LastPaused, 0);
+    EXPECT_EQ(Counts(), (std::array{2, -1, 2}));
+    ResetDatabase(Library);
 }
 
 TEST_F(Process, SecondInstanceExitsWithoutTouchingAFile)

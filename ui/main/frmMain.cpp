@@ -126,10 +126,12 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent)
 
     tmrActualizeDisp->start();
     tmrAudioSys->start();
+    BuildLifecycle();
 }
 
 frmMain::~frmMain()
 {
+    if (CurrentTagEditorHost() == this) SetTagEditorHost(nullptr);
     if (g_mainWindow == this) g_mainWindow = nullptr;
 }
 

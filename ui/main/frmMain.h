@@ -9,11 +9,14 @@
 #include "controls/QV_ListControl.h"
 #include "core/Hooks.h"
 #include "core/LibraryTypes.h"
+#include "core/HotKeys.h"
+#include "ui/dialogs/TagEditorHost.h"
 
 #include <QEvent>
 #include <QMainWindow>
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <unordered_map>
 
 class QAction;
@@ -23,8 +26,11 @@ class QMenu;
 class QTimer;
 class QTreeWidget;
 class QV_HoverLabel;
+class QVTrayIcon;
+class LibraryCheckPage;
+class QCloseEvent;
 
-class frmMain : public QMainWindow, public QV_ListControlHost
+class frmMain : public QMainWindow, public QV_ListControlHost, public TagEditorHost
 {
     Q_OBJECT
 
@@ -68,6 +74,36 @@ public:
     void Form_Resize();
     // Whether every record's search text is made (in idle time after the window shows).
     bool SearchTextReady() const;
+
+    // ==== Life of the window, tray and hot keys (frmMainLifecycle.cpp, frmMainHotKeys.cpp) ====
+    // The start's loading of the window: tray icon, tree, volume, place, tray
+    // state, toggles, first view, mini player.
+    void Form_Load();
+    // Hides the window into the tray; without a tray host it only minimises.
+    void ToTray();
+    // Left click on the tray icon: back from the tray, or into it.
+    void ToggleTray();
+    void QVTrayIcon1_MouseUp(int button);
+    // The program's own close ("B&eenden"): never only hides, ends the program when idle.
+    void Unload();
+    // Stores volume, last title, position and pause state in Settings (the
+    // close and a session end); true when a title was playing.
+    bool StoreExitState();
+    // The 50 ms hot-key tick; SetHotKeyTimer returns whether it ran before.
+    void tmrHotKeys_Timer();
+    bool SetHotKeyTimer(bool enabled);
+
+    // TagEditorHost: the main list's selection for the tag editor.
+    int32_t SelectedIndex() override;
+    void SetSelectedIndex(int32_t row) override;
+    int32_t ItemCount() override;
+    int32_t SelectedKey() override;
+    void SetTagEditorOpen(bool open) override;
+
+    QVTrayIcon* QVTrayIcon1;
+    QTimer* tmrHotKeys;
+    LibraryCheckPage* CheckPage;
+    // ==== end of life of the window ====
 
     // Menu entries are found by objectName; indexed ones carry the index
     // after the name ("mAudioRate3"). Nullptr when the entry is absent.
@@ -126,6 +162,9 @@ protected:
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
     void changeEvent(QEvent* event) override;
+    // Life of the window
+    bool event(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     using CommandHandler = void (frmMain::*)();
@@ -186,6 +225,17 @@ private:
 
     void OnLibraryReplaced(const LibraryDatabase& previous);
 
+    // Life of the window
+    void BuildLifecycle();
+    void Form_QueryUnload(bool& cancel, int unloadMode);
+    void Form_Unload(bool& cancel);
+    void Form_ResizeState();
+    void MoveToSavedPlace();
+    void FadeOutOnExit();
+    HotKeyPoll hotKeyPoll_;
+    bool unloadByProgram_ = false;
+    QSize pendingOuterSize_;  // restored outer size, applied once the frame is known
+
     float Volume = 0;
     int32_t TrackLength = 0;
     bool WasPlaying = false;
@@ -201,3 +251,12 @@ private:
 
 // The one main window; nullptr while none exists.
 frmMain* MainWindow();
+
+// ---- Life of the window ----
+// The program's exit procedure, which lives above the windows; the start sets it.
+void SetExitProgram(std::function<void()> exitProgram);
+void CallExitProgram();
+// The pause between the exit fade's steps; tests replace it (empty: real sleep).
+void SetFadeSleep(std::function<void(int ms)> sleep);
+// The primary screen's size in twips (800 x 600 pixels without a screen).
+QSizeF PrimaryScreenTwips();
