@@ -3,6 +3,7 @@
 #include "audio/EngineAccess.h"
 #include "audio/modEqualizer.h"
 #include "sound/System.h"
+#include "controls/QVTrayIcon.h"
 #include "core/LibraryDatabase.h"
 #include "core/LibrarySync.h"
 #include "core/TagReader.h"
@@ -105,6 +106,22 @@ protected:
         Settings = r;
         ASSERT_TRUE(SaveSettings());
         Settings = SettingsRecord{};
+    }
+
+    // Files.db of tone files added as the program adds them, and Playing.db.
+    void WriteToneLibrary(const std::vector<std::pair<const char*, double>>& tones, const QVector<int32_t>& queue)
+    {
+        SetTagReader(&ProgramTagReader());
+        ResetDatabase(Library);
+        for (const auto& [name, seconds] : tones) {
+            const QString path = home.filePath(QString::fromLatin1(name));
+            ASSERT_TRUE(MakeToneFile(path, FixtureFormat::Wav, seconds, 440, 44100));
+            ASSERT_TRUE(AddFile(Library, path));
+        }
+        SetTagReader(nullptr);
+        Library.ListSets[PlayingQueue].Entries[0].Items = queue;
+        ASSERT_TRUE(SaveDatabase(Library));
+        ResetDatabase(Library);
     }
 
     QTemporaryDir home;
@@ -280,6 +297,46 @@ TEST_F(StartExit, SessionEndDuringTheGreetingEndsTheStart)
     EXPECT_EQ(Counts(), (std::array{0, -1, 1}));  // the start went no further
 }
 
+TEST_F(StartExit, StartResumesOpensItsViewAndMayStayInTheTray)
+{
+    const struct { bool inTray, host; QVector<int32_t> queue; int32_t lastTrack; int16_t paused;
+                   bool shown; const char* view; } rows[] = {
+        {false, true, {-1}, -1, 0, true, "Alle Titel"},
+        {true, true, {3}, 1, 1, false, "Jukebox"},
+        {true, false, {3}, 1, 0, true, "Jukebox"},  // no tray to come back from
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.view);
+        ResetProgramState();
+        WriteToneLibrary({{"a.wav", 5.0}, {"b.wav", 5.0}, {"c.wav", 5.0}, {"d.wav", 5.0}}, r.queue);
+        Settings = SettingsRecord{};
+        Settings.StartCount = 1;
+        Settings.CleanExit = SwitchOn;
+        Settings.InTray = r.inTray ? SwitchOn : SwitchOff;
+        Settings.LastTrack = r.lastTrack;
+        Settings.LastPosition = 3.0;
+        Settings.LastPaused = r.paused;
+        ASSERT_TRUE(SaveSettings());
+        SetTrayHostCheck([&r] { return r.host; });
+        Main(QString());
+        frmMain* w = MainWindow();
+        ASSERT_TRUE(w);
+        EXPECT_EQ(w->isVisible(), r.shown);
+        EXPECT_EQ(IsOn(Settings.InTray), !r.shown);
+        EXPECT_EQ(Library.ListSets[ViewList].Entries[0].Caption, QString::fromUtf8(r.view));
+        EXPECT_EQ(ChannelIsPlaying(w->Channel), r.lastTrack >= 0);
+        if (r.lastTrack >= 0) {
+            EXPECT_EQ(w->CurrentTrack, r.lastTrack);
+            EXPECT_EQ(ChannelPaused(-1, w->Channel), r.paused);
+            if (r.paused) {
+                EXPECT_NEAR(ChannelPosition(-1, w->Channel), 2.0, 0.05);  // a second before
+            }
+        }
+        ExitProgram();
+    }
+    SetTrayHostCheck({});
+}
+
 // The real program, where the process must really end.
 class Process : public StartExit {
 protected:
@@ -310,19 +367,7 @@ protected:
 // plays on into the third and is ended by the desktop.
 TEST_F(Process, ResumesPlaysOnAndKeepsEverythingAtTheEnd)
 {
-    const struct { const char* name; double seconds; } tones[] = {{"nie.wav", 1.0}, {"kurz.wav", 1.0}, {"lang.wav", 60.0}};
-    SetTagReader(&ProgramTagReader());
-    ResetDatabase(Library);
-    for (const auto& t : tones) {
-        const QString path = home.filePath(QString::fromLatin1(t.name));
-        ASSERT_TRUE(MakeToneFile(path, FixtureFormat::Wav, t.seconds, 440, 44100));
-        ASSERT_TRUE(AddFile(Library, path));
-    }
-    SetTagReader(nullptr);
-    ASSERT_EQ(Library.Files.size(), 3);
-    Library.ListSets[PlayingQueue].Entries[0].Items = {1, 2};
-    ASSERT_TRUE(SaveDatabase(Library));
-    ResetDatabase(Library);
+    WriteToneLibrary({{"nie.wav", 1.0}, {"kurz.wav", 1.0}, {"lang.wav", 60.0}}, {1, 2});
 
     Settings = SettingsRecord{};
     Settings.StartCount = 1;

@@ -142,7 +142,9 @@ void frmMain::MoveToSavedPlace()
     resize(outer.size() - frame);
     // Before the desktop has framed the window its frame is unknown; the size
     // is set again once it is, so the window does not grow with every start.
-    pendingOuterSize_ = frame.isEmpty() && QGuiApplication::platformName() == u"xcb" ? outer.size() : QSize();
+    pendingOuterSize_ = frame.isEmpty() ? outer.size() : QSize();
+    // Some desktops never frame the window: then it is taken as it is.
+    if (pendingOuterSize_.isValid()) QTimer::singleShot(2000, this, [this] { pendingOuterSize_ = QSize(); });
 }
 
 void frmMain::ToTray()
@@ -182,7 +184,9 @@ bool frmMain::event(QEvent* event)
 {
     const QEvent::Type type = event->type();
     const bool result = QMainWindow::event(event);
-    if (type == QEvent::WindowStateChange || type == QEvent::Resize || type == QEvent::Move) Form_ResizeState();
+    // Show too: the first place reaches the window before its frame does.
+    if (type == QEvent::WindowStateChange || type == QEvent::Resize || type == QEvent::Move || type == QEvent::Show)
+        Form_ResizeState();
     return result;
 }
 
@@ -191,7 +195,10 @@ bool frmMain::event(QEvent* event)
 void frmMain::Form_ResizeState()
 {
     if (isMinimized()) {
-        if (IsOn(Settings.MinimizeToTray)) ToTray();
+        // After the state change is done: hiding inside it would be undone by
+        // the showing that minimises.
+        if (IsOn(Settings.MinimizeToTray))
+            QMetaObject::invokeMethod(this, [this] { if (isMinimized()) ToTray(); }, Qt::QueuedConnection);
         return;
     }
     if (!isVisible()) return;
@@ -200,11 +207,7 @@ void frmMain::Form_ResizeState()
     const QRect outer = frameGeometry();
     if (pendingOuterSize_.isValid()) {
         const QSize frame = outer.size() - size();
-        if (frame.isEmpty()) {
-            // Some desktops never frame the window: take it as it is after a while.
-            QTimer::singleShot(2000, this, [this] { pendingOuterSize_ = QSize(); });
-            return;
-        }
+        if (frame.isEmpty()) return;
         const QSize inner = pendingOuterSize_ - frame;
         pendingOuterSize_ = QSize();
         resize(inner);
