@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
-scripts/install-deps
+scripts/install-deps test
 
 build=${SAROVIN_TEST_BUILD:-build/test}
 jobs=$(nproc)

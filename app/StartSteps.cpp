@@ -9,7 +9,6 @@
 #include "core/Runtime.h"
 #include "core/Settings.h"
 #include "core/TagReader.h"
-#include "ui/dialogs/frmInfo.h"
 #include "ui/dialogs/frmSplash.h"
 #include "ui/main/OtherWindows.h"
 #include "ui/main/frmMain.h"
@@ -164,8 +163,9 @@ void ExitUnloadWindows()
     // must come before the settings are saved.
     UnloadTagEditor();
     UnloadPlaylistEditor();
-    UnloadEqualizer();
+    // A copy to a device stops at its next block and keeps its complete files.
     UnloadDeviceWizard();
+    UnloadEqualizer();
     UnloadInfo();
     UnloadOptionsWindow();
     UnloadMiniPlayer();

@@ -8,7 +8,8 @@
 //   Render: our offline render of the same file through one channel, the 17
 //           equalizer units (bands 0..15 at non-unity gain) and the spectrum
 //           capture (the transform itself runs when the UI asks, on its thread).
-//   Eq:     the 16 active bands alone over 1024-frame blocks.
+//   Eq:     the 16 active bands alone over 1024-frame blocks; /1: one band's
+//           gain changes before every block (a slider being dragged).
 #include "sound/ParametricEq.h"
 #include "sound/System.h"
 #include "tests/support/AudioFixtures.h"
@@ -154,8 +155,14 @@ void Eq(benchmark::State& state)
     std::uniform_real_distribution<float> d(-0.3f, 0.3f);
     std::vector<float> block(2 * kBlock);
     for (float& x : block) x = d(rng);
+    const bool moving = state.range(0) != 0;
     int64_t frames = 0;
+    int tick = 0;
     for (auto _ : state) {
+        if (moving) {
+            ++tick;
+            units[size_t(tick % 16)]->Set(2, tick % 3 ? 2.5f : 0.3f);
+        }
         snd::ParametricEq::ProcessChain(chain, block.data(), kBlock);
         benchmark::DoNotOptimize(block.data());
         frames += kBlock;
@@ -165,7 +172,7 @@ void Eq(benchmark::State& state)
 
 BENCHMARK(Floor)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 BENCHMARK(Render)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
-BENCHMARK(Eq)->Unit(benchmark::kMicrosecond)->UseRealTime();
+BENCHMARK(Eq)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
 } // namespace
 

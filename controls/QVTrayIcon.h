@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QString>
 #include <QSystemTrayIcon>
+#include <cstdint>
 #include <functional>
 
 class QTimer;

@@ -43,6 +43,11 @@ Subscription SubscribeCaption(CaptionHook hook)
     return Listeners().Subscribe(std::move(hook));
 }
 
+std::size_t CaptionListenerCount()
+{
+    return Listeners().Size();
+}
+
 void ShowBusyMessage()
 {
     MsgBox(QStringLiteral("Sarovin ist zur Zeit beschäftigt.\r\n"

@@ -7,6 +7,7 @@
 #include "core/Hooks.h"
 
 #include <QString>
+#include <cstddef>
 #include <functional>
 
 // The idle caption; any other caption names a running operation.
@@ -19,6 +20,8 @@ QString BusyCaption();
 // The main window's caption follows here; tests record the sequence.
 using CaptionHook = std::function<void(const QString& caption)>;
 [[nodiscard]] Subscription SubscribeCaption(CaptionHook hook);
+// Listeners subscribed now (tests check that a closed window stopped listening).
+std::size_t CaptionListenerCount();
 
 // The message that a long operation runs and the action must wait (style 48,
 // title "Synchronisieren"), through MsgBox.

@@ -373,6 +373,11 @@ Subscription SubscribeLibraryReplaced(LibraryReplacedHook hook)
     return ReplacedListeners().Subscribe(std::move(hook));
 }
 
+std::size_t LibraryReplacedListenerCount()
+{
+    return ReplacedListeners().Size();
+}
+
 int32_t RemapLibraryIndex(const LibraryDatabase& previous, int32_t index)
 {
     if (!IsValidLibraryIndex(previous, index)) return -1;

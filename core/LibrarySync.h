@@ -64,5 +64,6 @@ QString FallbackTitle(const QString& path);
 // library indices can move them to the new library with RemapLibraryIndex.
 using LibraryReplacedHook = std::function<void(const LibraryDatabase& previous)>;
 [[nodiscard]] Subscription SubscribeLibraryReplaced(LibraryReplacedHook hook);
+std::size_t LibraryReplacedListenerCount();
 // The index in Library of the file that had index in previous; -1 when gone.
 int32_t RemapLibraryIndex(const LibraryDatabase& previous, int32_t index);

@@ -458,7 +458,7 @@ bool EvaluateCriterion(const LibraryEntry& entry, const QString& line)
     return ev.Holds(*c, entry);
 }
 
-void RunQuery(LibraryDatabase& store, const QString& script)
+QVector<int32_t> QueryIndices(const LibraryDatabase& store, const QString& script)
 {
     // Parsed once; typed scripts end lines with LF, stored ones with CR LF.
     const QString lower = script.toLower();
@@ -466,11 +466,11 @@ void RunQuery(LibraryDatabase& store, const QString& script)
     std::vector<TopLine> tops;
     for (QStringView line : QStringView(lower).split(u'\n')) {
         if (line.endsWith(u'\r')) line.chop(1);
-        if (line.contains(u" top ")) {
+        // Every line is a criterion when it has an operator, " top " or not
+        // ("title=over the top of it"); a " top " line is also a selection.
+        if (line.contains(u" top "))
             if (auto t = ParseTopLine(line)) tops.push_back(std::move(*t));
-        } else if (auto c = ParseCriterion(line)) {
-            criteria.push_back(std::move(*c));
-        }
+        if (auto c = ParseCriterion(line)) criteria.push_back(std::move(*c));
     }
 
     QVector<int32_t> result;
@@ -487,7 +487,12 @@ void RunQuery(LibraryDatabase& store, const QString& script)
         const Value now = clock ? DateText(*clock) : QString();
         for (const TopLine& t : tops) ApplyTop(result, t, store, now);
     }
+    return result;
+}
 
+void RunQuery(LibraryDatabase& store, const QString& script)
+{
+    QVector<int32_t> result = QueryIndices(store, script);
     auto& entries = store.ListSets[ViewList].Entries;
     if (entries.isEmpty()) entries.resize(1);
     entries[0].Items = std::move(result);

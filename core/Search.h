@@ -24,8 +24,10 @@ bool MatchesSearchText(const LibraryEntry& entry, QStringView searchText);
 // the index after the last record made.
 qsizetype PrepareSearchText(const LibraryDatabase& store, qsizetype from, qsizetype count);
 
-// Evaluates the script over every record of the store and puts the result
-// into the view list (ListSets slot 4, entry 0); [-1] when nothing matched.
+// Evaluates the script over every record of the store: the indices that
+// match, in library order (or as a "top" line orders them); [-1] when none.
+QVector<int32_t> QueryIndices(const LibraryDatabase& store, const QString& script);
+// QueryIndices put into the view list (ListSets slot 4, entry 0).
 void RunQuery(LibraryDatabase& store, const QString& script);
 void RunQuery(const QString& script);  // on Library
 

@@ -24,25 +24,35 @@ public:
     Result Set(int index, float value);
     Result Get(int index, float* value) const;
 
-    // At gain 1 the unit passes its input untouched, bit for bit.
-    bool Bypassed() const { return value_[Gain] == 1.0f; }
+    // At gain 1 the unit passes its input untouched, bit for bit, once the
+    // block after the change has moved it there.
+    bool Bypassed() const { return value_[Gain] == 1.0f && !ramp_; }
 
     // Runs the units one after the other, in place over interleaved stereo;
     // bypassed units are skipped. Frame by frame through all units, so the
     // bands overlap in the processor instead of waiting on one another.
+    // A unit changed since the last call moves its coefficients linearly
+    // across this block and ends exactly on the new ones: switching at once
+    // over the old state would click. (The region of stable (a1, a2) is
+    // convex, so every step on the way is stable.)
     static void ProcessChain(std::span<ParametricEq* const> units, float* interleaved, int frames);
 
 private:
     // Left and right side by side, one vector register.
     typedef double Pair __attribute__((vector_size(16)));
 
-    void Design();
+    struct Coefficients {
+        Pair b0{1, 1}, b1{}, b2{}, a1{}, a2{};
+    };
+    Coefficients Design(float gain) const;
 
     int sampleRate_;
     float value_[3];
-    // Normalised coefficients (same on both sides) and transposed direct
-    // form II state per channel.
-    Pair b0_{1, 1}, b1_{}, b2_{}, a1_{}, a2_{};
+    // Normalised coefficients (same on both sides): those in force and, while
+    // ramp_, those the next block moves to; transposed direct form II state
+    // per channel.
+    Coefficients now_, next_;
+    bool ramp_ = false;
     Pair s1_{}, s2_{};
 };
 

@@ -5,13 +5,16 @@
 #include "core/TagReader.h"
 #include "platform/TagLibReader.h"
 #include "tests/support/AudioFixtures.h"
+#include "tests/support/StartTest.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
 
-TEST(PlayRequest, NewFileIsAddedOnceUnderItsOwnPath)
+using PlayRequest = StartTest;
+
+TEST_F(PlayRequest, NewFileIsAddedOnceUnderItsOwnPath)
 {
     QTemporaryDir dir;
     const QString song = dir.filePath(QStringLiteral("Mein Lied.MP3"));
@@ -29,8 +32,6 @@ TEST(PlayRequest, NewFileIsAddedOnceUnderItsOwnPath)
     EXPECT_EQ(LibraryIndexForPlay(Library, dir.filePath(QStringLiteral("fehlt.mp3"))), -1);
     StepActOnCommandLine(ParseCommandLine(QStringLiteral("/AutoRun"), dir.path()));
     EXPECT_EQ(Library.Files.size(), 1);
-    SetTagReader(nullptr);
-    ResetDatabase(Library);
 }
 
 } // namespace

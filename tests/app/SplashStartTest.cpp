@@ -74,10 +74,10 @@ protected:
         SetMessageBoxService({});
         qunsetenv("SAROVIN_HOME");
     }
-    static int SplashWindowsLeft()
+    static bool SplashLeft()
     {
         const auto all = QApplication::allWidgets();
-        return int(std::count_if(all.begin(), all.end(), [](QWidget* w) { return qobject_cast<frmSplash*>(w); }));
+        return std::any_of(all.begin(), all.end(), [](QWidget* w) { return qobject_cast<frmSplash*>(w); });
     }
 
     QTemporaryDir home;
@@ -96,7 +96,7 @@ TEST_F(SplashDuringStart, NamesEachStepAndGoesAtTheEnd)
                                          QStringLiteral("Benutzeroberfläche"), QStringLiteral("Audio-Treiber"),
                                          QStringLiteral("Equalizer"), QStringLiteral("Tag-Reader")}));
     EXPECT_TRUE(reader.copyShown);
-    EXPECT_EQ(SplashWindowsLeft(), 0);
+    EXPECT_FALSE(SplashLeft());
 }
 
 TEST_F(SplashDuringStart, SessionEndDuringTheStartLeavesNoSplash)
@@ -104,7 +104,7 @@ TEST_F(SplashDuringStart, SessionEndDuringTheStartLeavesNoSplash)
     endSessionAtMessage = true;
     Main(QString());
     EXPECT_EQ(stepAtMessage, QStringLiteral("Einstellungen"));
-    EXPECT_EQ(SplashWindowsLeft(), 0);
+    EXPECT_FALSE(SplashLeft());
 }
 
 } // namespace

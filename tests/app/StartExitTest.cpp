@@ -12,6 +12,7 @@
 #include "core/UiServices.h"
 #include "platform/TermSignal.h"
 #include "tests/support/AudioFixtures.h"
+#include "tests/support/StartTest.h"
 #include "ui/dialogs/frmPlaylistDynamic.h"
 #include "ui/main/OtherWindows.h"
 #include "ui/main/frmMain.h"
@@ -49,33 +50,9 @@ QMap<QString, QByteArray> Snapshot(const QString& folder)
     return files;
 }
 
-class StartExit : public ::testing::Test {
+class StartExit : public StartTest {
 protected:
-    void SetUp() override
-    {
-        qputenv("SAROVIN_HOME", home.path().toUtf8());
-        ResetProgramState();
-        Settings = SettingsRecord{};
-        SetMessageBoxService([this](const QString& text, int style, const QString& caption) {
-            shown << QStringLiteral("%1|%2|%3").arg(style).arg(caption, text);
-            if (onMessage) onMessage();
-            return int(MsgOk);
-        });
-        SetTerminateHook([this](int code) {
-            exitCodes.push_back(code);
-            lockAtEnd = QFile::exists(LockPath());
-        });
-    }
-
-    void TearDown() override
-    {
-        StopWatchingTermSignal();
-        ResetProgramState();
-        SetTerminateHook({});
-        SetMessageBoxService({});
-        SetDatabaseWriteCheck({});
-        qunsetenv("SAROVIN_HOME");
-    }
+    StartExit() { onTerminate = [this] { lockAtEnd = QFile::exists(LockPath()); }; }
 
     QString LockPath() const { return home.filePath(QStringLiteral("Sarovin.lock")); }
 
@@ -124,10 +101,6 @@ protected:
         ResetDatabase(Library);
     }
 
-    QTemporaryDir home;
-    QStringList shown; // "style|caption|text"
-    std::vector<int> exitCodes;
-    std::function<void()> onMessage;
     bool lockAtEnd = true;
 };
 

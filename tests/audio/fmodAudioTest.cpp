@@ -4,24 +4,19 @@
 
 #include "../sound/SoundTestUtil.h"
 #include "core/Clock.h"
+#include "tests/support/EngineTest.h"
 
 using namespace soundtest;
 
 namespace {
 
-class Engine : public ::testing::Test {
+class Engine : public EngineTest {
 protected:
     void SetUp() override
     {
+        EngineTest::SetUp();
         SetMonotonicClock([this] { return now; });
-        SetAudioOutput(kOffline);
         ASSERT_TRUE(InitAudio());
-    }
-    void TearDown() override
-    {
-        EXPECT_TRUE(CloseAudio());
-        SetMonotonicClock({});
-        SetAudioOutput({});
     }
     void Play(const std::string& file, int slot, int32_t fade, int32_t volume)
     {
@@ -155,7 +150,7 @@ TEST_F(Engine, WithoutATitleOrASystemCallsAnswerQuietly)
     EXPECT_FALSE(GetSpectrum(2, mag));
     EXPECT_FALSE(InitAudio());  // one system
 
-    // Closed while a title plays (TearDown closes again: then there is nothing to do).
+    // Closed while a title plays (the fixture closes again: then there is nothing to do).
     Play(a, 0, 0, 32768);
     EXPECT_TRUE(CloseAudio());
     EXPECT_FALSE(AudioSystemExists());

@@ -4,6 +4,7 @@
 
 #include "../sound/SoundTestUtil.h"
 #include "audio/fmodAudio.h"
+#include "tests/support/EngineTest.h"
 
 #include <array>
 
@@ -18,19 +19,13 @@ float Gain(int band, float gain)
     return gain;
 }
 
-class Equalizer : public ::testing::Test {
+class Equalizer : public EngineTest {
 protected:
     void SetUp() override
     {
-        SetAudioOutput(kOffline);
+        EngineTest::SetUp();
         ASSERT_TRUE(InitAudio());
         InitEqualizer();
-    }
-    void TearDown() override
-    {
-        RemoveEqualizer();
-        EXPECT_TRUE(CloseAudio());
-        SetAudioOutput({});
     }
     // 0.3 s of a tone at half volume (room for a boost) through the chain.
     std::vector<float> Out(double freq)
@@ -97,12 +92,13 @@ TEST_F(Equalizer, StoredSliderPositionsComeBackAtStart)
     for (int band = 0; band < kEqBands; ++band) EXPECT_EQ(Gain(band, 0.0f), gains[band]) << band;
 }
 
-TEST(EqualizerWithoutSystem, EveryCallFailsQuietly)
+using EqualizerWithoutSystem = EngineTest;
+
+TEST_F(EqualizerWithoutSystem, EveryCallFailsQuietly)
 {
     InitEqualizer();
     EXPECT_EQ(Gain(3, 2.0f), 2.0f);
     EXPECT_EQ(EqUnit(3), 0u);
-    RemoveEqualizer();
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "controls/QV_ListControl.h"
+#include "tests/support/WidgetTest.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -146,7 +147,7 @@ inline QPointF CellPoint(int labelRow, int column)
 
 // A shown control with a recording host and three columns: "Nr." 500,
 // "Titel" 2000, "Interpret" 1500 twips; 20 visible rows.
-class ListFixture : public ::testing::Test
+class ListFixture : public WidgetTest
 {
 protected:
     ListFixture() : host(list)

@@ -6,6 +6,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include "tests/support/ProgramTest.h"
+
 namespace {
 
 TEST(Files, PathParts)
@@ -49,26 +51,40 @@ TEST(Files, CreatePathMakesEveryLevelAndIgnoresFailures)
     CreatePath(QString());
 }
 
-// Nothing modal while the session ends: a box gives its cautious answer, a folder dialog is cancelled.
-TEST(UiServices, DialogsGoThroughTheirServices)
+// Nothing modal while the session ends: a box gives its cautious answer, folder and save dialogs are cancelled.
+using UiServices = ProgramTest;
+
+TEST_F(UiServices, DialogsGoThroughTheirServices)
 {
+    SetMessageBoxService({});
     const struct { int style, answer; } rows[] = {
         {0, MsgOk}, {16, MsgOk}, {48, MsgOk}, {64, MsgOk}, {52, MsgNo}, {1, MsgCancel}, {3, MsgCancel}};
     for (auto r : rows) EXPECT_EQ(MsgBox(QStringLiteral("Test"), r.style), r.answer) << r.style;
     EXPECT_EQ(BrowseFolder(QStringLiteral("Ordner")), QString());
+    const auto saveAnswer = [] {
+        const SaveFileAnswer a = AskForSaveFile(QStringLiteral("Speichern"), {QStringLiteral("M3U (*.m3u)")});
+        return std::pair(a.Path, a.FilterIndex);
+    };
+    EXPECT_EQ(saveAnswer(), std::pair(QString(), 0));
 
     QStringList asked;
     SetMessageBoxService([&](const QString& text, int, const QString&) { asked << text; return int(MsgYes); });
     SetFolderDialogService([&](const QString& prompt) { asked << prompt; return QStringLiteral("/home/ute/Musik"); });
+    QString savePath = QStringLiteral("/home/ute/a.m3u");
+    SetSaveFileDialogService([&](const QString& title, const QStringList&, int initial) {
+        asked << title;
+        return SaveFileAnswer{savePath, initial + 1};
+    });
     for (bool ending : {false, true}) {
         SetSessionEnding(ending);
         EXPECT_EQ(MsgBox(QStringLiteral("Frage"), 52), ending ? MsgNo : MsgYes);
         EXPECT_EQ(BrowseFolder(QStringLiteral("Wählen")), ending ? QString() : QStringLiteral("/home/ute/Musik"));
+        EXPECT_EQ(saveAnswer(), ending ? std::pair(QString(), 0) : std::pair(savePath, 2));
     }
-    EXPECT_EQ(asked, (QStringList{"Frage", "Wählen"}));
+    EXPECT_EQ(asked, (QStringList{"Frage", "Wählen", "Speichern"}));
     SetSessionEnding(false);
-    SetMessageBoxService({});
-    SetFolderDialogService({});
+    savePath.clear();  // cancelled: no filter either
+    EXPECT_EQ(saveAnswer(), std::pair(QString(), 0));
 }
 
 } // namespace

@@ -21,7 +21,6 @@ TEST(HotKeys, VolumeStepsAndCommands)
 {
     EXPECT_EQ(HotKeyVolume(A::VolPlus, 32000), 33000); // SetVol clamps
     EXPECT_EQ(HotKeyVolume(A::VolMinus, 500.5), -500); // -499.5: halves to the even neighbour
-    EXPECT_EQ(HotKeyVolume(A::VolPlus, 16384.5), 17384);
     EXPECT_EQ(HotKeyCommand(A::Prev), QStringLiteral("Audio:Prev"));
     EXPECT_EQ(HotKeyCommand(A::ShowMe), QString());
 }
@@ -43,8 +42,6 @@ TEST_F(HotKeyTick, EqualTextsAllActInOrderAndEmptyNeverActs)
     now = 101;
     EXPECT_EQ(poll.Tick(QStringLiteral("17 + 35"), s), std::vector{A::Stop});
     now = 102;
-    EXPECT_TRUE(poll.Tick(QString(), s).empty());
-    now = 103;
     EXPECT_TRUE(poll.Tick(QString(), s).empty());
 }
 

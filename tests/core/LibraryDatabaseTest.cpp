@@ -2,6 +2,7 @@
 #include "core/LibraryDatabase.h"
 #include "core/Runtime.h"
 #include "core/UiServices.h"
+#include "tests/support/ProgramTest.h"
 
 #include <QDir>
 #include <QFile>
@@ -43,25 +44,13 @@ LibraryEntry NewRecord(const QString& path)
                         .TagVer = QStringLiteral("(unbekannt)")};
 }
 
-class LibraryFiles : public ::testing::Test {
+class LibraryFiles : public ProgramTest {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(home_.isValid());
-        qputenv("SAROVIN_HOME", home_.path().toUtf8());
+        ProgramTest::SetUp();
         SetWallClock([] { return QDateTime(QDate(2026, 12, 5), QTime(15, 7, 38)); });
-        SetMessageBoxService([this](const QString& text, int style, const QString& caption) {
-            messages_ << QStringLiteral("%1|%2|%3").arg(style).arg(caption, text);
-            return int(MsgOk);
-        });
         ResetDatabase(store_);
-    }
-    void TearDown() override
-    {
-        SetWallClock({});
-        SetMessageBoxService({});
-        SetDatabaseWriteCheck({});
-        qunsetenv("SAROVIN_HOME");
     }
 
     // Loads the files as the start procedure does.
@@ -74,7 +63,7 @@ protected:
     }
     QStringList BadCopies() const
     {
-        return QDir(home_.path()).entryList({QStringLiteral("Files.db.bad*")}, QDir::Files, QDir::Name);
+        return QDir(home.path()).entryList({QStringLiteral("Files.db.bad*")}, QDir::Files, QDir::Name);
     }
     // Written byte for byte, and what is loaded from it saves to the same bytes.
     void ExpectGolden(const std::string& files, const std::string& playing)
@@ -89,8 +78,6 @@ protected:
         EXPECT_TRUE(BadCopies().isEmpty());
     }
 
-    QTemporaryDir home_;
-    QStringList messages_;
     LibraryDatabase store_;
 };
 
@@ -203,7 +190,7 @@ TEST_F(LibraryFiles, BrokenFilesKeepWhatWasReadAndACopy)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        for (const QString& f : QDir(home_.path()).entryList(QDir::Files)) QFile::remove(home_.filePath(f));
+        for (const QString& f : QDir(home.path()).entryList(QDir::Files)) QFile::remove(home.filePath(f));
         if (c.files) WriteBytes("Files.db", *c.files);
         WriteBytes("Playing.db", "0\r\n");
         const LibraryDatabase s = Load();
@@ -258,17 +245,17 @@ TEST_F(LibraryFiles, FailedSaveKeepsTheOldFiles)
     EXPECT_EQ(asked, QStringList{"Files.db"});  // the queue is not written beside the old records
     EXPECT_EQ(ReadBytes("Files.db"), std::string("alt"));
     EXPECT_EQ(ReadBytes("Playing.db"), std::string("0\r\n"));
-    EXPECT_EQ(messages_, QStringList{QStringLiteral("16|Sarovin|Die Datei ") + QDir::toNativeSeparators(DataFile("Files.db")) +
+    EXPECT_EQ(shown, QStringList{QStringLiteral("16|Sarovin|Die Datei ") + QDir::toNativeSeparators(DataFile("Files.db")) +
                                      QStringLiteral(" konnte nicht gespeichert werden. Die bisherige Datei bleibt erhalten.")});
 
     // Only the queue fails: the records are new, the old queue stays.
-    messages_.clear();
+    shown.clear();
     SetDatabaseWriteCheck([](const QString& path) { return !path.endsWith(QStringLiteral("Playing.db")); });
     EXPECT_FALSE(SaveDatabase(store_));
     EXPECT_NE(ReadBytes("Files.db"), std::string("alt"));
     EXPECT_EQ(ReadBytes("Playing.db"), std::string("0\r\n"));
-    ASSERT_EQ(messages_.size(), 1);
-    EXPECT_TRUE(messages_[0].contains(QStringLiteral("Playing.db")));
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_TRUE(shown[0].contains(QStringLiteral("Playing.db")));
 }
 
 TEST_F(LibraryFiles, RepeatedTextsAreShared)

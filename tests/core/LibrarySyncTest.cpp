@@ -6,6 +6,7 @@
 #include "core/Settings.h"
 #include "core/TagReader.h"
 #include "core/UiServices.h"
+#include "tests/support/ProgramTest.h"
 
 #include <QDir>
 #include <QFile>
@@ -43,30 +44,18 @@ QStringList Names(const LibraryDatabase& store)
     return out;
 }
 
-class LibrarySyncTest : public ::testing::Test {
+class LibrarySyncTest : public ProgramTest {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(home_.isValid() && tree_.isValid());
-        qputenv("SAROVIN_HOME", QFile::encodeName(home_.path()));
+        ProgramTest::SetUp();
+        ASSERT_TRUE(tree_.isValid());
         SetTagReader(&reader_);
         ResetDatabase(Library);
         captionSub_ = SubscribeCaption([this](const QString& c) {
             captions_.append(c);
             if (onCaption_) onCaption_(c);
         });
-        SetMessageBoxService([this](const QString& text, int style, const QString& caption) {
-            messages_.append(QStringLiteral("%1|%2|%3").arg(style).arg(caption, text));
-            return int(MsgOk);
-        });
-    }
-    void TearDown() override
-    {
-        captionSub_.Reset();
-        SetMessageBoxService({});
-        SetTagReader(nullptr);
-        ResetDatabase(Library);
-        qunsetenv("SAROVIN_HOME");
     }
 
     QString P(const char* rel) const { return tree_.path() + u'/' + QString::fromUtf8(rel); }
@@ -92,15 +81,13 @@ protected:
     }
     QString FilesDb() const
     {
-        QFile f(home_.filePath(QStringLiteral("Files.db")));
+        QFile f(home.filePath(QStringLiteral("Files.db")));
         return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
     }
 
-    QTemporaryDir home_;
     QTemporaryDir tree_;
     FakeReader reader_;
     QStringList captions_;
-    QStringList messages_;
     std::function<void(const QString&)> onCaption_;
     Subscription captionSub_;
 };
@@ -258,9 +245,9 @@ TEST_F(LibrarySyncTest, UnreadableFolderLeavesLibraryAndFilesAlone)
     Library.Files[0].PlayCNT = 9;
     const QString db = FilesDb();
     for (int mode : {1, 2}) {
-        messages_.clear();
+        shown.clear();
         EXPECT_EQ(Sync(mode, {"m", "usb"}), SyncResult::FolderUnreadable);
-        EXPECT_EQ(messages_, QStringList{QStringLiteral("48|Sarovin|Der Ordner ") + P("usb") +
+        EXPECT_EQ(shown, QStringList{QStringLiteral("48|Sarovin|Der Ordner ") + P("usb") +
                                          QStringLiteral(" kann nicht gelesen werden. Die Bibliothek bleibt unverändert.")});
         ASSERT_EQ(Library.Files.size(), 1);
         EXPECT_EQ(Library.Files[0].PlayCNT, 9);

@@ -1,4 +1,5 @@
 #include "core/LibraryDatabase.h"
+#include "tests/support/ProgramTest.h"
 
 #include <random>
 
@@ -125,16 +126,16 @@ TEST(ListSets, AddToListSet)
     ExpectEntries(store.ListSets[AlbumSet], {{"", {-1, 3, 8}}, {"X", {1}}, {"X", {2, 9}}});
 }
 
-TEST(ListSets, AddToPlaying)
+using PlayingQueueOfLibrary = ProgramTest;
+
+TEST_F(PlayingQueueOfLibrary, AddToPlaying)
 {
-    const LibraryDatabase saved = Library;
     ClearListSets(Library);
     EXPECT_EQ(AddToPlaying(0, 4), -1);
     EXPECT_EQ(Library.ListSets[PlayingQueue].Entries[0].Items, (QVector<int32_t>{-1, 4}));
     EXPECT_EQ(AddToPlaying(7, 4), 0);
     EXPECT_EQ(AddToPlaying(0, 2), -1);
     EXPECT_EQ(Library.ListSets[PlayingQueue].Entries[0].Items, (QVector<int32_t>{-1, 4, 2}));
-    Library = saved;
 }
 
 } // namespace

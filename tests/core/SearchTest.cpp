@@ -1,5 +1,6 @@
 #include "core/Clock.h"
 #include "core/Search.h"
+#include "tests/support/ProgramTest.h"
 
 #include <gtest/gtest.h>
 
@@ -35,7 +36,7 @@ LibraryDatabase Sample()
         {"abcd", "Abba", "Pop", "1999", 5, 9, Made(2007, 6, 30), "/m/b.oggz"},
         {"Why?", "Ana", "rock", "2009", 1, 1, Loaded("01.07.2007"), "/m/c.mp3"},
         {"what? now", "", "Rock & Roll", "2010", 0, 4, Made(2008, 1, 2), "/m/d.mp3"},
-        {"Beat of Love", "Zed", "Jazz", "2000", 4, 7, Loaded("kaputt"), "/m/e.mp3"},
+        {"Over the Top of it", "Zed", "Jazz", "2000", 4, 7, Loaded("kaputt"), "/m/my top hits/e.mp3"},
         {"", "Nobody", "Jazz", "", 2, 8, QVariant(), "/m/f.mp3"},
     });
 }
@@ -86,6 +87,9 @@ TEST(RunQuery, SelectsTheRecordsEveryLineHoldsFor)
         {"top 1 rating", {0, 1, 2, 3, 4, 5, 6}},
         {"rating=5\r\n3 top rating", {2}},
         {"rating=9\r\n1 top rating", {-1}},
+        {"title=over the top of it", {5}},  // criteria although they hold " top "
+        {"filename=*/my top hits/*", {5}},
+        {"2 top rating", {2, 5}},            // no operator: a selection only
     };
     LibraryDatabase db = Sample();
     for (const auto& c : cases) EXPECT_EQ(Query(db, c.script), c.want) << c.script;
@@ -115,7 +119,9 @@ TEST(RunQuery, TopSelectionKeepsItsSlotOrder)
     }
 }
 
-TEST(RunQuery, TopOfADateStartsFromTheClock)
+using QueryClock = ProgramTest;
+
+TEST_F(QueryClock, TopOfADateStartsFromTheClock)
 {
     LibraryDatabase db = MakeLibrary({
         {"a", "", "", "", 0, 0, Made(2011, 5, 5), "/a"},
@@ -126,7 +132,6 @@ TEST(RunQuery, TopOfADateStartsFromTheClock)
     EXPECT_EQ(Query(db, "title=*\n1 top addtime"), QVector<int32_t>{1});
     SetWallClock([] { return QDateTime(QDate(2013, 1, 1), QTime(0, 0)); });
     EXPECT_EQ(Query(db, "title=*\n1 top addtime"), QVector<int32_t>{2});
-    SetWallClock({});
 }
 
 TEST(MatchesPattern, StarMatchesAnyRun)

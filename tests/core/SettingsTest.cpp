@@ -6,17 +6,16 @@
 #include <QtEndian>
 #include <gtest/gtest.h>
 
+#include "tests/support/ProgramTest.h"
+
+#include <bit>
+#include <string>
+
 namespace {
 
-class TempHome {
-public:
-    TempHome() { qputenv("SAROVIN_HOME", dir.path().toUtf8()); }
-    ~TempHome() { qunsetenv("SAROVIN_HOME"); }
-    QString File(const QString& name) const { return dir.filePath(name); }
+using namespace std::string_literals;
 
-private:
-    QTemporaryDir dir;
-};
+using SettingsFile = ProgramTest;
 
 template <typename T>
 T At(const QByteArray& bytes, qsizetype offset)
@@ -49,23 +48,66 @@ SettingsRecord FullRecord()
     return r;
 }
 
-TEST(Settings, EmptyTextRecordHasTheFixedLayout)
+// Field n holds bytes of value n (hex), so a field in the wrong place or of
+// the wrong width shows in the bytes; three playlists hold texts.
+SettingsRecord NumberedRecord()
 {
-    SettingsRecord r = FullRecord();
-    r.LibraryFolders = r.HotKeyPause = r.HotKeyStop = r.HotKeyNext = r.HotKeyPrev = r.HotKeyVolPlus =
-        r.HotKeyVolMinus = QString();
-    r.DynPlaylists = {};
-    const QByteArray b = SettingsToBytes(r);
-    ASSERT_EQ(b.size(), 280);
-    EXPECT_EQ(At<int32_t>(b, 14), 123456);   // LastTrack
-    EXPECT_EQ(At<double>(b, 18), 98.765);    // LastPosition
-    EXPECT_EQ(At<int32_t>(b, 26), 20000);    // SavedVolume
-    for (int i = 0; i < ColumnVisibleCount; ++i) EXPECT_EQ(At<int16_t>(b, 54 + 2 * i), r.ColumnVisible[i]) << i;
-    EXPECT_EQ(At<int32_t>(b, 102), 41);      // StartCount
-    EXPECT_EQ(At<int16_t>(b, 110), -1);      // CleanExit
-    EXPECT_EQ(At<int16_t>(b, 192), 0);       // RepeatAll
-    for (int i = 0; i < EqGainCount; ++i) EXPECT_EQ(At<float>(b, 196 + 4 * i), 0.5f * i) << i;
-    EXPECT_EQ(At<int32_t>(b, 272), 9);       // CrossfadeTime
+    const auto t = [](const char* text) { return QString::fromLatin1(text); };
+    SettingsRecord r{.AutoSyncEnabled = 0x0101, .SyncOnStart = 0x0202, .SyncOnWindowsStart = 0x0303,
+                     .LibraryFolders = t("t04"), .SyncIntervalDays = 0x0505, .SyncOnlyNewTags = 0x0606,
+                     .SyncPeriodic = 0x0707, .LastTrack = 0x08080808, .LastPosition = 9.5, .SavedVolume = 0x0A0A0A0A,
+                     .Shuffle = 0x0B0B, .IntroMode = 0x0C0C, .LastPaused = 0x0D0D, .MinimizeToTray = 0x0E0E,
+                     .CloseToTray = 0x0F0F, .RunAtStartup = 0x1010, .InTray = 0x1111, .MainWindowState = 0x1212,
+                     .MainLeft = 0x1313, .MainTop = 0x1414, .MainWidth = 0x1515, .MainHeight = 0x1616,
+                     .ColumnVisible = {}, .HotKeysEnabled = 0x1818, .HotKeyPause = t("t25"), .HotKeyStop = t("t26"),
+                     .HotKeyNext = t("t27"), .HotKeyPrev = t("t28"), .HotKeyShowMe = t("t29"),
+                     .HotKeyVolPlus = t("t30"), .HotKeyVolMinus = t("t31"), .StartCount = 0x20202020,
+                     .CleanExitCount = 0x21212121, .CleanExit = 0x2222, .DynPlaylists = {}, .RepeatAll = 0x2424,
+                     .RepeatTitle = 0x2525, .EqGains = {}, .ShowTrayBalloon = 0x2727, .ShowMiniPlayer = 0x2828,
+                     .Reserved = 0x2929, .CrossfaderEnabled = 0x2A2A, .CrossfadeTime = 0x2B2B2B2B,
+                     .SpectrumInMain = 0x2C2C, .SpectrumInMini = 0x2D2D};
+    for (int i = 0; i < ColumnVisibleCount; ++i) r.ColumnVisible[i] = Switch(0x1700 + i);
+    for (int i = 0; i < EqGainCount; ++i) r.EqGains[i] = std::bit_cast<float>(uint32_t(0x26000000 + i));
+    r.DynPlaylists[0] = {t("n00"), t("q00")};
+    r.DynPlaylists[1] = {t("n01"), t("q01")};
+    r.DynPlaylists[19] = {t("n19"), t("q19")};
+    return r;
+}
+
+TEST(Settings, EveryFieldInItsPlaceAndWidth)
+{
+    const std::string want =
+        "\x01\x01" "\x02\x02" "\x03\x03"                       // fields 1-3
+        "\x03\x00" "t04"s +                                    // 4: LibraryFolders
+        "\x05\x05" "\x06\x06" "\x07\x07"                       // 5-7
+        "\x08\x08\x08\x08"                                     // 8: LastTrack
+        "\x00\x00\x00\x00\x00\x00\x23\x40"                     // 9: LastPosition 9.5
+        "\x0A\x0A\x0A\x0A"                                     // 10: SavedVolume
+        "\x0B\x0B\x0C\x0C\x0D\x0D\x0E\x0E\x0F\x0F\x10\x10"    // 11-16
+        "\x11\x11\x12\x12\x13\x13\x14\x14\x15\x15\x16\x16"    // 17-22, MainWidth then MainHeight
+        "\x00\x17\x01\x17\x02\x17\x03\x17\x04\x17\x05\x17\x06\x17\x07\x17"  // 23: ColumnVisible
+        "\x08\x17\x09\x17\x0A\x17\x0B\x17\x0C\x17\x0D\x17\x0E\x17\x0F\x17"
+        "\x18\x18"s +                                          // 24
+        "\x03\x00" "t25" "\x03\x00" "t26" "\x03\x00" "t27" "\x03\x00" "t28"  // 25-31: hot keys
+        "\x03\x00" "t29" "\x03\x00" "t30" "\x03\x00" "t31"
+        "\x20\x20\x20\x20" "\x21\x21\x21\x21" "\x22\x22"s +    // 32-34
+        "\x03\x00" "n00" "\x03\x00" "q00" "\x03\x00" "n01" "\x03\x00" "q01"s +  // 35: slots 0, 1
+        std::string(2 * 2 * 17, '\0') +                        //     slots 2..18 empty
+        "\x03\x00" "n19" "\x03\x00" "q19"                      //     slot 19
+        "\x24\x24\x25\x25"                                     // 36-37
+        "\x00\x00\x00\x26\x01\x00\x00\x26\x02\x00\x00\x26\x03\x00\x00\x26"  // 38: EqGains
+        "\x04\x00\x00\x26\x05\x00\x00\x26\x06\x00\x00\x26\x07\x00\x00\x26"
+        "\x08\x00\x00\x26\x09\x00\x00\x26\x0A\x00\x00\x26\x0B\x00\x00\x26"
+        "\x0C\x00\x00\x26\x0D\x00\x00\x26\x0E\x00\x00\x26\x0F\x00\x00\x26"
+        "\x10\x00\x00\x26"
+        "\x27\x27\x28\x28\x29\x29\x2A\x2A"                     // 39-42
+        "\x2B\x2B\x2B\x2B"                                     // 43: CrossfadeTime
+        "\x2C\x2C\x2D\x2D"s;                                   // 44-45
+    ASSERT_EQ(want.size(), 280u + 14 * 3);  // fourteen texts of three bytes
+    EXPECT_EQ(SettingsToBytes(NumberedRecord()).toStdString(), want);
+    SettingsRecord back;
+    SettingsFromBytes(QByteArray::fromStdString(want), back);
+    EXPECT_EQ(back, NumberedRecord());
 }
 
 TEST(Settings, TextItemsAreCountedUtf8Bytes)
@@ -78,15 +120,14 @@ TEST(Settings, TextItemsAreCountedUtf8Bytes)
     EXPECT_EQ(b.mid(8, 5), QByteArray("\xC3\xA4\xE9\x9F\xB3"));
 }
 
-TEST(Settings, SaveAndLoadGiveBackEveryField)
+TEST_F(SettingsFile, SaveAndLoadGiveBackEveryField)
 {
-    TempHome home;
     SettingsRecord big = FullRecord();
     for (auto& p : big.DynPlaylists) p.Query = QString(600, u'ü');  // over the record length: written whole
     for (const SettingsRecord& full : {FullRecord(), big}) {
         Settings = full;
         ASSERT_TRUE(SaveSettings());
-        EXPECT_EQ(QFile(home.File("Settings.ini")).size(), std::max(qsizetype(10000), SettingsToBytes(full).size()));
+        EXPECT_EQ(QFile(HomeFile("Settings.ini")).size(), std::max(qsizetype(10000), SettingsToBytes(full).size()));
         Settings = SettingsRecord{};
         Settings.HotKeyShowMe = Settings.DynPlaylists[5].Name = QStringLiteral("stale");  // texts emptied first
         LoadSettings();
@@ -107,12 +148,11 @@ TEST(Settings, OverlongTextIsCutAtACharacterBoundary)
 
 // A file cut anywhere loads without harm, and whatever it reads agrees with
 // the file: a field is taken whole or not at all.
-TEST(Settings, EveryTruncationOfARealFileLoadsAPrefix)
+TEST_F(SettingsFile, EveryTruncationOfARealFileLoadsAPrefix)
 {
-    TempHome home;
     Settings = FullRecord();
     ASSERT_TRUE(SaveSettings());
-    QFile file(home.File("Settings.ini"));
+    QFile file(HomeFile("Settings.ini"));
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QByteArray bytes = file.readAll();
     const qsizetype used = SettingsToBytes(FullRecord()).size();
@@ -131,7 +171,7 @@ TEST(Settings, EveryTruncationOfARealFileLoadsAPrefix)
 
     // The same on disk: a cut file loads what it holds.
     for (qsizetype length : {qsizetype(0), used - 1}) {
-        QFile cut(home.File("Settings.ini"));
+        QFile cut(HomeFile("Settings.ini"));
         ASSERT_TRUE(cut.open(QIODevice::WriteOnly | QIODevice::Truncate));
         cut.write(bytes.left(length));
         cut.close();
@@ -141,38 +181,56 @@ TEST(Settings, EveryTruncationOfARealFileLoadsAPrefix)
     }
 }
 
-TEST(Settings, FailedSaveReportsFailureAndKeepsNothingHalfWritten)
+TEST_F(SettingsFile, FailedSaveReportsFailureAndKeepsNothingHalfWritten)
 {
-    TempHome home;
     // A directory in the file's place makes the final rename fail, also as root.
-    ASSERT_TRUE(QDir().mkpath(home.File("Settings.ini")));
+    ASSERT_TRUE(QDir().mkpath(HomeFile("Settings.ini")));
     Settings = FullRecord();
     EXPECT_FALSE(SaveSettings());
-    EXPECT_TRUE(QFileInfo(home.File("Settings.ini")).isDir());
+    EXPECT_TRUE(QFileInfo(HomeFile("Settings.ini")).isDir());
 }
 
-TEST(Settings, ResetLoadsDefaultsAndLeavesTheRestAlone)
+TEST_F(SettingsFile, ResetLoadsEveryDefaultAndLeavesTheRestAlone)
 {
-    const SettingsRecord before = FullRecord();
-    Settings = before;
+    const QString keys[] = {"17 + 18 + 36 + 162 + 164", "17 + 18 + 33 + 162 + 164", "17 + 18 + 35 + 162 + 164",
+                            "17 + 18 + 34 + 162 + 164", "17 + 18 + 45 + 162 + 164", "17 + 18 + 38 + 162 + 164",
+                            "17 + 18 + 40 + 162 + 164"};
+    SettingsRecord want = NumberedRecord();  // what is not a default stays
+    want.AutoSyncEnabled = want.SyncOnStart = want.SyncOnWindowsStart = 0;
+    want.SyncIntervalDays = 2;
+    want.SyncOnlyNewTags = want.SyncPeriodic = 0;
+    want.LastTrack = -1;
+    want.LastPosition = 0;
+    want.SavedVolume = 16384;
+    want.Shuffle = -1;
+    want.IntroMode = 0;
+    want.LastPaused = 1;
+    want.MinimizeToTray = 0;
+    want.CloseToTray = want.RunAtStartup = -1;
+    want.MainWindowState = 0;
+    std::tie(want.MainLeft, want.MainTop, want.MainWidth, want.MainHeight) = std::tuple(4800, 2700, 19200, 10800);
+    want.ColumnVisible.fill(-1);
+    want.HotKeysEnabled = -1;
+    std::tie(want.HotKeyPause, want.HotKeyStop, want.HotKeyNext, want.HotKeyPrev, want.HotKeyShowMe,
+             want.HotKeyVolPlus, want.HotKeyVolMinus) = std::tie(keys[0], keys[1], keys[2], keys[3], keys[4], keys[5], keys[6]);
+    want.RepeatAll = -1;
+    want.RepeatTitle = 0;
+    want.EqGains.fill(21.0f);
+    want.ShowTrayBalloon = 0;
+    want.ShowMiniPlayer = -1;
+    want.CrossfaderEnabled = -1;
+    want.CrossfadeTime = 2;
+    Settings = NumberedRecord();
     ResetSettings(1920 * 15, 1080 * 15);
-    const auto place = [](const SettingsRecord& s) {
-        return std::tuple(s.MainLeft, s.MainTop, s.MainWidth, s.MainHeight, s.MainWindowState);
-    };
-    EXPECT_EQ(place(Settings), std::tuple(4800, 2700, 19200, 10800, 0));
-    EXPECT_EQ(std::tuple(Settings.LastTrack, Settings.LastPosition, Settings.SavedVolume), std::tuple(-1, 0.0, 16384));
-    const auto kept = [](const SettingsRecord& s) {
-        return std::tie(s.InTray, s.StartCount, s.CleanExitCount, s.CleanExit, s.DynPlaylists, s.SpectrumInMain,
-                        s.SpectrumInMini, s.Reserved, s.LibraryFolders);
-    };
-    EXPECT_TRUE(kept(Settings) == kept(before));
+    EXPECT_EQ(SettingsToBytes(Settings).toStdString(), SettingsToBytes(want).toStdString());
 
     // An empty library folder is filled; large screens are bounded.
     Settings = SettingsRecord{};
     ResetSettings(60000, 90000);
     EXPECT_EQ(Settings.LibraryFolders, GetSpecialFolderPath(5));
     EXPECT_TRUE(QDir::isAbsolutePath(Settings.LibraryFolders));
-    EXPECT_EQ(place(Settings), std::tuple(10000, 15000, 32767, 32767, 0));
+    EXPECT_EQ(std::tuple(Settings.MainLeft, Settings.MainTop, Settings.MainWidth, Settings.MainHeight),
+              std::tuple(10000, 15000, 32767, 32767));
 }
 
 TEST(Settings, BoolToCheckAndClampVolume)

@@ -3,12 +3,12 @@
 #include "platform/TermSignal.h"
 #include "core/Runtime.h"
 #include "core/UiServices.h"
+#include "tests/support/PlatformTest.h"
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QLockFile>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <csignal>
 #include <gtest/gtest.h>
 
@@ -46,10 +46,10 @@ TEST(QtMessageBox, StylesMapToIconsAndButtons)
     EXPECT_EQ(AnswerForButton(B::Cancel), 2);
 }
 
-TEST(SingleInstance, ALiveHolderKeepsTheLock)
+using SingleInstance = PlatformTest;
+
+TEST_F(SingleInstance, ALiveHolderKeepsTheLock)
 {
-    QTemporaryDir home;
-    qputenv("SAROVIN_HOME", home.path().toUtf8());
     const QString lockPath = DataFile(QStringLiteral("Sarovin.lock"));
 
     ASSERT_TRUE(AcquireSingleInstanceLock());
@@ -65,7 +65,6 @@ TEST(SingleInstance, ALiveHolderKeepsTheLock)
     ASSERT_TRUE(other.tryLock(0));
     EXPECT_FALSE(AcquireSingleInstanceLock());
     other.unlock();
-    qunsetenv("SAROVIN_HOME");
 }
 
 TEST(TermSignal, ArrivesAsAnEventOnThisThread)

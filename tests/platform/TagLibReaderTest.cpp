@@ -4,6 +4,7 @@
 #include "core/LibraryTypes.h"
 #include "platform/TagLibReader.h"
 #include "tests/support/AudioFixtures.h"
+#include "tests/support/PlatformTest.h"
 
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -17,17 +18,13 @@
 
 namespace {
 
-class TagLibReaderTest : public ::testing::Test {
+class TagLibReaderTest : public PlatformTest {
 protected:
     void SetUp() override
     {
+        PlatformTest::SetUp();
         ASSERT_TRUE(dir_.isValid());
         SetTagReader(&reader_);
-    }
-    void TearDown() override
-    {
-        SetTagReader(nullptr);
-        SetWallClock({});
     }
 
     QString Make(const QString& name, FixtureFormat fmt, const FixtureTags* tags = nullptr, double seconds = 1.0)

@@ -1,6 +1,7 @@
 // Streams and channels on the offline backend: ends, positions, seeking,
 // pausing, stopping, and calls on dead handles.
 #include "SoundTestUtil.h"
+#include "tests/support/ProgramTest.h"
 
 #include <random>
 
@@ -9,9 +10,13 @@ using namespace soundtest;
 
 namespace {
 
-class Playback : public ::testing::Test {
+class Playback : public ProgramTest {
 protected:
-    void SetUp() override { ASSERT_EQ(sys.Init(32, kOffline), Result::Ok); }
+    void SetUp() override
+    {
+        ProgramTest::SetUp();
+        ASSERT_EQ(sys.Init(32, kOffline), Result::Ok);
+    }
     bool Playing(ChannelHandle c)
     {
         bool p = true;

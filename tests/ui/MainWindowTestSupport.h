@@ -2,13 +2,12 @@
 // real tone files, the engine rendering offline, the clock in the test's hand.
 #pragma once
 
-#include "audio/EngineAccess.h"
-#include "audio/fmodAudio.h"
 #include "core/Clock.h"
 #include "core/LibraryDatabase.h"
 #include "core/Settings.h"
 #include "sound/System.h"
 #include "tests/support/AudioFixtures.h"
+#include "tests/support/WindowTest.h"
 #include "ui/main/frmMain.h"
 
 #include <QAction>
@@ -17,12 +16,11 @@
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTimer>
-#include <gtest/gtest.h>
 
 #include <memory>
 #include <vector>
 
-class MainWindowTest : public ::testing::Test {
+class MainWindowTest : public WindowTest {
 protected:
     static void SetUpTestSuite()
     {
@@ -40,14 +38,10 @@ protected:
 
     void SetUp() override
     {
-        savedLibrary_ = Library;
-        savedSettings_ = Settings;
-        Settings = SettingsRecord{};
+        WindowTest::SetUp();
         ResetDatabase(Library);
         SetMonotonicClock([this] { return now; });
         SetWallClock([] { return QDateTime(QDate(2026, 3, 1), QTime(12, 0)); });
-        Randomize(1);
-        SetAudioOutput(snd::OutputConfig{snd::OutputConfig::Kind::Offline, 48000, 480});
         ASSERT_TRUE(InitAudio());
         w = std::make_unique<frmMain>();
         w->tmrActualizeDisp->stop();
@@ -55,16 +49,7 @@ protected:
         for (const char* name : {"mTrayPlaying", "mAudioPlaying"}) AddAction(name);
         for (int i = 0; i <= 5; ++i) AddAction("mAudioRate", i);
     }
-    void TearDown() override
-    {
-        w.reset();
-        EXPECT_TRUE(CloseAudio());
-        SetAudioOutput({});
-        SetMonotonicClock({});
-        SetWallClock({});
-        Library = savedLibrary_;
-        Settings = savedSettings_;
-    }
+    void TearDown() override { w.reset(); }
 
     QAction* AddAction(const char* name, int index = -1)
     {
@@ -116,6 +101,4 @@ protected:
 
 private:
     static inline QTemporaryDir* tones_ = nullptr;
-    LibraryDatabase savedLibrary_;
-    SettingsRecord savedSettings_;
 };

@@ -2,6 +2,8 @@
 
 #include "controls/WinColor.h"
 #include "ui/dialogs/DialogLayout.h"
+#include "ui/dialogs/DialogParts.h"
+#include "ui/dialogs/ShowModeless.h"
 #include "ui/main/OtherWindows.h"
 
 #include "ProductInfo.h"
@@ -44,8 +46,7 @@ const char* const Credits =
 } // namespace
 
 frmInfo::frmInfo(QWidget* owner)
-    : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
-                         | Qt::MSWindowsFixedSizeDialogHint),
+    : QDialog(owner, FixedDialogFlags),
       Label1(new QLabel(QStringLiteral("Trelmund"), this)),
       Label2(new QLabel(ProductName(), this)),
       Label3(new QLabel(QStringLiteral("Version:"), this)),
@@ -116,14 +117,8 @@ frmInfo* InfoWindow()
 
 void OpenInfo()
 {
-    if (frmInfo* open = InfoWindow()) {
-        open->raise();
-        open->activateWindow();
-        return;
-    }
-    auto* info = new frmInfo(MainWindowOwner());
-    Current() = info;
-    info->show();
+    if (!InfoWindow()) Current() = new frmInfo(MainWindowOwner());
+    ShowModeless(InfoWindow());
 }
 
 void UnloadInfo()

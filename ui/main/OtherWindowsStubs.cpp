@@ -4,17 +4,7 @@
 
 void LoadFunctionTree() {}
 void ShowToggleStates() {}
-void DrawSpectrum() {}
 void LoadOptionsTree() {}
 void LoadOptions() {}
 void ShowOptions(const QString&) {}
-void MiniPlayerTitle(const QString&) {}
-void MiniPlayerShowVol(double) {}
-void MiniPlayerIdle() {}
-void LoadMiniPlayer() {}
-void UnloadMiniPlayer() {}
-void OpenEqualizer() {}
-void OpenDeviceWizard() {}
-void UnloadEqualizer() {}
-void UnloadDeviceWizard() {}
 void UnloadOptionsWindow() {}

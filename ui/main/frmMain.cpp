@@ -7,7 +7,9 @@
 #include "core/Busy.h"
 #include "core/LibrarySync.h"
 #include "core/Units.h"
+#include "ui/main/LibraryCheckPage.h"
 #include "ui/main/OtherWindows.h"
+#include "ui/main/Spectrum.h"
 
 #include <QAction>
 #include <QHeaderView>
@@ -81,6 +83,7 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent)
     setWindowTitle(IdleCaption);
     BuildControls();
     g_mainWindow = this;
+    SetTagEditorHost(this);
 
     connect(QV_ListControl1, &QV_ListControl::ItemCountChange, this, [this] { QV_ListControl1_ItemCountChange(); });
     connect(QV_ListControl1, &QV_ListControl::ItemDblClick, this,
@@ -124,6 +127,10 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent)
     captionSub_ = SubscribeCaption([this](const QString& caption) { setWindowTitle(caption); });
     libraryReplacedSub_ = SubscribeLibraryReplaced([this](const LibraryDatabase& previous) { OnLibraryReplaced(previous); });
 
+    // Layout and mouse handling only once every control and timer exists.
+    for (QObject* o : std::initializer_list<QObject*>{centralWidget(), txtSearch, frSeek, frVol, Label3})
+        o->installEventFilter(this);
+
     tmrActualizeDisp->start();
     tmrAudioSys->start();
     BuildLifecycle();
@@ -131,8 +138,10 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent)
 
 frmMain::~frmMain()
 {
-    if (CurrentTagEditorHost() == this) SetTagEditorHost(nullptr);
     if (g_mainWindow == this) g_mainWindow = nullptr;
+    if (CurrentTagEditorHost() == this) SetTagEditorHost(nullptr);
+    for (QObject* o : std::initializer_list<QObject*>{centralWidget(), txtSearch, frSeek, frVol, Label3})
+        o->removeEventFilter(this);
 }
 
 void frmMain::BuildControls()
@@ -140,7 +149,6 @@ void frmMain::BuildControls()
     auto* client = new QWidget(this);
     client->setObjectName(QStringLiteral("frmMainClient"));
     setCentralWidget(client);
-    client->installEventFilter(this);
     resize(TwipsToPixels(13095, logicalDpiX()), TwipsToPixels(9240, logicalDpiY()));
 
     // Top strip: buttons, volume bar, display and search box.
@@ -173,8 +181,6 @@ void frmMain::BuildControls()
     Label3->setFont(glyphs);
     Label3->setAlignment(Qt::AlignCenter);
     Place(Label3, 0, 240, 255, 375);
-    frVol->installEventFilter(this);
-    Label3->installEventFilter(this);
 
     Picture1 = Make<QWidget>(frTop, "Picture1");
     Paint(Picture1, kStripColor);
@@ -195,11 +201,11 @@ void frmMain::BuildControls()
     Place(shSeek, 0, 0, 0, 135);
     shSeek->setAttribute(Qt::WA_TransparentForMouseEvents);
     shSeekBkg->setAttribute(Qt::WA_TransparentForMouseEvents);
-    frSeek->installEventFilter(this);
     lblTimeElapsed = MakeLabel(Picture1, "lblTimeElapsed", QStringLiteral("00:00"), 8);
     Place(lblTimeElapsed, 0, 720, 495, 255);
     lblTimeMax = MakeLabel(Picture1, "lblTimeMax", QStringLiteral("00:00"), 8);
     Place(lblTimeMax, 8880, 720, 495, 255);
+    AttachSpectrum(Picture1);
 
     txtSearch = Make<QLineEdit>(frTop, "txtSearch");
     QFont tahoma(QStringLiteral("Tahoma"));
@@ -211,7 +217,6 @@ void frmMain::BuildControls()
     txtSearch->setPalette(searchPal);
     txtSearch->setText(QStringLiteral("(Suchbegriff)"));
     Place(txtSearch, 10320, 120, 2055, 345);
-    txtSearch->installEventFilter(this);
 
     // Left column: navigation tree over its background, the view summary below.
     frOverview = Make<QWidget>(client, "frOverview");
@@ -245,6 +250,8 @@ void frmMain::BuildControls()
     Place(imgOptTop, 0, 0, 9855, 495);
     frAudioOrganize = Make<QWidget>(client, "frAudioOrganize");
     Place(frAudioOrganize, 2880, 1095, 9600, 7560);
+    OrganizePage = new LibraryCheckPage(frAudioOrganize);
+    OrganizePage->move(0, 0);
     frAudioOverview = Make<QWidget>(client, "frAudioOverview");
     Place(frAudioOverview, 2880, 1095, 9480, 7560);
     frOptions->hide();

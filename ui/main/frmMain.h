@@ -17,6 +17,7 @@
 #include <QString>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <unordered_map>
 
 class QAction;
@@ -26,8 +27,8 @@ class QMenu;
 class QTimer;
 class QTreeWidget;
 class QV_HoverLabel;
-class QVTrayIcon;
 class LibraryCheckPage;
+class QVTrayIcon;
 class QCloseEvent;
 
 class frmMain : public QMainWindow, public QV_ListControlHost, public TagEditorHost
@@ -70,6 +71,13 @@ public:
     // A duration in German words: the largest unit reaching 1, two places ("1,5 Minuten").
     static QString TimeToText(double seconds);
 
+    // ---- The tag editor's view of the list ----
+    int32_t SelectedIndex() override;
+    void SetSelectedIndex(int32_t row) override;
+    int32_t ItemCount() override;
+    int32_t SelectedKey() override;
+    void SetTagEditorOpen(bool open) override { TagEditorOpen = open; }
+
     // Lays the panes out for the client area (runs on every resize).
     void Form_Resize();
     // Whether every record's search text is made (in idle time after the window shows).
@@ -93,16 +101,8 @@ public:
     void tmrHotKeys_Timer();
     bool SetHotKeyTimer(bool enabled);
 
-    // TagEditorHost: the main list's selection for the tag editor.
-    int32_t SelectedIndex() override;
-    void SetSelectedIndex(int32_t row) override;
-    int32_t ItemCount() override;
-    int32_t SelectedKey() override;
-    void SetTagEditorOpen(bool open) override;
-
     QVTrayIcon* QVTrayIcon1;
     QTimer* tmrHotKeys;
-    LibraryCheckPage* CheckPage;
     // ==== end of life of the window ====
 
     // Menu entries are found by objectName; indexed ones carry the index
@@ -147,6 +147,7 @@ public:
     QWidget* frOptions;
     QWidget* imgOptTop;
     QWidget* frAudioOrganize;
+    LibraryCheckPage* OrganizePage;
     QWidget* frAudioOverview;
     QTimer* tmrActualizeDisp;
     QTimer* tmrAudioSys;
@@ -233,6 +234,7 @@ private:
     void MoveToSavedPlace();
     void FadeOutOnExit();
     HotKeyPoll hotKeyPoll_;
+    std::shared_ptr<class MiniPlayerHost> miniPlayerLink_;  // what the mini player reaches
     bool unloadByProgram_ = false;
     QSize pendingOuterSize_;  // restored outer size, applied once the frame is known
 

@@ -11,7 +11,7 @@
 #include "core/UiServices.h"
 #include "core/Units.h"
 #include "core/VbHelpers.h"
-#include "ui/main/LibraryCheckPage.h"
+#include "ui/dialogs/frmMiniPlayer.h"
 #include "ui/main/OtherWindows.h"
 
 #include <QCloseEvent>
@@ -64,6 +64,20 @@ bool OnSomeScreen(const QRect& r)
 
 } // namespace
 
+// What the mini player's buttons reach of the window.
+class MiniPlayerLink : public MiniPlayerHost {
+public:
+    explicit MiniPlayerLink(frmMain& w) : w_(w) {}
+    ~MiniPlayerLink() override { SetMiniPlayerHost(nullptr); }
+    bool Command(const QString& command) override { return w_.Command(command); }
+    void AudioPlay(int32_t index) override { w_.AudioPlay(index); }
+    void SetVol(int32_t volume) override { w_.SetVol(volume); }
+    void ToggleTray() override { w_.ToggleTray(); }
+
+private:
+    frmMain& w_;
+};
+
 void SetExitProgram(std::function<void()> exitProgram)
 {
     ExitHook() = std::move(exitProgram);
@@ -99,14 +113,12 @@ void frmMain::BuildLifecycle()
     tmrHotKeys->setInterval(50);
     connect(tmrHotKeys, &QTimer::timeout, this, [this] { tmrHotKeys_Timer(); });
     tmrHotKeys->start();
-
-    CheckPage = new LibraryCheckPage(frAudioOrganize);
-    CheckPage->move(0, 0);
 }
 
 void frmMain::Form_Load()
 {
-    SetTagEditorHost(this);
+    miniPlayerLink_ = std::make_shared<MiniPlayerLink>(*this);
+    SetMiniPlayerHost(miniPlayerLink_.get());
     QVTrayIcon1->AddIcon(DataFile(QStringLiteral("Tray.ico")),
                          QStringLiteral("Klicken Sie hier um Sarovin ein-/auszublenden."));
     LoadFunctionTree();
@@ -294,33 +306,4 @@ void frmMain::FadeOutOnExit()
         if (v == previous) break;
         FadeSleep(20);
     }
-}
-
-// ---- The tag editor's view of the main list ----------------------------------
-
-int32_t frmMain::SelectedIndex()
-{
-    return QV_ListControl1->SelectedIndex();
-}
-
-void frmMain::SetSelectedIndex(int32_t row)
-{
-    QV_ListControl1->SetSelectedIndex(row);
-}
-
-int32_t frmMain::ItemCount()
-{
-    return QV_ListControl1->ItemCount();
-}
-
-int32_t frmMain::SelectedKey()
-{
-    if (QV_ListControl1->SelectedIndex() == -1) return -1;
-    const ListCell key = QV_ListControl1->SelectedKey();
-    return key.IsNumber() ? int32_t(key.Number()) : RoundToInt32(Val(key.Text()));
-}
-
-void frmMain::SetTagEditorOpen(bool open)
-{
-    TagEditorOpen = open;
 }

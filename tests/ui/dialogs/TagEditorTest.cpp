@@ -7,6 +7,7 @@
 #include "core/UiServices.h"
 #include "platform/TagLibReader.h"
 #include "tests/support/AudioFixtures.h"
+#include "tests/support/WindowTest.h"
 #include "ui/dialogs/TagEditorHost.h"
 #include "ui/dialogs/frmAudioProperties.h"
 #include "ui/main/OtherWindows.h"
@@ -54,30 +55,18 @@ QByteArray ReadAll(const QString& path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-class TagEditorTest : public ::testing::Test {
+class TagEditorTest : public WindowTest {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(home_.isValid() && tree_.isValid());
-        qputenv("SAROVIN_HOME", QFile::encodeName(home_.path()));
-        saved_ = std::move(Library);
-        Library = LibraryDatabase{};
+        WindowTest::SetUp();
+        ASSERT_TRUE(tree_.isValid());
         SetTagEditorHost(&host_);
-        SetMessageBoxService([this](const QString& text, int style, const QString& caption) {
-            messages_.append(QStringLiteral("%1|%2|%3").arg(style).arg(caption, text));
-            return int(MsgOk);
-        });
     }
     void TearDown() override
     {
         UnloadTagEditor();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         SetTagEditorHost(nullptr);
-        SetMessageBoxService({});
-        SetTagWriteFailure(false);
-        SetTagReader(nullptr);
-        Library = std::move(saved_);
-        qunsetenv("SAROVIN_HOME");
     }
 
     frmAudioProperties* Open(int32_t index)
@@ -96,11 +85,9 @@ protected:
         return Open(2);
     }
 
-    QTemporaryDir home_, tree_;
-    LibraryDatabase saved_;
+    QTemporaryDir tree_;
     FakeHost host_;
     AnyFileReader reader_;
-    QStringList messages_;
 };
 
 TEST_F(TagEditorTest, FirstKeystrokeMarksOnce)
@@ -186,24 +173,24 @@ TEST_F(TagEditorTest, SaveWritesOrSaysWhyNot)
     frmAudioProperties* w = Open(1);
     w->tagTitel->setText(QStringLiteral("Neu"));
     w->cmdSave->click();
-    EXPECT_EQ(messages_, QStringList{QStringLiteral("48|Eigenschaften|Dieses Dateiformat kann keine ID3v1-Tags "
+    EXPECT_EQ(shown, QStringList{QStringLiteral("48|Eigenschaften|Dieses Dateiformat kann keine ID3v1-Tags "
                                                     "aufnehmen. Die Änderungen bleiben in der Bibliothek.")});
     EXPECT_EQ(Library.Files[1].Actions, QStringLiteral("Tag;"));
     EXPECT_EQ(ReadAll(ogg), oggBefore);
 
-    messages_.clear();
+    shown.clear();
     w->ShowProps(0);
     w->tagTitel->setText(QStringLiteral("Übermorgen"));
     SetTagWriteFailure(true);
     w->cmdSave->click();
-    EXPECT_EQ(messages_,
+    EXPECT_EQ(shown,
               QStringList{QStringLiteral("16|Eigenschaften|Die Tags konnten nicht in die Datei geschrieben werden.")});
     EXPECT_EQ(Library.Files[0].Actions, QStringLiteral("Tag;"));
 
-    messages_.clear();
+    shown.clear();
     SetTagWriteFailure(false);
     w->cmdSave->click();
-    EXPECT_TRUE(messages_.isEmpty());
+    EXPECT_TRUE(shown.isEmpty());
     EXPECT_EQ(Library.Files[0].Actions, QString());
     EXPECT_FALSE(w->cmdSave->isEnabled());
     EXPECT_EQ(ReadAll(mp3).size(), mp3Before.size() + 128);

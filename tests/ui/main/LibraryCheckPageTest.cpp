@@ -3,6 +3,7 @@
 #include "core/LibraryTypes.h"
 #include "core/UiServices.h"
 #include "ui/main/LibraryCheckPage.h"
+#include "tests/support/WindowTest.h"
 
 #include <QFile>
 #include <QLabel>
@@ -27,24 +28,13 @@ QString Look(const LibraryCheckPage& p)
     return s;
 }
 
-class LibraryCheckPageTest : public ::testing::Test {
+class LibraryCheckPageTest : public WindowTest {
 protected:
     void SetUp() override
     {
+        WindowTest::SetUp();
         ASSERT_TRUE(dir_.isValid());
-        saved_ = std::move(Library);
-        Library = LibraryDatabase{};
-        SetMessageBoxService([this](const QString& text, int style, const QString& caption) {
-            messages_.append(QStringLiteral("%1|%2|%3").arg(style).arg(caption, text));
-            return int(MsgOk);
-        });
         captionSub_ = SubscribeCaption([this](const QString& c) { captions_.append(c); });
-    }
-    void TearDown() override
-    {
-        captionSub_.Reset();
-        SetMessageBoxService({});
-        Library = std::move(saved_);
     }
 
     // A record of a file in the temporary folder; made on disk when it is to exist.
@@ -58,8 +48,7 @@ protected:
     }
 
     QTemporaryDir dir_;
-    LibraryDatabase saved_;
-    QStringList messages_, captions_;
+    QStringList captions_;
     Subscription captionSub_;
 };
 
@@ -84,7 +73,7 @@ TEST_F(LibraryCheckPageTest, MarksOnlyTheMissingFiles)
     EXPECT_EQ(Look(page), QStringLiteral("1001111"));
     EXPECT_EQ(page.cmdOrgStart->text(), QStringLiteral("Analyse starten"));
     EXPECT_TRUE(page.cmdOrgStart->isEnabled());
-    EXPECT_TRUE(messages_.isEmpty() && captions_.isEmpty());
+    EXPECT_TRUE(shown.isEmpty() && captions_.isEmpty());
 
     // Files back: a second run takes the marks away again.
     for (int i = 4; i < 8; ++i) QFile(Library.Files[i].FileName).open(QIODevice::WriteOnly);
@@ -123,8 +112,8 @@ TEST_F(LibraryCheckPageTest, RefusedWhileAnotherOperationRuns)
         BusyGuard other;
         page.cmdOrgStart->click();
     }
-    ASSERT_EQ(messages_.size(), 1);
-    EXPECT_TRUE(messages_[0].startsWith(QStringLiteral("48|Synchronisieren|")));
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_TRUE(shown[0].startsWith(QStringLiteral("48|Synchronisieren|")));
     EXPECT_EQ(Library.Files[0].Actions, QString());
     EXPECT_EQ(Look(page), QStringLiteral("1001000"));
 }

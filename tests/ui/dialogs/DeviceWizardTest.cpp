@@ -1,0 +1,312 @@
+#include "ui/dialogs/frmDeviceWizard.h"
+
+#include "core/UiServices.h"
+#include "platform/DeviceCopy.h"
+#include "ui/main/OtherWindows.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QDirIterator>
+#include <QGroupBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QThread>
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <sys/stat.h>
+#include <thread>
+
+namespace {
+
+constexpr int64_t MiB = 1 << 20;
+const QString Idle = QStringLiteral("Sarovin");
+
+template <typename Done>
+bool PumpUntil(Done done)
+{
+    for (int i = 0; i < 20000 && !done(); ++i) {
+        QCoreApplication::processEvents();
+        QThread::usleep(500);
+    }
+    return done();
+}
+
+QString Ended(int copied, int attempted)
+{
+    return QStringLiteral("Synchronisation wurde beendet.\r\nEs wurden %1 von %2 Titel erfolgreich kopiert.")
+        .arg(copied)
+        .arg(attempted);
+}
+
+// Fifteen titles of 768 MB each (the last without a title), a folder as a
+// stick with 10 GB free, the playlists "Zwölf" (titles 0..11) and "Drei"
+// (titles 0..2 with hostile tags, the second 2 MiB long).
+class DeviceWizardTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        saved = Library;
+        savedPlaylists = Settings.DynPlaylists;
+        root = tmp.filePath("stick");
+        ASSERT_TRUE(QDir().mkpath(root) && QDir().mkpath(tmp.filePath("lib")));
+        Library = LibraryDatabase();
+        const char* titles[] = {"a:b", "c*d", "e?f"};
+        for (int i = 0; i < 15; ++i) {
+            LibraryEntry e;
+            e.FileName = tmp.filePath(QStringLiteral("lib/%1.mp3").arg(i));
+            QFile f(e.FileName);
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write(QByteArray(i == 1 ? 2 * MiB : 9, 'x')) > 0);
+            e.Tags = {.Title = i < 3 ? titles[i] : i < 14 ? "Titel" : "", .Artist = i < 3 ? "AC/DC" : "A",
+                      .Album = i < 3 ? ".." : "B", .Genre = i < 3 ? "drei" : "rock"};
+            e.Rating = i < 12 ? 1 : 0;
+            e.SizeInMB = 768;
+            Library.Files.append(e);
+        }
+        Library.ListSets[PlayingQueue].Entries = {{QString(), {-1, 3, 99999}}};
+        Library.ListSets[ViewList].Entries = {{QString(), {7, 8}}};
+        Settings.DynPlaylists = {};
+        Settings.DynPlaylists[2] = {"Zwölf", "rating>=1"};
+        Settings.DynPlaylists[5] = {"Drei", "genre=drei"};
+
+        struct stat st {};
+        ASSERT_EQ(::stat(QFile::encodeName(root).constData(), &st), 0);
+        volumes = {{root, "STICK", "-559038737", "vfat", 16.0 * 1024 * MiB, 10.0 * 1024 * MiB, uint64_t(st.st_dev)}};
+        SetVolumeSource([this] { return volumes; });
+        SetMessageBoxService([this](const QString& text, int style, const QString&) {
+            if (style != 52) messages << text;
+            return style != 52 ? int(MsgOk) : (++questions, answer ? answer() : int(MsgYes));
+        });
+    }
+
+    void TearDown() override
+    {
+        release = true;
+        UnloadDeviceWizard();
+        SetCopyBlockHook({});
+        SetVolumeSource({});
+        SetMessageBoxService({});
+        Library = saved;
+        Settings.DynPlaylists = savedPlaylists;
+    }
+
+    static int Page(frmDeviceWizard* w)
+    {
+        for (int i = 0; i < 4; ++i)
+            if (!w->tab[i]->isHidden()) return i;
+        return -1;
+    }
+
+    static void Tick(frmDeviceWizard* w, const QString& name)
+    {
+        for (QListWidgetItem* item : w->List1->findItems(name, Qt::MatchExactly)) item->setCheckState(Qt::Checked);
+    }
+
+    // Starts copying "Drei"; the worker waits inside the second title until released.
+    frmDeviceWizard* StartHeldCopy()
+    {
+        held = release = false;
+        SetCopyBlockHook([this](int job, int64_t written) {
+            if (job == 1 && written >= MiB) {
+                held = true;
+                while (!release) QThread::usleep(200);
+            }
+            return 0;
+        });
+        OpenDeviceWizard();
+        frmDeviceWizard* w = DeviceWizard();
+        Tick(w, "Drei");
+        for (int i = 0; i < 3; ++i) w->cmd_WindowsXP_Button2->click();
+        EXPECT_TRUE(PumpUntil([&] { return bool(held); }));
+        return w;
+    }
+
+    QStringList FilesOnStick() const
+    {
+        QStringList out;
+        for (QDirIterator it(root, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories); it.hasNext();)
+            out << it.next().mid(root.size() + 1);
+        out.sort();
+        return out;
+    }
+
+    LibraryDatabase saved;
+    std::array<DynPlaylist, DynPlaylistCount> savedPlaylists;
+    QTemporaryDir tmp;
+    QString root;
+    QVector<DeviceVolume> volumes;
+    QStringList messages;
+    int questions = 0;
+    std::function<int()> answer;
+    std::atomic<bool> held{false}, release{false};
+};
+
+TEST_F(DeviceWizardTest, BackAndNextAlongThePages)
+{
+    QStringList captions;
+    const Subscription sub = SubscribeCaption([&](const QString& c) { captions << c; });
+    OpenDeviceWizard();
+    frmDeviceWizard* w = DeviceWizard();
+    ASSERT_TRUE(w);
+    w->Tag = QStringLiteral("Hidden");
+    w->hide();
+    OpenDeviceWizard();  // shows the loaded one again, in the foreground
+    EXPECT_TRUE(DeviceWizard() == w && w->isVisible() && w->Tag.isEmpty());
+    EXPECT_EQ(w->lblDetails->text(), QStringLiteral("Verfügbarer Speicher: 16 GB\nFreier Speicher: 10 GB\n"
+                                                    "Dateisystem: vfat\nSeriennummer: -559038737"));
+    const struct {
+        QPushButton* button;
+        int page;
+        bool back, next;
+    } steps[] = {
+        {nullptr, 0, true, true},
+        {w->cmd_WindowsXP_Button2, 1, true, true},
+        {w->cmd_WindowsXP_Button3, 0, false, true},
+        {w->cmd_WindowsXP_Button2, 1, false, true},
+        {w->cmd_WindowsXP_Button2, 2, true, true},
+        {w->cmd_WindowsXP_Button2, 3, false, false},
+    };
+    for (const auto& s : steps) {
+        if (s.button) s.button->click();
+        EXPECT_EQ(Page(w), s.page);
+        EXPECT_EQ(w->cmd_WindowsXP_Button3->isEnabled(), s.back) << s.page;
+        EXPECT_EQ(w->cmd_WindowsXP_Button2->isEnabled(), s.next) << s.page;
+    }
+    EXPECT_EQ(w->lblTitle->text(), QStringLiteral("Synchronisation Läuft"));
+    EXPECT_EQ(w->cmd_WindowsXP_Button2->text(), QStringLiteral("&Fertig"));
+    ASSERT_TRUE(PumpUntil([&] { return !messages.isEmpty(); }));
+    EXPECT_EQ(messages, QStringList{Ended(0, 0)});  // nothing ticked
+    w->cmd_WindowsXP_Button2->click();
+    EXPECT_EQ(DeviceWizard(), nullptr);
+    EXPECT_EQ(captions, (QStringList{"Sarovin - Gerätesynchronisation...", Idle}));
+
+    // Without a drive there is no next; back on the first page closes.
+    volumes.clear();
+    OpenDeviceWizard();
+    EXPECT_FALSE(DeviceWizard()->cmd_WindowsXP_Button2->isEnabled());
+    DeviceWizard()->cmd_WindowsXP_Button3->click();
+    EXPECT_EQ(DeviceWizard(), nullptr);
+    EXPECT_FALSE(IsBusy());
+
+    BusyGuard other;
+    OpenDeviceWizard();
+    EXPECT_EQ(DeviceWizard(), nullptr);
+    ASSERT_EQ(messages.size(), 2);
+    EXPECT_TRUE(messages[1].startsWith(QStringLiteral("Sarovin ist zur Zeit beschäftigt.")));
+}
+
+TEST_F(DeviceWizardTest, TheFirstTickedSourceFillsTheSyncList)
+{
+    const struct {
+        QStringList ticked;
+        int count;
+        bool warning;
+    } rows[] = {
+        {{}, 0, false},
+        {{"Aktuelle Wiedergabe", "Alle Titel"}, 14, true},  // 14 x 768 MB = 10.5 GB, 10 GB free
+        {{"Aktuelle Wiedergabe"}, 1, false},
+        {{"Zwölf"}, 12, false},
+    };
+    for (const auto& r : rows) {
+        OpenDeviceWizard();
+        frmDeviceWizard* w = DeviceWizard();
+        for (const QString& name : r.ticked) Tick(w, name);
+        Settings.DynPlaylists[2] = {};  // the list stands as it was loaded
+        w->cmd_WindowsXP_Button2->click();
+        w->cmd_WindowsXP_Button2->click();
+        EXPECT_EQ(w->Label5->text(), QStringLiteral("Es befinden sich %1 Titel in der Synchronisations-Liste.").arg(r.count));
+        EXPECT_EQ(w->frNoSpace->isVisibleTo(w), r.warning) << r.count;
+        EXPECT_EQ(Library.ListSets[ViewList].Entries[0].Items, (QVector<int32_t>{7, 8}));
+        UnloadDeviceWizard();
+        Settings.DynPlaylists[2] = {"Zwölf", "rating>=1"};
+    }
+}
+
+TEST_F(DeviceWizardTest, HostileTagsLandUnderTheRootAndAFailedTitleIsCounted)
+{
+    QFile::remove(Library.Files[1].FileName);
+    frmDeviceWizard* w = (OpenDeviceWizard(), DeviceWizard());
+    Tick(w, "Drei");
+    for (int i = 0; i < 3; ++i) w->cmd_WindowsXP_Button2->click();
+    ASSERT_TRUE(PumpUntil([&] { return !messages.isEmpty(); }));
+    EXPECT_EQ(messages, QStringList{Ended(2, 3)});
+    EXPECT_EQ(FilesOnStick(), (QStringList{"AC_DC/_/a_b.mp3", "AC_DC/_/e_f.mp3"}));
+    EXPECT_EQ(w->ProgressBar1->value(), w->ProgressBar1->maximum());
+}
+
+TEST_F(DeviceWizardTest, CancelCloseOrExitDuringTheCopyStopsItQuietly)
+{
+    enum Way { CancelButton, Frame, Exit };
+    for (const Way way : {CancelButton, Frame, Exit}) {
+        questions = 0;
+        QDir(root).removeRecursively();
+        QDir().mkpath(root);
+        frmDeviceWizard* w = StartHeldCopy();
+        // The progress timer goes on while the worker is inside a file.
+        ASSERT_TRUE(PumpUntil([&] { return w->Label2->text() == QStringLiteral("Titel 2 von 3 wird kopiert ..."); }));
+        EXPECT_EQ(w->Label10->text(), QStringLiteral("c_d.mp3"));
+        EXPECT_EQ(w->ProgressBar1->value(), 1);
+        if (way == Exit) {
+            // The exit waits for the worker, which sees the cancel at its next block.
+            std::atomic<bool> exiting{false};
+            std::thread releaser([&] {
+                while (!exiting) QThread::usleep(100);
+                QThread::msleep(50);
+                release = true;
+            });
+            exiting = true;
+            UnloadDeviceWizard();
+            releaser.join();
+            EXPECT_FALSE(IsBusy());
+        } else {
+            if (way == Frame)
+                w->close();
+            else
+                w->cmd_WindowsXP_Button1->click();
+            EXPECT_EQ(DeviceWizard(), nullptr);
+            EXPECT_TRUE(IsBusy());  // until the worker has stopped
+            release = true;
+            ASSERT_TRUE(PumpUntil([] { return !IsBusy(); }));
+        }
+        EXPECT_EQ(questions, way == CancelButton ? 1 : 0);
+        EXPECT_EQ(BusyCaption(), Idle);
+        EXPECT_EQ(FilesOnStick(), QStringList{"AC_DC/_/a_b.mp3"});
+        EXPECT_TRUE(messages.isEmpty());
+    }
+}
+
+TEST_F(DeviceWizardTest, TheEndInTheBackgroundOrDuringTheCancelQuestion)
+{
+    // In the background: reported, then gone. The end arriving while the
+    // cancel question is open: Yes unloads once without a report; No reports.
+    enum Way { Background, QuestionYes, QuestionNo };
+    for (const Way way : {Background, QuestionYes, QuestionNo}) {
+        messages.clear();
+        frmDeviceWizard* w = StartHeldCopy();
+        if (way == Background) {
+            w->cmd_WindowsXP_Button4->click();
+            EXPECT_TRUE(w->isHidden());
+            release = true;
+            ASSERT_TRUE(PumpUntil([] { return !IsBusy(); }));
+        } else {
+            answer = [&] {
+                release = true;
+                PumpUntil([&] { return !w->Copying(); });
+                for (int i = 0; i < 10; ++i) QCoreApplication::processEvents();
+                return way == QuestionYes ? int(MsgYes) : int(MsgNo);
+            };
+            w->cmd_WindowsXP_Button1->click();
+            answer = nullptr;
+        }
+        EXPECT_EQ(messages, way == QuestionYes ? QStringList() : QStringList{Ended(3, 3)});
+        EXPECT_EQ(DeviceWizard(), way == QuestionNo ? w : nullptr);
+        UnloadDeviceWizard();
+        EXPECT_EQ(BusyCaption(), Idle);
+        EXPECT_FALSE(IsBusy());
+    }
+}
+
+} // namespace

@@ -1,0 +1,111 @@
+// The equalizer window over the real chain on the offline backend.
+#include "ui/dialogs/frmEqualizer.h"
+
+#include "tests/sound/SoundTestUtil.h"
+#include "tests/ui/WindowTestSupport.h"
+#include "audio/EngineAccess.h"
+#include "audio/fmodAudio.h"
+#include "audio/modEqualizer.h"
+#include "ui/main/OtherWindows.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLocale>
+#include <QMouseEvent>
+#include <QSlider>
+
+namespace {
+
+float UnitGain(int band)
+{
+    float g = 0;
+    AudioSystem()->GetUnitParameter(EqUnit(band), 2, &g);
+    return g;
+}
+
+class EqualizerTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        SetAudioOutput(soundtest::kOffline);
+        ASSERT_TRUE(InitAudio());
+        InitEqualizer();
+        Settings.EqGains.fill(21.0f);
+        Settings.EqGains[16] = 7.5f;
+    }
+    void TearDown() override
+    {
+        UnloadEqualizer();
+        QLocale::setDefault(locale);
+        RemoveEqualizer();
+        CloseAudio();
+        SetAudioOutput({});
+    }
+    SavedGlobals saved;
+    QLocale locale;
+};
+
+TEST_F(EqualizerTest, BandLabelsInTheUsersNumberFormat)
+{
+    const QString c = "60 88 129 190 279 411 604 888 1.3k 1.9k 2.8k 4.1k 6.1k 9k 13.2k 19.4k";
+    for (const QLocale::Language lang : {QLocale::C, QLocale::German}) {
+        QLocale::setDefault(QLocale(lang));
+        frmEqualizer eq;
+        QStringList labels;
+        for (int i = 0; i < frmEqualizer::kSliders; ++i)
+            labels.append(eq.findChild<QLabel*>(QStringLiteral("lblFrequenz%1").arg(i))->text());
+        EXPECT_EQ(labels.join(u' '), lang == QLocale::C ? c : QString(c).replace(u'.', u','));
+    }
+}
+
+TEST_F(EqualizerTest, OpeningShowsStoredPositionsAndSendsNoGain)
+{
+    Settings.EqGains[0] = 16.0f;
+    Settings.EqGains[1] = 16.5f;
+    Settings.EqGains[2] = 17.5f;
+    OpenEqualizer();
+    OpenEqualizer();  // the second call raises the first window
+    QList<frmEqualizer*> windows;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* e = dynamic_cast<frmEqualizer*>(w)) windows.append(e);
+    ASSERT_EQ(windows.size(), 1);
+    EXPECT_EQ(windows[0]->windowTitle(), "Grafik-Equalizer");
+    for (const auto& [band, position] : {std::pair{0, 16}, {1, 16}, {2, 18}, {3, 21}})
+        EXPECT_EQ(windows[0]->Slider(band)->value(), position) << band;
+    for (int band = 0; band < kEqBands; ++band) EXPECT_EQ(UnitGain(band), 1.0f) << band;
+}
+
+TEST_F(EqualizerTest, MovedSliderSetsGainCaptionAndStoredPosition)
+{
+    QLocale::setDefault(QLocale(QLocale::German));
+    frmEqualizer eq;
+    eq.show();
+    QSlider* s = eq.Slider(7);
+    const QPointF groove(s->width() / 2.0, 4);  // above the knob: one page up
+    QMouseEvent press(QEvent::MouseButtonPress, groove, groove, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent release(QEvent::MouseButtonRelease, groove, groove, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    const struct { Qt::Key key; int position; QString caption; } rows[] = {
+        {Qt::Key_Up, 20, ""},
+        {Qt::Key_Home, 0, "9,54242509439325 dB = 3"},
+        {Qt::Key_End, 32, "-26,0205999132796 dB = 0,05"},
+        {Qt::Key_unknown, 22, ""},
+    };
+    for (const auto& r : rows) {
+        QKeyEvent key(QEvent::KeyPress, r.key, Qt::NoModifier);
+        if (r.key == Qt::Key_unknown) {
+            QApplication::sendEvent(s, &press);
+            QApplication::sendEvent(s, &release);
+        } else {
+            QApplication::sendEvent(s, &key);
+        }
+        ASSERT_EQ(s->value(), r.position) << r.key;
+        EXPECT_EQ(UnitGain(7), float(EqSliderGain(r.position))) << r.key;
+        EXPECT_EQ(Settings.EqGains[7], float(r.position)) << r.key;
+        EXPECT_TRUE(r.caption.isEmpty() || eq.windowTitle() == r.caption) << eq.windowTitle().toStdString();
+    }
+    EXPECT_EQ(UnitGain(6), 1.0f);
+    EXPECT_EQ(Settings.EqGains[16], 7.5f);
+}
+
+} // namespace

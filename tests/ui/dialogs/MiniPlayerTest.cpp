@@ -1,0 +1,265 @@
+// The mini player with a fake main window, an injected pointer and key state,
+// and answered message boxes.
+#include "ui/dialogs/frmMiniPlayer.h"
+
+#include "tests/ui/WindowTestSupport.h"
+#include "core/LibrarySync.h"
+#include "core/Units.h"
+#include "ui/main/OtherWindows.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPointer>
+#include <QTemporaryDir>
+#include <QUrl>
+#include <gtest/gtest.h>
+
+namespace {
+
+QVector<int32_t>& Queue() { return Library.ListSets[PlayingQueue].Entries[0].Items; }
+
+// "Audio:Next" as the main window does it: a -1 head goes, else the repeat
+// rule; then the new head plays.
+class FakeHost : public MiniPlayerHost {
+public:
+    bool Command(const QString& command) override
+    {
+        calls.append(command);
+        if (command == QLatin1String("Audio:Next") && !Queue().isEmpty()) {
+            const int32_t head = Queue().takeFirst();
+            if (head != -1 && IsOn(Settings.RepeatAll)) Queue().append(head);
+            if (!Queue().isEmpty()) AudioPlay(Queue().first());
+        }
+        return true;
+    }
+    void AudioPlay(int32_t index) override { calls.append(QStringLiteral("play %1").arg(index)); }
+    void SetVol(int32_t volume) override { calls.append(QStringLiteral("vol %1").arg(volume)); }
+    void ToggleTray() override { calls.append(QStringLiteral("tray")); }
+    QStringList calls;
+};
+
+class MiniPlayerTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ResetDatabase(Library);
+        Settings.ShowMiniPlayer = SwitchOn;
+        SetTagReader(&reader);
+        RecordMessages(messages);
+        SetMiniPlayerHost(&host);
+        SetMiniPlayerInputSource([this](const QWidget&) { return input; });
+        LoadMiniPlayer();
+        mini = frmMiniPlayer::Loaded();
+        ASSERT_NE(mini, nullptr);
+    }
+    void TearDown() override
+    {
+        UnloadMiniPlayer();
+        SetMiniPlayerHost(nullptr);
+        SetMiniPlayerInputSource({});
+    }
+    QString File(const QString& name, const QByteArray& content = "x")
+    {
+        QFile f(dir.filePath(name));
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly) && f.write(content) == content.size());
+        return f.fileName();
+    }
+    // Library titles a0.mp3, a1.mp3, a2.mp3; titles 0 and 1 queued.
+    void ThreeTitles()
+    {
+        for (const char* n : {"a0.mp3", "a1.mp3", "a2.mp3"}) ASSERT_TRUE(AddFile(Library, File(n)));
+        BuildListSets(Library);
+        Queue() = {0, 1};
+    }
+    QTimer* Timer(const char* name) { return mini->findChild<QTimer*>(QLatin1String(name)); }
+    // A press and release where the user points, delivered as the window system would.
+    QString Click(int x)
+    {
+        host.calls.clear();
+        QWidget* target = mini->childAt(x, 12) ? mini->childAt(x, 12) : mini;
+        const QPointF at = target->mapFrom(mini, QPointF(x, 12));
+        QMouseEvent press(QEvent::MouseButtonPress, at, at, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+        QMouseEvent up(QEvent::MouseButtonRelease, at, at, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &press);
+        QApplication::sendEvent(target, &up);
+        return host.calls.join(u',');
+    }
+
+    SavedGlobals saved;
+    QTemporaryDir dir;
+    FileTagReader reader;
+    FakeHost host;
+    QStringList messages;
+    MiniPlayerInput input;
+    frmMiniPlayer* mini = nullptr;
+};
+
+using View = frmMiniPlayer::View;
+
+TEST_F(MiniPlayerTest, VisibilityByPointerCtrlAndOtherWindows)
+{
+    const struct { bool other, ctrl; int y; bool volumeShowing, shown; View view; } rows[] = {
+        {true, false, 300, false, false, View::Title},  {true, true, 0, false, false, View::Title},
+        {false, false, 50, false, false, View::Title},  {false, false, 51, false, true, View::Title},
+        {false, false, 51, true, true, View::Volume},   {false, true, 0, false, true, View::Controls},
+        {false, true, 50, true, true, View::Controls},  {false, true, 51, false, true, View::Title},
+    };
+    for (const auto& r : rows) {
+        mini->Timer2_Timer();
+        mini->hide();
+        if (r.volumeShowing) mini->ShowVol(1000);
+        input = {r.y, r.ctrl, r.other};
+        mini->Timer1_Timer();
+        const int row = int(&r - rows);
+        EXPECT_EQ(mini->isVisible(), r.shown) << row;
+        EXPECT_TRUE(!r.shown || mini->CurrentView() == r.view) << row;
+        EXPECT_EQ(mini->findChild<QWidget*>("hlbShow")->isVisible(), r.shown && r.view == View::Controls) << row;
+    }
+}
+
+TEST_F(MiniPlayerTest, SwitchedOffUnloadsAtTheNextTickAndATitleLineBringsItBack)
+{
+    QPointer<frmMiniPlayer> old = mini;
+    mini->ShowVol(2000);
+    Settings.ShowMiniPlayer = 0;
+    mini->Timer1_Timer();
+    EXPECT_EQ(frmMiniPlayer::Loaded(), nullptr);
+    EXPECT_FALSE(Timer("Timer1")->isActive() || Timer("Timer2")->isActive());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(old.isNull());
+
+    MiniPlayerTitle("Lied - Band");  // still off: nothing loads
+    EXPECT_EQ(frmMiniPlayer::Loaded(), nullptr);
+    Settings.ShowMiniPlayer = SwitchOn;
+    MiniPlayerTitle("Lied - Band");
+    mini = frmMiniPlayer::Loaded();
+    ASSERT_NE(mini, nullptr);
+    EXPECT_EQ(mini->findChild<QLabel*>("Label1")->text(), "Lied - Band");
+    EXPECT_EQ(mini->TitleText, "Lied - Band");
+    EXPECT_TRUE(Timer("Timer1")->isActive());
+}
+
+TEST_F(MiniPlayerTest, ShowVolSetsTheBarAndHoldsTheVolumeView)
+{
+    QWidget* bar = mini->findChild<QWidget*>("Shape1");
+    const int before = bar->width();
+    mini->ShowVol(-1);
+    EXPECT_EQ(bar->width(), before);
+    EXPECT_FALSE(Timer("Timer2")->isActive());
+    const struct { double vol; int twips; } rows[] = {{16384, 2347}, {32768, 4695}, {0, 0}};
+    for (const auto& r : rows) {
+        MiniPlayerShowVol(r.vol);
+        EXPECT_EQ(bar->width(), TwipsToPixels(r.twips)) << r.vol;
+        EXPECT_TRUE(mini->CurrentView() == View::Volume && Timer("Timer2")->isActive());
+    }
+    mini->Timer2_Timer();
+    EXPECT_TRUE(mini->CurrentView() == View::Title && !Timer("Timer2")->isActive());
+}
+
+TEST_F(MiniPlayerTest, MouseSetsTheVolumeAndButtonsSendOnlyTheirCommand)
+{
+    ASSERT_EQ(mini->logicalDpiX(), 96);
+    // Title view: presses fall through Label1 to the strip.
+    for (const auto& [x, sent] :
+         {std::pair{143, ""}, {144, "vol 0"}, {300, "vol 16332"}, {457, "vol 32768"}, {463, "vol 32768"}})
+        EXPECT_EQ(Click(x), QLatin1String(sent)) << x;
+    host.calls.clear();
+    QMouseEvent drag(QEvent::MouseMove, QPointF(300, 12), QPointF(300, 12), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent hover(QEvent::MouseMove, QPointF(400, 12), QPointF(400, 12), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(mini, &drag);
+    QApplication::sendEvent(mini, &hover);
+    EXPECT_EQ(host.calls, QStringList{"vol 16332"});
+
+    input = {0, true, false};
+    mini->Timer1_Timer();
+    for (const auto& [x, sent] : {std::pair{20, "Audio:Pause"}, {60, "Audio:Next"}, {100, "tray"}, {300, "vol 16332"}})
+        EXPECT_EQ(Click(x), QLatin1String(sent)) << x;
+}
+
+TEST(MiniPlayerDrop, TheFirstLocalFileOfTheListCounts)
+{
+    QMimeData text, two, remote;
+    text.setText("/m/a.mp3");
+    two.setUrls({QUrl::fromLocalFile("/m/a.mp3"), QUrl::fromLocalFile("/m/b.mp3")});
+    remote.setUrls({QUrl("https://example.org/a.mp3"), QUrl::fromLocalFile("/m/b.mp3")});
+    EXPECT_EQ(DroppedFile(text), QString());
+    EXPECT_EQ(DroppedFile(two), "/m/a.mp3");
+    EXPECT_EQ(DroppedFile(remote), QString());
+}
+
+TEST_F(MiniPlayerTest, DroppedFiles)
+{
+    ThreeTitles();
+    for (const char* n : {"n.mp3", "N.MP3", "n.ogg", "L.M3U"}) File(n);
+    File("kaputt.mp3", "kaputt");
+    const QString a1 = dir.filePath("a1.mp3");
+    const QString unknown = "0|Unbekannter Dateityp", unplayable = "48|Die Datei kann nicht abgespielt werden.";
+    const struct { QString path, message; QVector<int32_t> queue; QString played; } rows[] = {
+        {dir.filePath("a2.mp3"), "", {0, 1, 2}, "play 2"},
+        {a1, "", {0, 1}, "play 1"},
+        {a1.toUpper().replace(".MP3", ".mp3"), unplayable, {0, 1}, ""},
+        {dir.filePath("n.mp3"), "", {0, 1, 3}, "play 3"},
+        {dir.filePath("N.MP3"), unknown, {0, 1}, ""},
+        {dir.filePath("n.ogg"), unknown, {0, 1}, ""},
+        {dir.filePath("L.M3U"), unknown, {0, 1}, ""},
+        {dir.filePath("kaputt.mp3"), unplayable, {0, 1}, ""},
+    };
+    const LibraryDatabase before = Library;
+    for (const auto& r : rows) {
+        Library = before;
+        Library.ListSets[ViewList].Entries[0].Items = {2, 0};
+        Library.ListSets[SyncList].Entries[0].Items = {1};
+        host.calls.clear();
+        messages.clear();
+        mini->DropFile(r.path);
+        const std::string row = r.path.toStdString();
+        EXPECT_EQ(messages.join(u','), r.message) << row;
+        EXPECT_EQ(host.calls.join(u','), r.played) << row;
+        EXPECT_EQ(Queue(), r.queue) << row;
+        EXPECT_EQ(Library.ListSets[ViewList].Entries[0].Items, (QVector<int32_t>{2, 0})) << row;
+        EXPECT_EQ(Library.ListSets[SyncList].Entries[0].Items, QVector<int32_t>{1}) << row;
+        EXPECT_EQ(Library.Files.size(), 3 + r.queue.contains(3)) << row;
+        const auto& artists = Library.ListSets[ArtistSet].Entries;  // the categories know a new title
+        EXPECT_EQ(std::any_of(artists.begin(), artists.end(), [](const ListEntry& e) { return e.Items.contains(3); }),
+                  r.queue.contains(3)) << row;
+    }
+}
+
+TEST_F(MiniPlayerTest, DroppedPlaylistQueuesExactlyItsTitlesInFileOrder)
+{
+    ThreeTitles();
+    const QString a0 = dir.filePath("a0.mp3"), a1 = dir.filePath("a1.mp3"), a2 = dir.filePath("a2.mp3");
+    const QString n = File("n.mp3"), bad = File("kaputt.mp3", "kaputt");
+    const struct { QString text; QVector<int32_t> queue; int added; } rows[] = {  // null text: no file
+        {"#EXTM3U\r\n#EXTINF:1,x\r\n" + a2 + "\r\n" + a0 + "\r\n", {2, 0}, 0},
+        {a1 + "\n" + a2 + "\n", {1, 2}, 0},
+        {"\n" + a2 + "\nrel/a0.mp3\n\n" + n + "\n" + bad + "\n" + n + "\n" + a2 + "\n", {2, 3}, 1},
+        {"#" + a0 + "\n" + a1, {1}, 0},
+        {"", {0, 1}, 0},
+        {"# nur Kommentar\r\n", {0, 1}, 0},
+        {QString(), {0, 1}, 0},
+    };
+    const LibraryDatabase before = Library;
+    for (const Switch repeatAll : {Switch(0), SwitchOn})
+        for (const auto& r : rows) {
+            Settings.RepeatAll = repeatAll;
+            Library = before;
+            QFile::remove(dir.filePath("list.m3u"));
+            if (!r.text.isNull()) File("list.m3u", r.text.toUtf8());
+            host.calls.clear();
+            messages.clear();
+            mini->DropFile(dir.filePath("list.m3u"));
+            const std::string row = r.text.toStdString();
+            EXPECT_EQ(Queue(), r.queue) << row;
+            EXPECT_EQ(Library.Files.size(), 3 + r.added) << row;
+            const QStringList expected = r.queue == QVector<int32_t>{0, 1}
+                ? QStringList{}
+                : QStringList{"Audio:Next", QStringLiteral("play %1").arg(r.queue[0]), "AudioPlaying"};
+            EXPECT_EQ(host.calls, expected) << row;
+            EXPECT_EQ(messages.isEmpty(), !expected.isEmpty()) << row;
+        }
+}
+
+} // namespace

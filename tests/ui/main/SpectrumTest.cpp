@@ -1,0 +1,133 @@
+// The spectrum display over the offline backend, the main window's foreground injected.
+#include "ui/main/Spectrum.h"
+
+#include "tests/sound/SoundTestUtil.h"
+#include "tests/ui/WindowTestSupport.h"
+#include "audio/EngineAccess.h"
+#include "audio/fmodAudio.h"
+#include "controls/SpectrumBox.h"
+#include "core/Units.h"
+#include "ui/dialogs/frmMiniPlayer.h"
+#include "ui/main/OtherWindows.h"
+
+#include <QImage>
+
+using namespace soundtest;
+
+namespace {
+
+TEST(SpectrumPeaks, WeightsAndTheRingOfTheLast100Peaks)
+{
+    for (const auto& [bin, w] : {std::pair{0, 1.0}, {1, 4.78}, {100, 17.92}, {255, 20.73}})
+        EXPECT_NEAR(SpectrumPeaks::Weight(bin), w, 0.005) << bin;
+    SpectrumPeaks peaks;
+    float bins[SpectrumPeaks::kBins + 1] = {};
+    auto feed = [&](float level) {
+        bins[1] = level;
+        peaks.Feed(bins);
+        return peaks.Heights(bins, 2);
+    };
+    for (int k = 0; k < 250; ++k) feed(1.0f);
+    EXPECT_EQ(peaks.Ring()[100], 0.0f);
+    EXPECT_EQ(feed(1.0f), (QVector<float>{1.0f, 0.0f}));
+    for (int k = 1; k < 100; ++k) ASSERT_NEAR(feed(0.01f)[0], 0.01f, 1e-6) << k;  // loud peak still in the ring
+    EXPECT_EQ(feed(0.01f)[0], 1.0f);
+    EXPECT_EQ(feed(0.0f), (QVector<float>{0.0f, 0.0f}));
+}
+
+class SpectrumDisplay : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        SetAudioOutput(kOffline);
+        ASSERT_TRUE(InitAudio());
+        DisplayedSpectrumPeaks() = {};
+        Settings.ShowMiniPlayer = Settings.SpectrumInMini = Settings.SpectrumInMain = SwitchOn;
+        picture1.resize(TwipsToPixels(9615), TwipsToPixels(1095));
+        AttachSpectrum(&picture1);
+        SetSpectrumForegroundSource([this] { return inFront; });
+        LoadMiniPlayer();
+        frmMiniPlayer::Loaded()->show();
+        PlayFile(QString::fromStdString(Tone(dir, "t.wav", FixtureFormat::Wav, 2.0, 1000.0)), 0, 1, 0, 0, 32768);
+        UpdateFades();
+        Render(*AudioSystem(), 4 * kBlock);
+    }
+    void TearDown() override
+    {
+        UnloadMiniPlayer();
+        SetSpectrumForegroundSource({});
+        CloseAudio();
+        SetAudioOutput({});
+    }
+    SpectrumBox* Main() { return picture1.findChild<SpectrumBox*>(); }
+    SpectrumBox* Mini() { return frmMiniPlayer::Loaded()->findChild<SpectrumBox*>("Picture2"); }
+
+    SavedGlobals saved;
+    QTemporaryDir dir;
+    QWidget picture1;
+    bool inFront = true;
+};
+
+TEST_F(SpectrumDisplay, ToneAtOneKilohertzTopsBinTwentyOneInBothBoxes)
+{
+    DrawSpectrum();
+    const struct { SpectrumBox* box; int bars, barWidth; QColor color; } boxes[] = {
+        {Main(), 255, 3, QColor(0x80, 0x80, 0xFF)}, {Mini(), 100, 5, QColor(0xC0, 0xC0, 0xFF)}};
+    for (const auto& b : boxes) {
+        const QVector<float>& h = b.box->Heights();
+        ASSERT_EQ(h.size(), b.bars);
+        const auto top = std::max_element(h.begin(), h.end());
+        EXPECT_EQ(top - h.begin() + 1, 21);
+        EXPECT_EQ(*top, 1.0f);
+        // On the top row only the tallest bar: its width and place (bin 21 centred at 20.5 of the bars).
+        const QImage img = b.box->grab().toImage();
+        int first = -1, count = 0;
+        for (int x = 0; x < img.width(); ++x) {
+            if (img.pixelColor(x, 0) != b.color) continue;
+            first = first < 0 ? x : first;
+            ++count;
+        }
+        EXPECT_EQ(count, b.barWidth);
+        EXPECT_NEAR(first + b.barWidth / 2, 20.5 * img.width() / b.bars, 1.0);
+        EXPECT_EQ(img.pixelColor(0, 0), QColor(0x50, 0x82, 0xBD));
+    }
+    EXPECT_EQ(Main()->geometry(), picture1.rect());
+}
+
+TEST_F(SpectrumDisplay, SwitchesChooseBarsClearedOrUntouched)
+{
+    enum Shown { Bars, Cleared, Untouched };
+    const struct { Switch showMini, inMini; bool miniVisible, front; Switch inMain; Shown mini, main; } rows[] = {
+        {SwitchOn, SwitchOn, true, true, SwitchOn, Bars, Bars},
+        {SwitchOn, 0, true, true, 0, Cleared, Cleared},
+        {SwitchOn, SwitchOn, false, false, SwitchOn, Cleared, Cleared},
+        {0, SwitchOn, true, true, SwitchOn, Untouched, Bars},
+    };
+    const QVector<float> preset{0.25f};
+    for (const auto& r : rows) {
+        Settings.ShowMiniPlayer = r.showMini;
+        Settings.SpectrumInMini = r.inMini;
+        Settings.SpectrumInMain = r.inMain;
+        frmMiniPlayer::Loaded()->setVisible(r.miniVisible);
+        inFront = r.front;
+        Mini()->SetHeights(preset);
+        Main()->SetHeights(preset);
+        Render(*AudioSystem(), kBlock);
+        DrawSpectrum();
+        for (const auto& [box, shown] : {std::pair{Mini(), r.mini}, {Main(), r.main}}) {
+            const QVector<float>& h = box->Heights();
+            EXPECT_EQ(h.size() > 1, shown == Bars) << int(&r - rows);
+            EXPECT_EQ(h.isEmpty(), shown == Cleared) << int(&r - rows);
+        }
+    }
+    UnloadMiniPlayer();  // the display never loads the strip
+    Settings.ShowMiniPlayer = SwitchOn;
+    DrawSpectrum();
+    EXPECT_EQ(frmMiniPlayer::Loaded(), nullptr);
+    CloseAudio();  // no system: nothing is touched
+    Main()->SetHeights(preset);
+    DrawSpectrum();
+    EXPECT_EQ(Main()->Heights(), preset);
+}
+
+} // namespace
