@@ -121,19 +121,6 @@ TEST_F(MainWindowPlayback, PendingEventsWaitUntilThePlayStarted)
     EXPECT_EQ(channelSeen, 1);
 }
 
-TEST_F(MainWindowTick, EndOfTitleGoesToTheNext)
-{
-    MakeLibrary();
-    Queue() = {0, 1};
-    w->AudioPlay(0);
-    Advance(1.5);
-    EXPECT_EQ(w->CurrentTrack, 1);
-    EXPECT_EQ(Queue(), (QVector<int32_t>{1}));
-    EXPECT_EQ(Library.Files[1].PlayCNT, 1);
-    EXPECT_EQ(w->lblTitle->text(), QStringLiteral("Beta"));
-    EXPECT_TRUE(w->lblTitle->font().bold());
-}
-
 TEST_F(MainWindowTick, RepeatTitleReplaysUncountedAndSkipsATitleThatCannotOpen)
 {
     MakeLibrary();
