@@ -122,7 +122,7 @@ void frmMain::Form_Load()
     QVTrayIcon1->AddIcon(DataFile(QStringLiteral("Tray.ico")),
                          QStringLiteral("Klicken Sie hier um Sarovin ein-/auszublenden."));
     LoadFunctionTree();
-    Volume = float(std::clamp(Settings.SavedVolume, 0, 32768));
+    Volume = float(ClampVolume(Settings.SavedVolume));
     for (QV_HoverLabel* b : {Label16, Label17, Label18, Label19, Label20, Label15}) b->SetBackColor(kStripColor);
     MoveToSavedPlace();
     if (IsOn(Settings.InTray)) {
