@@ -73,6 +73,7 @@ TEST_F(MainWindowLife, ClosingMinimisingAndTheTrayIcon)
         {"right click: the tray menu", RightClick, false, false, false, true, true, false, 0},
         {"no tray host: only minimised", CloseBox, true, false, false, false, true, false, 0},
         {"no tray host, click", LeftClick, false, false, false, false, true, false, 0},
+        {"no tray host, click and back", LeftClickTwice, false, false, false, false, true, false, 0},
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(r.name);
@@ -96,7 +97,7 @@ TEST_F(MainWindowLife, ClosingMinimisingAndTheTrayIcon)
         case RightClick: w->QVTrayIcon1_MouseUp(1); break;
         }
         EXPECT_EQ(w->isVisible(), r.visible);
-        EXPECT_EQ(w->isVisible() && w->isMinimized(), r.visible && (r.act == Minimise || !r.host));
+        EXPECT_EQ(w->isVisible() && w->isMinimized(), r.visible && (r.act == Minimise || (!r.host && r.act != LeftClickTwice)));
         EXPECT_EQ(InTray(), r.inTray);
         EXPECT_EQ(exits, r.exits);
         EXPECT_EQ(menu->isVisible(), r.act == RightClick);

@@ -180,6 +180,11 @@ void frmMain::QVTrayIcon1_MouseUp(int button)
         show();
         raise();
         activateWindow();
+    } else if (button == 0 && isMinimized() && !TrayHostAvailable()) {
+        // Without a tray, "to the tray" only minimised: the way back undoes that.
+        setWindowState(Settings.MainWindowState == 2 ? Qt::WindowMaximized : Qt::WindowNoState);
+        show();
+        activateWindow();
     } else if (button == 0) {
         ToTray();
     } else if (button == 1) {
