@@ -93,6 +93,7 @@ void DestroyMainWindow()
 {
     delete MainWindow();
 }
+
 namespace {
 // Kept, not tested: the start goes on without sound.
 bool audioStarted = false;
