@@ -137,6 +137,7 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent)
 
     tmrActualizeDisp->start();
     tmrAudioSys->start();
+    BuildLifecycle();
 }
 
 frmMain::~frmMain()
