@@ -60,12 +60,15 @@ protected:
 
 TEST_F(MainWindowLife, ClosingMinimisingAndTheTrayIcon)
 {
-    enum Act { CloseBox, Unload, Minimise, LeftClick, LeftClickTwice, RightClick };
+    enum Act { CloseBox, Unload, Minimise, LeftClick, LeftClickTwice, RightClick, TrayExit, MenuToTray };
     const struct { const char* name; Act act; bool closeToTray, minimizeToTray, busy, host; bool visible, inTray; int exits; } rows[] = {
         {"close box to tray", CloseBox, true, false, false, true, false, true, 0},
         {"close box ends", CloseBox, false, false, false, true, false, false, 1},
         {"B&eenden ends", Unload, true, false, false, true, false, false, 1},
         {"busy: refused into the tray", Unload, false, false, true, true, false, true, 0},
+        {"tray exit ends once", TrayExit, true, false, false, true, false, false, 1},
+        {"tray exit while busy ends nothing", TrayExit, false, false, true, true, false, true, 0},
+        {"file menu to the tray", MenuToTray, false, false, false, true, false, true, 0},
         {"minimise to tray", Minimise, false, true, false, true, false, true, 0},
         {"minimise stays", Minimise, false, false, false, true, true, false, 0},
         {"click hides", LeftClick, false, false, false, true, false, true, 0},
@@ -84,8 +87,7 @@ TEST_F(MainWindowLife, ClosingMinimisingAndTheTrayIcon)
         exits = 0;
         shown.clear();
         Load();
-        auto* menu = new QMenu(w.get());
-        menu->setObjectName(QStringLiteral("mTray"));
+        QMenu* menu = w->PopupMenu(QStringLiteral("mTray"));
         std::optional<BusyGuard> busy;
         if (r.busy) busy.emplace();
         switch (r.act) {
@@ -95,6 +97,8 @@ TEST_F(MainWindowLife, ClosingMinimisingAndTheTrayIcon)
         case LeftClick: w->ToggleTray(); break;
         case LeftClickTwice: w->ToggleTray(); w->ToggleTray(); break;
         case RightClick: w->QVTrayIcon1_MouseUp(1); break;
+        case TrayExit: w->MenuAction(QStringLiteral("mTrayExit"))->trigger(); break;
+        case MenuToTray: w->MenuAction(QStringLiteral("mFileToTray"))->trigger(); break;
         }
         EXPECT_EQ(w->isVisible(), r.visible);
         EXPECT_EQ(w->isVisible() && w->isMinimized(), r.visible && (r.act == Minimise || (!r.host && r.act != LeftClickTwice)));

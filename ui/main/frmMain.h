@@ -8,8 +8,10 @@
 
 #include "controls/QV_ListControl.h"
 #include "core/Hooks.h"
-#include "core/LibraryTypes.h"
 #include "core/HotKeys.h"
+#include "core/LibraryTypes.h"
+#include "platform/MouseWheel.h"
+#include "ui/dialogs/OptionsHost.h"
 #include "ui/dialogs/TagEditorHost.h"
 
 #include <QEvent>
@@ -31,7 +33,11 @@ class LibraryCheckPage;
 class QVTrayIcon;
 class QCloseEvent;
 
-class frmMain : public QMainWindow, public QV_ListControlHost, public TagEditorHost
+class frmMain : public QMainWindow,
+                public QV_ListControlHost,
+                public TagEditorHost,
+                public OptionsHost,
+                public WheelScroller
 {
     Q_OBJECT
 
@@ -64,8 +70,8 @@ public:
     void KeyDown(int& keyCode, int& shift) override;
     bool NeedData(qint32 index, QList<ListCell>& data, ListCell& key) override;
     void QV_ListControl1_ItemSelect(qint32 index, int column, const ListCell& key);
-    void ScrollUp();
-    void ScrollDown();
+    void ScrollUp() override;
+    void ScrollDown() override;
     void SetPlayingHighlight(bool show);
     void LoadColumnVisibility();
     // A duration in German words: the largest unit reaching 1, two places ("1,5 Minuten").
@@ -99,7 +105,7 @@ public:
     bool StoreExitState();
     // The 50 ms hot-key tick; SetHotKeyTimer returns whether it ran before.
     void tmrHotKeys_Timer();
-    bool SetHotKeyTimer(bool enabled);
+    bool SetHotKeyTimer(bool enabled) override;
 
     QVTrayIcon* QVTrayIcon1;
     QTimer* tmrHotKeys;
@@ -109,6 +115,11 @@ public:
     // after the name ("mAudioRate3"). Nullptr when the entry is absent.
     QAction* MenuAction(const QString& name, int index = -1) const;
     QMenu* PopupMenu(const QString& name) const;
+
+    // ---- What the options page needs ----
+    void ReapplySettings() override;
+    QWidget* DialogOwner() override { return this; }
+    QWidget* OptionsPageFrame() override { return frOptions; }
 
     // ---- Menus, tree, toggles and queue editing ----
     // The menus as children of the window, each found by its name.
