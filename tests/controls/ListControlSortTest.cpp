@@ -26,19 +26,11 @@ protected:
 } // namespace
 
 // The comparison itself has its own table in ListCellTest.
-TEST_F(ListSort, CasesOfTheTextColumn)
+TEST_F(ListSort, TheTextColumnSortsByTheCellRule)
 {
-    struct Case { QList<ListCell> titles; QStringList sorted; };
-    const Case cases[] = {
-        {{"10", "9", "100"}, {"10", "100", "9"}},
-        {{"abc", "Abc", "aBc"}, {"Abc", "aBc", "abc"}},
-        {{"x", 10, ListCell(), "a", -1}, {"-1", "", "10", "a", "x"}}, // numbers first, empty as 0
-    };
-    for (const Case& c : cases) {
-        Load(c.titles);
-        list.SortAsColumn(1);
-        EXPECT_EQ(Shown(int(c.sorted.size())), c.sorted);
-    }
+    Load({"x", 10, ListCell(), "a", -1, "9"});
+    list.SortAsColumn(1);
+    EXPECT_EQ(Shown(6), (QStringList{"-1", "", "10", "9", "a", "x"})); // numbers first, empty as 0
 }
 
 TEST_F(ListSort, KeysHighlightSelectionAndRefetchFollowTheirRows)
