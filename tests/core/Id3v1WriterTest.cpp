@@ -4,6 +4,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include "tests/support/AudioFixtures.h"
 #include "tests/support/ProgramTest.h"
 
 namespace {
@@ -23,12 +24,6 @@ protected:
         QFile f(e.FileName);
         if (!content.isNull() && f.open(QIODevice::WriteOnly)) f.write(content);  // null: no file
         return e;
-    }
-
-    static QByteArray Read(const LibraryEntry& e)
-    {
-        QFile f(e.FileName);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
 };
 
@@ -75,7 +70,7 @@ TEST_F(Id3v1, ReplacesAnExistingTagOrAppendsOne)
         LibraryEntry e = MakeFile("a", c.content, c.format);
         e.Actions = QString::fromLatin1(c.actions);
         EXPECT_EQ(SaveID3v1Tag(e), TagSaveResult::Saved);
-        const QByteArray now = Read(e);
+        const QByteArray now = ReadRawFile(e.FileName);
         EXPECT_EQ(now.size(), 1128);
         EXPECT_EQ(now.left(1000), kAudio);
         EXPECT_EQ(now.mid(1000), MakeID3v1Block(e.Tags));
@@ -97,7 +92,7 @@ TEST_F(Id3v1, FailuresWriteNothingAndKeepTheMark)
         LibraryEntry e = MakeFile(c.name, c.content, c.format);
         EXPECT_EQ(SaveID3v1Tag(e), c.want) << c.name;
         EXPECT_EQ(QFile::exists(e.FileName), !c.content.isNull()) << c.name;
-        EXPECT_EQ(Read(e), c.content) << c.name;
+        EXPECT_EQ(ReadRawFile(e.FileName), c.content) << c.name;
         EXPECT_EQ(e.Actions, QStringLiteral("Tag;R")) << c.name;
     }
 }

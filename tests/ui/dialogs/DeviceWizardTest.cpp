@@ -2,10 +2,10 @@
 
 #include "core/UiServices.h"
 #include "platform/DeviceCopy.h"
+#include "tests/support/AudioFixtures.h"
 #include "tests/support/WindowTest.h"
 #include "ui/main/OtherWindows.h"
 
-#include <QDirIterator>
 #include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
@@ -120,15 +120,6 @@ protected:
         return w;
     }
 
-    QStringList FilesOnStick() const
-    {
-        QStringList out;
-        for (QDirIterator it(root, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories); it.hasNext();)
-            out << it.next().mid(root.size() + 1);
-        out.sort();
-        return out;
-    }
-
     QTemporaryDir tmp;
     QString root;
     QVector<DeviceVolume> volumes;
@@ -211,7 +202,7 @@ TEST_F(DeviceWizardTest, HostileTagsLandUnderTheRootAndAFailedTitleIsCounted)
     frmDeviceWizard* w = Copy("Drei");
     ASSERT_TRUE(PumpUntil([&] { return !shown.isEmpty(); }));
     EXPECT_EQ(shown, QStringList{Ended(2, 3)});
-    EXPECT_EQ(FilesOnStick(), (QStringList{"AC_DC/_/a_b.mp3", "AC_DC/_/e_f.mp3"}));
+    EXPECT_EQ(FilesUnder(root), (QStringList{"AC_DC/_/a_b.mp3", "AC_DC/_/e_f.mp3"}));
     EXPECT_EQ(w->ProgressBar1->value(), w->ProgressBar1->maximum());
 }
 
@@ -251,7 +242,7 @@ TEST_F(DeviceWizardTest, CancelCloseOrExitDuringTheCopyStopsItQuietly)
         }
         EXPECT_EQ(shown, way == CancelButton ? QStringList{Question} : QStringList());  // and no report
         EXPECT_EQ(BusyCaption(), Idle);
-        EXPECT_EQ(FilesOnStick(), QStringList{"AC_DC/_/a_b.mp3"});
+        EXPECT_EQ(FilesUnder(root), QStringList{"AC_DC/_/a_b.mp3"});
     }
 }
 

@@ -49,12 +49,6 @@ LibraryEntry Record(const QString& file, const QString& actions = {}, int16_t ra
     return e;
 }
 
-QByteArray ReadAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 class TagEditorTest : public WindowTest {
 protected:
     void SetUp() override
@@ -168,7 +162,7 @@ TEST_F(TagEditorTest, SaveWritesOrSaysWhyNot)
     ASSERT_TRUE(MakeToneFile(mp3, FixtureFormat::Mp3, 0.3) && MakeToneFile(ogg, FixtureFormat::Ogg, 0.3));
     Library.Files = {Record(mp3), Record(ogg)};
     Library.Files[1].Tags.Format = QStringLiteral("OGG");
-    const QByteArray mp3Before = ReadAll(mp3), oggBefore = ReadAll(ogg);
+    const QByteArray mp3Before = ReadRawFile(mp3), oggBefore = ReadRawFile(ogg);
 
     frmAudioProperties* w = Open(1);
     w->tagTitel->setText(QStringLiteral("Neu"));
@@ -176,7 +170,7 @@ TEST_F(TagEditorTest, SaveWritesOrSaysWhyNot)
     EXPECT_EQ(shown, QStringList{QStringLiteral("48|Eigenschaften|Dieses Dateiformat kann keine ID3v1-Tags "
                                                     "aufnehmen. Die Änderungen bleiben in der Bibliothek.")});
     EXPECT_EQ(Library.Files[1].Actions, QStringLiteral("Tag;"));
-    EXPECT_EQ(ReadAll(ogg), oggBefore);
+    EXPECT_EQ(ReadRawFile(ogg), oggBefore);
 
     shown.clear();
     w->ShowProps(0);
@@ -193,7 +187,7 @@ TEST_F(TagEditorTest, SaveWritesOrSaysWhyNot)
     EXPECT_TRUE(shown.isEmpty());
     EXPECT_EQ(Library.Files[0].Actions, QString());
     EXPECT_FALSE(w->cmdSave->isEnabled());
-    EXPECT_EQ(ReadAll(mp3).size(), mp3Before.size() + 128);
+    EXPECT_EQ(ReadRawFile(mp3).size(), mp3Before.size() + 128);
     EXPECT_EQ(TagLibReader().Open(mp3).Title, QStringLiteral("Übermorgen"));
 }
 
@@ -211,7 +205,7 @@ TEST_F(TagEditorTest, EditFollowsTheShownFileThroughASync)
             const bool shown = e.FileName == P("c.mp3");
             EXPECT_EQ(e.Tags.Title == "Neu", shown) << gone;
             EXPECT_EQ(e.Actions, shown ? "Tag;" : "") << gone;
-            EXPECT_EQ(ReadAll(e.FileName), "x");
+            EXPECT_EQ(ReadRawFile(e.FileName), "x");
         }
         UnloadTagEditor();
     }
