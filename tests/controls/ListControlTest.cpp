@@ -86,47 +86,38 @@ TEST_F(ListControl, SelectedIndexSetting)
     EXPECT_EQ(list.TopRow(), 51); // 70 - 20 + 1
 }
 
-// With ItemCount rows and the selection on row `selected` (-1 for none), the key
-// gives these events and leaves the selection on `expectedSelected`.
-struct KeyCase { const char* name; qint32 itemCount, selected; int key; Qt::KeyboardModifiers mods;
-                 qint32 expectedSelected; QStringList events; };
-
-class ListControlKeys : public ListControl, public ::testing::WithParamInterface<KeyCase> {};
-
-TEST_P(ListControlKeys, Table)
+// With itemCount rows and the selection on `selected` (-1 for none), the key
+// gives these events and leaves the selection on `after`.
+TEST_F(ListControl, KeysMoveTheSelectionWithinTheList)
 {
-    const KeyCase& c = GetParam();
-    list.SetItemCount(c.itemCount);
-    if (c.selected >= 0)
-        list.SetSelectedIndex(c.selected);
-    host.Take();
-    Key(list, c.key, c.mods);
-    EXPECT_EQ(host.Take(), c.events);
-    EXPECT_EQ(list.SelectedIndex(), c.expectedSelected);
+    const struct { qint32 itemCount, selected; int key; Qt::KeyboardModifiers mods; qint32 after; QStringList events; } rows[] = {
+        {99, 3, Qt::Key_Down, {}, 4, {"KeyDown 40 0", "ItemSelect 4 -1 1004"}},
+        {12, 12, Qt::Key_Down, {}, 12, {"KeyDown 40 0"}},
+        {99, 3, Qt::Key_Down, Qt::ShiftModifier, 3, {"KeyDown 40 1"}},
+        {99, 3, Qt::Key_Up, {}, 2, {"KeyDown 38 0", "ItemSelect 2 -1 1002"}},
+        {99, 0, Qt::Key_Up, {}, 0, {"KeyDown 38 0"}},
+        {12, 5, Qt::Key_PageDown, {}, 12, {"KeyDown 34 0", "ItemSelect 12 -1 1012"}},
+        {12, 12, Qt::Key_PageDown, {}, 12, {"KeyDown 34 0"}},
+        {99, 30, Qt::Key_PageUp, {}, 10, {"KeyDown 33 0", "ItemSelect 10 -1 1010"}},
+        {99, 0, Qt::Key_PageUp, {}, 0, {"KeyDown 33 0"}},
+        {99, -1, Qt::Key_Down, {}, 0, {"KeyDown 40 0", "ItemSelect 0 -1 1000"}},
+        {99, -1, Qt::Key_Up, {}, -1, {"KeyDown 38 0"}},
+        {99, -1, Qt::Key_PageDown, {}, 19, {"KeyDown 34 0", "ItemSelect 19 -1 1019"}},
+        {7, -1, Qt::Key_PageDown, {}, 7, {"KeyDown 34 0", "ItemSelect 7 -1 1007"}},
+        {99, -1, Qt::Key_PageUp, {}, 0, {"KeyDown 33 0", "ItemSelect 0 -1 1000"}},
+        {-1, -1, Qt::Key_Down, {}, -1, {"KeyDown 40 0"}},
+        {99, 3, Qt::Key_Return, {}, 3, {"KeyDown 13 0", "ItemKeyDown 13 0 3 1003"}},
+        {99, 3, Qt::Key_Space, Qt::ControlModifier, 3, {"KeyDown 32 2", "ItemKeyDown 32 2 3 1003"}},
+    };
+    for (const auto& r : rows) {
+        list.SetItemCount(r.itemCount);
+        if (r.selected >= 0) list.SetSelectedIndex(r.selected);
+        host.Take();
+        Key(list, r.key, r.mods);
+        EXPECT_EQ(host.Take(), r.events) << r.events.join(u';').toStdString();
+        EXPECT_EQ(list.SelectedIndex(), r.after) << r.events.join(u';').toStdString();
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Keys, ListControlKeys,
-    ::testing::Values(
-        KeyCase{"DownMoves", 99, 3, Qt::Key_Down, {}, 4, {"KeyDown 40 0", "ItemSelect 4 -1 1004"}},
-        KeyCase{"DownOnLastRow", 12, 12, Qt::Key_Down, {}, 12, {"KeyDown 40 0"}},
-        KeyCase{"ShiftDown", 99, 3, Qt::Key_Down, Qt::ShiftModifier, 3, {"KeyDown 40 1"}},
-        KeyCase{"UpMoves", 99, 3, Qt::Key_Up, {}, 2, {"KeyDown 38 0", "ItemSelect 2 -1 1002"}},
-        KeyCase{"UpOnFirstRow", 99, 0, Qt::Key_Up, {}, 0, {"KeyDown 38 0"}},
-        KeyCase{"PageDownStopsAtEnd", 12, 5, Qt::Key_PageDown, {}, 12, {"KeyDown 34 0", "ItemSelect 12 -1 1012"}},
-        KeyCase{"PageDownOnLastRow", 12, 12, Qt::Key_PageDown, {}, 12, {"KeyDown 34 0"}},
-        KeyCase{"PageUp", 99, 30, Qt::Key_PageUp, {}, 10, {"KeyDown 33 0", "ItemSelect 10 -1 1010"}},
-        KeyCase{"PageUpOnFirstRow", 99, 0, Qt::Key_PageUp, {}, 0, {"KeyDown 33 0"}},
-        KeyCase{"NoSelectionDown", 99, -1, Qt::Key_Down, {}, 0, {"KeyDown 40 0", "ItemSelect 0 -1 1000"}},
-        KeyCase{"NoSelectionUp", 99, -1, Qt::Key_Up, {}, -1, {"KeyDown 38 0"}},
-        KeyCase{"NoSelectionPageDown", 99, -1, Qt::Key_PageDown, {}, 19, {"KeyDown 34 0", "ItemSelect 19 -1 1019"}},
-        KeyCase{"NoSelectionPageDownShort", 7, -1, Qt::Key_PageDown, {}, 7, {"KeyDown 34 0", "ItemSelect 7 -1 1007"}},
-        KeyCase{"NoSelectionPageUp", 99, -1, Qt::Key_PageUp, {}, 0, {"KeyDown 33 0", "ItemSelect 0 -1 1000"}},
-        KeyCase{"EmptyListDown", -1, -1, Qt::Key_Down, {}, -1, {"KeyDown 40 0"}},
-        KeyCase{"EnterOnRow", 99, 3, Qt::Key_Return, {}, 3, {"KeyDown 13 0", "ItemKeyDown 13 0 3 1003"}},
-        KeyCase{"CtrlSpaceOnRow", 99, 3, Qt::Key_Space, Qt::ControlModifier, 3, {"KeyDown 32 2", "ItemKeyDown 32 2 3 1003"}},
-        KeyCase{"SpaceWithoutRow", 99, -1, Qt::Key_Space, {}, -1, {"KeyDown 32 0"}}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ListControl, KeyDownHandlerDecidesWhatTheKeyDoes)
 {
