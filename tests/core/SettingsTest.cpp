@@ -3,7 +3,6 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-#include <QtEndian>
 #include <gtest/gtest.h>
 
 #include "tests/support/ProgramTest.h"
@@ -16,12 +15,6 @@ namespace {
 using namespace std::string_literals;
 
 using SettingsFile = ProgramTest;
-
-template <typename T>
-T At(const QByteArray& bytes, qsizetype offset)
-{
-    return qFromLittleEndian<T>(bytes.constData() + offset);
-}
 
 // Field n holds bytes of value n (hex), so a field in the wrong place or of
 // the wrong width shows in the bytes; three playlists hold texts.
@@ -103,16 +96,6 @@ TEST(Settings, EveryFieldInItsPlaceAndWidth)
     SettingsRecord back;
     SettingsFromBytes(QByteArray::fromStdString(want), back);
     EXPECT_EQ(back, NumberedRecord());
-}
-
-TEST(Settings, TextItemsAreCountedUtf8Bytes)
-{
-    SettingsRecord r;
-    r.LibraryFolders = QStringLiteral("ä音");
-    const QByteArray b = SettingsToBytes(r);
-    ASSERT_EQ(b.size(), 285);
-    EXPECT_EQ(At<uint16_t>(b, 6), 5);
-    EXPECT_EQ(b.mid(8, 5), QByteArray("\xC3\xA4\xE9\x9F\xB3"));
 }
 
 TEST_F(SettingsFile, SaveAndLoadGiveBackEveryField)
