@@ -178,7 +178,6 @@ TEST_F(DeviceWizardTest, TheFirstTickedSourceFillsTheSyncList)
     const struct { QStringList ticked; int count; bool warning; } rows[] = {
         {{}, 0, false},
         {{"Aktuelle Wiedergabe", "Alle Titel"}, 14, true},  // 14 x 768 MB = 10.5 GB, 10 GB free
-        {{"Aktuelle Wiedergabe"}, 1, false},
         {{"Zwölf"}, 12, false},
     };
     for (const auto& r : rows) {
