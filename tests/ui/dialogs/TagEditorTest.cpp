@@ -86,16 +86,13 @@ protected:
 
 TEST_F(TagEditorTest, FirstKeystrokeMarksOnce)
 {
-    const struct { const char *before, *after; } rows[] = {
-        {"", "Tag;"}, {"R", "RTag;"}, {"Tag;", "Tag;"}, {"RTag;", "RTag;"},
-    };
+    const struct { const char *before, *after; } rows[] = {{"", "Tag;"}, {"R", "RTag;"}, {"Tag;", "Tag;"}, {"RTag;", "RTag;"}};
     for (const auto& r : rows) {
         Library.Files = {Record("/m/a.mp3", QString::fromUtf8(r.before))};
         frmAudioProperties* w = Open(0);
         w->tagTitel->insert(QStringLiteral("x"));
         w->tagTitel->insert(QStringLiteral("y"));
-        EXPECT_EQ(Library.Files[0].Actions, QString::fromUtf8(r.after)) << r.before;
-        EXPECT_EQ(Library.Files[0].Tags.Title, QStringLiteral("xy"));
+        EXPECT_EQ(Library.Files[0].Actions + "|" + Library.Files[0].Tags.Title, QString::fromUtf8(r.after) + "|xy");
         EXPECT_TRUE(w->cmdSave->isEnabled());
     }
 }
@@ -103,9 +100,7 @@ TEST_F(TagEditorTest, FirstKeystrokeMarksOnce)
 TEST_F(TagEditorTest, WhatIsStoredAndWhatIsNot)
 {
     // Nothing to show: not loaded, the list does not follow.
-    EXPECT_FALSE(OpenTagEditor(-1));
-    EXPECT_EQ(TagEditor(), nullptr);
-    EXPECT_FALSE(host_.open);
+    EXPECT_FALSE(OpenTagEditor(-1) || TagEditor() || host_.open);
 
     Library.Files = {Record("/m/a.mp3"), Record("/m/b.mp3", {}, 7)};
     frmAudioProperties* w = Open(0);
@@ -114,8 +109,7 @@ TEST_F(TagEditorTest, WhatIsStoredAndWhatIsNot)
 
     TagEditorShowProps(1);
     w->FileName->insert(QStringLiteral("zzz"));
-    EXPECT_EQ(Library.Files[1].Actions, QString());
-    EXPECT_EQ(Library.Files[1].FileName, QStringLiteral("/m/b.mp3"));
+    EXPECT_EQ(Library.Files[1].Actions + Library.Files[1].FileName, QStringLiteral("/m/b.mp3"));
     EXPECT_FALSE(w->cmdSave->isEnabled());
 
     // A rating outside the list selects nothing and survives an edit.
@@ -127,14 +121,11 @@ TEST_F(TagEditorTest, WhatIsStoredAndWhatIsNot)
     w->tagRating->setCurrentIndex(3);
     EXPECT_EQ(Library.Files[0].Rating, 3);
     EXPECT_EQ(Library.Files[0].Actions, QStringLiteral("Tag;"));
-
-    EXPECT_FALSE(w->ShowProps(-1));
-    EXPECT_FALSE(w->ShowProps(2));
+    EXPECT_FALSE(w->ShowProps(-1) || w->ShowProps(2));
     EXPECT_EQ(w->ShownIndex, 0);
 
     w->reject();  // Esc
-    EXPECT_EQ(TagEditor(), nullptr);
-    EXPECT_FALSE(host_.open);
+    EXPECT_FALSE(TagEditor() || host_.open);
 }
 
 TEST_F(TagEditorTest, StepsThroughTheList)
