@@ -1,3 +1,4 @@
+#include "core/DbText.h"
 #include "core/VbHelpers.h"
 #include "tests/support/CommaLocale.h"
 
@@ -46,8 +47,8 @@ TEST(NumberText, ShortestFormWithTheSeparatorGiven)
 }
 
 // A German desktop puts "," into the C library's numbers; the language's
-// numbers keep their "." and the separator given.
-TEST(NumberText, ValAndNumberTextIgnoreTheDesktopLocale)
+// numbers keep their "." and the separator given, the database's its ",".
+TEST(NumberText, NumbersIgnoreTheDesktopLocale)
 {
     CommaLocale comma;
     if (!comma.Active()) GTEST_SKIP() << "no de_DE locale here";
@@ -56,4 +57,6 @@ TEST(NumberText, ValAndNumberTextIgnoreTheDesktopLocale)
     EXPECT_EQ(NumberText(3.5, u'.'), QStringLiteral("3.5"));
     EXPECT_EQ(NumberText(-0.00001, u'.'), QStringLiteral("-1E-05"));
     EXPECT_EQ(NumberText(3.5, u','), QStringLiteral("3,5"));
+    EXPECT_EQ(ParseDbNumber(u"1,5E-05"), 1.5e-05);
+    EXPECT_EQ(FormatDbNumber(3.5), QStringLiteral("3,5"));
 }
