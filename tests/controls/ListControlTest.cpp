@@ -85,7 +85,13 @@ TEST_F(ListControl, SelectedIndexSetting)
 // gives these events and leaves the selection on `after`.
 TEST_F(ListControl, KeysMoveTheSelectionWithinTheList)
 {
-    const struct { qint32 itemCount, selected; int key; Qt::KeyboardModifiers mods; qint32 after; QStringList events; } rows[] = {
+    const struct {
+        qint32 itemCount, selected;
+        int key;
+        Qt::KeyboardModifiers mods;
+        qint32 after;
+        QStringList events;
+    } rows[] = {
         {99, 3, Qt::Key_Down, {}, 4, {"KeyDown 40 0", "ItemSelect 4 -1 1004"}},
         {12, 12, Qt::Key_Down, {}, 12, {"KeyDown 40 0"}},
         {99, 3, Qt::Key_Down, Qt::ShiftModifier, 3, {"KeyDown 40 1"}},

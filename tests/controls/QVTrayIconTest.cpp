@@ -52,7 +52,8 @@ TEST_F(TrayIcon, BalloonsFromInfoFlagsCutTextsAndAHideTimer)
         ASSERT_EQ(shown.size(), 1u) << r.flags;
         EXPECT_EQ(shown[0].Icon, r.icon) << r.flags;
         EXPECT_EQ(shown[0].ShowsTrayPicture, r.trayPicture) << r.flags;
-        EXPECT_EQ(std::tuple(shown[0].Text, shown[0].Title, shown[0].TimeoutMs), std::tuple(text.left(255), title.left(63), 10000));
+        EXPECT_EQ(std::tuple(shown[0].Text, shown[0].Title, shown[0].TimeoutMs),
+                  std::tuple(text.left(255), title.left(63), 10000));
         EXPECT_EQ(Timer1().isActive(), r.timer) << r.flags;
     }
     // The timer fires once and shows no empty balloon; one without a timer stops it.

@@ -105,7 +105,8 @@ TEST(FillSyncList, TakesTheSourcesRecordsOnlyAndLeavesTheViewAlone)
         EXPECT_EQ(db.ListSets[SyncList].Entries[0].Items, r.want);
         double size = 0;
         for (int32_t i : r.want) size += i > 0 ? i : 0;
-        EXPECT_EQ(std::pair(s.Count, s.SizeMB), std::pair(r.want == QVector<int32_t>{-1} ? 0 : int(r.want.size()), size));
+        const int count = r.want == QVector<int32_t>{-1} ? 0 : int(r.want.size());
+        EXPECT_EQ(std::pair(s.Count, s.SizeMB), std::pair(count, size));
         EXPECT_EQ(db.ListSets[ViewList].Entries[0].Items, (QVector<int32_t>{2, 1}));
     }
     EXPECT_EQ(SyncCountText(12), QStringLiteral("Es befinden sich 12 Titel in der Synchronisations-Liste."));

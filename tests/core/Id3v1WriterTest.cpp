@@ -54,7 +54,8 @@ TEST(MakeID3v1Block, FieldsAreLatin1CutAndPadded)
     EXPECT_EQ(b.mid(93, 4), QByteArray("07  "));
     EXPECT_EQ(b.mid(97, 30), QByteArray("c") + QByteArray(29, ' '));
 
-    const struct { const char* genre; unsigned char want; } genres[] = {{"Rock", 17}, {"Blues", 0}, {"rock", 255}, {"", 255}};
+    const struct { const char* genre; unsigned char want; } genres[] = {
+        {"Rock", 17}, {"Blues", 0}, {"rock", 255}, {"", 255}};
     for (const auto& g : genres) {
         t.Genre = QString::fromLatin1(g.genre);
         EXPECT_EQ(static_cast<unsigned char>(MakeID3v1Block(t).at(127)), g.want) << g.genre;

@@ -71,8 +71,8 @@ TEST(ListSets, BuildMatchesTheRecordByRecordRule)
     };
     for (int32_t i = 0; i < store.Files.size(); ++i) {
         const TagInfo& t = store.Files[i].Tags;
-        for (const auto& [slot, caption] : {std::pair{AlbumSet, t.Album}, {ArtistSet, t.Artist},
-                                            {BitrateSet, QString::number(t.Bitrate)}, {GenreSet, t.Genre}, {YearSet, t.Year}})
+        for (const auto& [slot, caption] : {std::pair{AlbumSet, t.Album}, {ArtistSet, t.Artist}, {GenreSet, t.Genre},
+                                            {BitrateSet, QString::number(t.Bitrate)}, {YearSet, t.Year}})
             add(slot, i, caption);
     }
     for (int slot = 0; slot < ListSetCount; ++slot) ASSERT_EQ(Flat(store.ListSets[slot]), Flat({want[slot]})) << slot;

@@ -32,7 +32,8 @@ TEST(QtMessageBox, StylesMapToIconsAndButtons)
     EXPECT_EQ(question->button(B::Yes)->text() + question->button(B::No)->text(), QStringLiteral("&Ja&Nein"));
     ASSERT_NE(question->escapeButton(), nullptr);
     EXPECT_EQ(AnswerForButton(question->standardButton(question->escapeButton())), MsgNo);
-    EXPECT_EQ(std::tuple(AnswerForButton(B::Yes), AnswerForButton(B::Ok), AnswerForButton(B::Cancel)), std::tuple(6, 1, 2));
+    for (const auto& [button, answer] : {std::pair{B::Yes, 6}, {B::Ok, 1}, {B::Cancel, 2}})
+        EXPECT_EQ(AnswerForButton(button), answer);
 }
 
 using SingleInstance = PlatformTest;

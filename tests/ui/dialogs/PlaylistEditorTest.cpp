@@ -83,7 +83,8 @@ TEST_F(PlaylistEditorTest, NewStopsAtTwentyAndDeleteKeepsTheLast)
     for (const DynPlaylist& p : Settings.DynPlaylists) EXPECT_EQ(p, (DynPlaylist{"Neue Playlist", ""}));
 
     Settings.DynPlaylists = {};
-    Settings.DynPlaylists[0] = {"eins", "q1"}, Settings.DynPlaylists[1] = {"zwei", "q2"}, Settings.DynPlaylists[2] = {"drei", "q3"};
+    std::tie(Settings.DynPlaylists[0], Settings.DynPlaylists[1], Settings.DynPlaylists[2]) =
+        std::tuple(DynPlaylist{"eins", "q1"}, DynPlaylist{"zwei", "q2"}, DynPlaylist{"drei", "q3"});
     w = Make();
     w->List1->setCurrentRow(-1);
     w->cmdDelete->click();

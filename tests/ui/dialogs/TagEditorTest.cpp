@@ -86,7 +86,8 @@ protected:
 
 TEST_F(TagEditorTest, FirstKeystrokeMarksOnce)
 {
-    const struct { const char *before, *after; } rows[] = {{"", "Tag;"}, {"R", "RTag;"}, {"Tag;", "Tag;"}, {"RTag;", "RTag;"}};
+    const struct { const char *before, *after; } rows[] = {
+        {"", "Tag;"}, {"R", "RTag;"}, {"Tag;", "Tag;"}, {"RTag;", "RTag;"}};
     for (const auto& r : rows) {
         Library.Files = {Record("/m/a.mp3", QString::fromUtf8(r.before))};
         frmAudioProperties* w = Open(0);
