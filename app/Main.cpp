@@ -12,6 +12,7 @@
 #include "platform/SingleInstance.h"
 #include "platform/TagLibReader.h"
 #include "platform/TermSignal.h"
+#include "ui/main/frmMain.h"
 
 #include "ProductInfo.h"
 
@@ -86,6 +87,7 @@ void Main(const QString& commandLine)
     // Every pump and every message box can end the program (a session end);
     // after that nothing of the start may run on.
     const auto ended = [] { return state.exitStarted; };
+    SetExitProgram([] { ExitProgram(); });
 
     if (!AcquireSingleInstanceLock()) {
         TerminateProcess(0);
@@ -203,6 +205,7 @@ void SetTerminateHook(std::function<void(int)> hook)
 
 void ResetProgramState()
 {
+    DestroyMainWindow();
     state = ProgramState{};
     ReleaseSingleInstanceLock();
     SetSessionEnding(false);
@@ -213,11 +216,13 @@ int RunSarovin(int argc, char** argv)
     // No organization name: the data folder is ~/.local/share/Sarovin.
     QCoreApplication::setApplicationName(ProductName());
     QApplication app(argc, argv);
+    // Hidden in the tray the program has no window; a closing mini player must not end it.
+    app.setQuitOnLastWindowClosed(false);
     InstallQtUiServices();
     SetTagReader(&ProgramTagReader());
     InstallSessionEndHandlers();
     Main();
-    // Until a main window keeps it alive, the program ends after its start.
+    // Only the exit procedure ends the program; without a window nothing could reach it.
     if (!MainWindowLoaded()) ExitProgram();
     return app.exec();
 }

@@ -3,6 +3,7 @@
 #include "app/CommandLine.h"
 #include "audio/fmodAudio.h"
 #include "audio/modEqualizer.h"
+#include "controls/QVTrayIcon.h"
 #include "core/LibraryDatabase.h"
 #include "core/LibraryTypes.h"
 #include "core/Runtime.h"
@@ -11,10 +12,12 @@
 #include "platform/MouseWheel.h"
 #include "ui/dialogs/frmSplash.h"
 #include "ui/main/OtherWindows.h"
+#include "ui/main/frmMain.h"
 
 #include <QApplication>
 #include <QWidget>
 
+#include <iterator>
 #include <utility>
 
 void SplashShow()
@@ -42,7 +45,56 @@ void StepLoadLibrary()
     InitAudioDatabase();
     LoadDatabase(Library);
 }
-void StepLoadMainWindow() {}
+namespace {
+
+struct ColumnHeader {
+    const char16_t* caption;
+    int width;  // twips
+    bool custom = false;
+    const char16_t* font = u"";
+    bool visible = true;
+    float fontSize = 0;
+};
+
+const ColumnHeader Columns[] = {
+    {u"Nr.", 200},
+    {u"Titel", 3000},
+    {u"Interpret", 2000},
+    {u"Album", 2000},
+    {u"Genre", 1500},
+    {u"Dauer", 700},
+    {u"Bewertung", 1000, true, u"Wingdings", true, 12},
+    {u"Bitrate", 700},
+    {u"Dateiname", 2500},
+    {u"Dateigrösse", 500, true, u"MS Sans Serif", false},
+    {u"Jahr", 900},
+    {u"Format", 900},
+    {u"Zuletzt gespielt", 1500},
+    {u"Zähler", 500},
+};
+
+} // namespace
+
+void StepLoadMainWindow()
+{
+    auto* w = new frmMain;
+    w->Form_Load();
+    for (int i = 0; i < int(std::size(Columns)); ++i) {
+        const ColumnHeader& c = Columns[i];
+        const QString caption = QString::fromUtf16(c.caption);
+        if (c.custom)
+            w->QV_ListControl1->SetHeader(i, caption, c.width, false, QString::fromUtf16(c.font), c.visible, c.fontSize);
+        else
+            w->QV_ListControl1->SetHeader(i, caption, c.width);
+    }
+    w->LoadColumnVisibility();
+}
+
+void DestroyMainWindow()
+{
+    delete MainWindow();
+}
+
 namespace {
 // Kept, not tested: the start goes on without sound.
 bool audioStarted = false;
@@ -73,19 +125,42 @@ void StepInstallWheelHook()
 }
 void StepActOnCommandLine(const CommandLineRequest& request)
 {
-    if (request.kind != CommandLineRequest::Play) return;
-    // Playing the title (and resuming the last one) comes with the main window.
-    LibraryIndexForPlay(Library, request.path);
+    frmMain* w = MainWindow();
+    if (request.kind == CommandLineRequest::Resume) {
+        const ResumePoint at = ResumePointFor(Settings, Library);
+        if (!w || at.track < 0) return;
+        w->AudioPlay(at.track);
+        ChannelPosition(at.position, w->Channel);
+        if (at.paused) w->Command(QStringLiteral("Audio:Pause"));
+    } else if (request.kind == CommandLineRequest::Play) {
+        const int32_t index = LibraryIndexForPlay(Library, request.path);
+        if (w && index >= 0) w->AudioPlay(index);
+    }
 }
-void StepOpenFirstView() {}
-void StepShowMainWindow() {}
+
+void StepOpenFirstView()
+{
+    frmMain* w = MainWindow();
+    if (!w) return;
+    const auto& queue = Library.ListSets[PlayingQueue].Entries;
+    const bool empty = queue.isEmpty() || queue[0].Items.isEmpty() || queue[0].Items.front() < 0;
+    w->Command(empty ? QStringLiteral("AudioLibrary") : QStringLiteral("AudioPlaying"));
+}
+
+void StepShowMainWindow()
+{
+    if (frmMain* w = MainWindow(); w && !IsOn(Settings.InTray)) w->show();
+}
 
 bool MainWindowLoaded()
 {
-    return false;
+    return MainWindow() != nullptr;
 }
 
-void SessionEndMainWindow() {}
+void SessionEndMainWindow()
+{
+    if (frmMain* w = MainWindow()) w->StoreExitState();
+}
 
 void ExitRemoveWheelHook()
 {
@@ -101,6 +176,11 @@ void ExitUnloadWindows()
     UnloadPlaylistEditor();
     // A copy to a device stops at its next block and keeps its complete files.
     UnloadDeviceWizard();
+    UnloadEqualizer();
+    UnloadInfo();
+    UnloadOptionsWindow();
+    UnloadMiniPlayer();
+    if (frmMain* w = MainWindow()) w->QVTrayIcon1->RemoveIcon();
     // Nothing runs after the exit procedure; hiding is all the other windows need.
     for (QWidget* w : QApplication::topLevelWidgets()) w->hide();
 }

@@ -33,6 +33,8 @@ void StepOpenFirstView();
 void StepShowMainWindow();
 // True once frmMain exists; until then the program ends after its start.
 bool MainWindowLoaded();
+// Frees frmMain (a test's next start loads a new one).
+void DestroyMainWindow();
 
 // The main window's part of a session end: store volume, last title, position
 // and pause state in Settings, with no tray branch, no busy refusal and no

@@ -187,6 +187,12 @@ bool SaveSettings()
     return file.commit();
 }
 
+WindowPlace DefaultMainWindowPlace(double screenWidthTwips, double screenHeightTwips)
+{
+    return {WindowTwips(screenWidthTwips / 6), WindowTwips(screenHeightTwips / 6),
+            WindowTwips(screenWidthTwips / 3 * 2), WindowTwips(screenHeightTwips / 3 * 2)};
+}
+
 void ResetSettings(double screenWidthTwips, double screenHeightTwips)
 {
     SettingsRecord& s = Settings;
@@ -220,11 +226,12 @@ void ResetSettings(double screenWidthTwips, double screenHeightTwips)
     s.ColumnVisible.fill(SwitchOn);
     s.MinimizeToTray = SwitchOff;
     s.RunAtStartup = SwitchOn;
-    s.MainHeight = WindowTwips(screenHeightTwips / 3 * 2);
-    s.MainLeft = WindowTwips(screenWidthTwips / 6);
+    const WindowPlace place = DefaultMainWindowPlace(screenWidthTwips, screenHeightTwips);
+    s.MainHeight = place.Height;
+    s.MainLeft = place.Left;
     s.MainWindowState = 0;
-    s.MainTop = WindowTwips(screenHeightTwips / 6);
-    s.MainWidth = WindowTwips(screenWidthTwips / 3 * 2);
+    s.MainTop = place.Top;
+    s.MainWidth = place.Width;
     s.CrossfaderEnabled = SwitchOn;
     s.CrossfadeTime = 2;
 }

@@ -100,6 +100,12 @@ bool SaveSettings();
 // switches, the reserved field and non-empty LibraryFolders are kept.
 void ResetSettings(double screenWidthTwips, double screenHeightTwips);
 
+// The main window's place after a reset (twips): the middle two thirds of the screen.
+struct WindowPlace {
+    int16_t Left = 0, Top = 0, Width = 0, Height = 0;
+};
+WindowPlace DefaultMainWindowPlace(double screenWidthTwips, double screenHeightTwips);
+
 // File-system path of a shell special folder by its CSIDL number; only 5
 // (the user's documents) is known here. "" when there is none.
 QString GetSpecialFolderPath(int32_t csidl);

@@ -3,7 +3,11 @@
 #include "audio/EngineAccess.h"
 #include "audio/modEqualizer.h"
 #include "sound/System.h"
+#include "controls/QVTrayIcon.h"
 #include "core/LibraryDatabase.h"
+#include "core/LibrarySync.h"
+#include "core/TagReader.h"
+#include "platform/TagLibReader.h"
 #include "core/Settings.h"
 #include "core/UiServices.h"
 #include "platform/TermSignal.h"
@@ -11,6 +15,7 @@
 #include "tests/support/StartTest.h"
 #include "ui/dialogs/frmPlaylistDynamic.h"
 #include "ui/main/OtherWindows.h"
+#include "ui/main/frmMain.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -78,6 +83,22 @@ protected:
         Settings = r;
         ASSERT_TRUE(SaveSettings());
         Settings = SettingsRecord{};
+    }
+
+    // Files.db of tone files added as the program adds them, and Playing.db.
+    void WriteToneLibrary(const std::vector<std::pair<const char*, double>>& tones, const QVector<int32_t>& queue)
+    {
+        SetTagReader(&ProgramTagReader());
+        ResetDatabase(Library);
+        for (const auto& [name, seconds] : tones) {
+            const QString path = home.filePath(QString::fromLatin1(name));
+            ASSERT_TRUE(MakeToneFile(path, FixtureFormat::Wav, seconds, 440, 44100));
+            ASSERT_TRUE(AddFile(Library, path));
+        }
+        SetTagReader(nullptr);
+        Library.ListSets[PlayingQueue].Entries[0].Items = queue;
+        ASSERT_TRUE(SaveDatabase(Library));
+        ResetDatabase(Library);
     }
 
     bool lockAtEnd = true;
@@ -215,7 +236,8 @@ TEST_F(StartExit, TermSignalSavesAndExitsWithoutMessages)
     WriteSettings(3, -1, 3);
     InstallSessionEndHandlers();
     Main(QString());
-    Settings.SavedVolume = 1234;
+    ASSERT_TRUE(MainWindow());
+    MainWindow()->SetVol(1234);  // the window's volume is what a session end keeps
     std::raise(SIGTERM);
     for (int i = 0; i < 1000 && exitCodes.empty(); ++i)
         QCoreApplication::processEvents(QEventLoop::AllEvents);
@@ -248,6 +270,46 @@ TEST_F(StartExit, SessionEndDuringTheGreetingEndsTheStart)
     EXPECT_EQ(Counts(), (std::array{0, -1, 1}));  // the start went no further
 }
 
+TEST_F(StartExit, StartResumesOpensItsViewAndMayStayInTheTray)
+{
+    const struct { bool inTray, host; QVector<int32_t> queue; int32_t lastTrack; int16_t paused;
+                   bool shown; const char* view; } rows[] = {
+        {false, true, {-1}, -1, 0, true, "Alle Titel"},
+        {true, true, {3}, 1, 1, false, "Jukebox"},
+        {true, false, {3}, 1, 0, true, "Jukebox"},  // no tray to come back from
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.view);
+        ResetProgramState();
+        WriteToneLibrary({{"a.wav", 5.0}, {"b.wav", 5.0}, {"c.wav", 5.0}, {"d.wav", 5.0}}, r.queue);
+        Settings = SettingsRecord{};
+        Settings.StartCount = 1;
+        Settings.CleanExit = SwitchOn;
+        Settings.InTray = r.inTray ? SwitchOn : SwitchOff;
+        Settings.LastTrack = r.lastTrack;
+        Settings.LastPosition = 3.0;
+        Settings.LastPaused = r.paused;
+        ASSERT_TRUE(SaveSettings());
+        SetTrayHostCheck([&r] { return r.host; });
+        Main(QString());
+        frmMain* w = MainWindow();
+        ASSERT_TRUE(w);
+        EXPECT_EQ(w->isVisible(), r.shown);
+        EXPECT_EQ(IsOn(Settings.InTray), !r.shown);
+        EXPECT_EQ(Library.ListSets[ViewList].Entries[0].Caption, QString::fromUtf8(r.view));
+        EXPECT_EQ(ChannelIsPlaying(w->Channel), r.lastTrack >= 0);
+        if (r.lastTrack >= 0) {
+            EXPECT_EQ(w->CurrentTrack, r.lastTrack);
+            EXPECT_EQ(ChannelPaused(-1, w->Channel), r.paused);
+            if (r.paused) {
+                EXPECT_NEAR(ChannelPosition(-1, w->Channel), 2.0, 0.05);  // a second before
+            }
+        }
+        ExitProgram();
+    }
+    SetTrayHostCheck({});
+}
+
 // The real program, where the process must really end.
 class Process : public StartExit {
 protected:
@@ -256,6 +318,7 @@ protected:
         auto env = QProcessEnvironment::systemEnvironment();
         env.insert("SAROVIN_HOME", home.path());
         env.insert("QT_QPA_PLATFORM", "offscreen");
+        env.insert("SDL_AUDIODRIVER", "dummy");
         process.setProcessEnvironment(env);
         process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         process.start(QStringLiteral(SAROVIN_BINARY), QStringList());
@@ -273,12 +336,47 @@ protected:
     QProcess process;
 };
 
-TEST_F(Process, RunsThroughItsStartAndEndsThroughTheExit)
+// A library of three titles, the queue on the second; the program resumes it,
+// plays on into the third and is ended by the desktop.
+TEST_F(Process, ResumesPlaysOnAndKeepsEverythingAtTheEnd)
 {
-    WriteSettings(5, -1, 5);
+    WriteToneLibrary({{"nie.wav", 1.0}, {"kurz.wav", 1.0}, {"lang.wav", 60.0}}, {1, 2});
+
+    Settings = SettingsRecord{};
+    Settings.StartCount = 1;
+    Settings.CleanExit = SwitchOn;  // an unclean end would wait at its message for ever
+    Settings.CleanExitCount = 1;
+    Settings.LastTrack = 1;
+    Settings.SavedVolume = 16384;
+    ASSERT_TRUE(SaveSettings());
+
     Start();
+    for (int i = 0; i < 6000 && !QFile::exists(LockPath()); ++i) {
+        ASSERT_EQ(process.state(), QProcess::Running);
+        QThread::msleep(10);
+    }
+    ASSERT_TRUE(QFile::exists(LockPath()));
+    QThread::sleep(10);
+    ASSERT_EQ(process.state(), QProcess::Running);
+    process.terminate();
     ExpectEndsCleanly();
-    EXPECT_EQ(Counts(), (std::array{6, -1, 6}));
+
+    LoadDatabase(Library);
+    ASSERT_EQ(Library.Files.size(), 3);
+    EXPECT_EQ(Library.Files[0].PlayCNT, 0);
+    EXPECT_EQ(Library.Files[0].PlayTime, QStringLiteral("(noch nie)"));
+    for (int i : {1, 2}) {
+        EXPECT_EQ(Library.Files[i].PlayCNT, 1) << i;
+        EXPECT_NE(Library.Files[i].PlayTime, QStringLiteral("(noch nie)")) << i;
+    }
+    EXPECT_EQ(Library.ListSets[PlayingQueue].Entries[0].Items, QVector<int32_t>{2});
+    const SettingsRecord after = OnDisk();
+    EXPECT_EQ(after.LastTrack, 2);
+    EXPECT_GT(after.LastPosition, 0);
+    EXPECT_LT(after.LastPosition, 60);
+    EXPECT_EQ(after.LastPaused, 0);
+    EXPECT_EQ(Counts(), (std::array{2, -1, 2}));
+    ResetDatabase(Library);
 }
 
 TEST_F(Process, SecondInstanceExitsWithoutTouchingAFile)

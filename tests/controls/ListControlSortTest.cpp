@@ -17,8 +17,7 @@ protected:
     QStringList Shown(int rows)
     {
         QStringList l;
-        for (int r = 0; r < rows; ++r)
-            l << ListControlProbe::Caption(list, r, 1);
+        for (int r = 0; r < rows; ++r) l << ListControlProbe::Caption(list, r, 1);
         return l;
     }
 };
@@ -26,19 +25,11 @@ protected:
 } // namespace
 
 // The comparison itself has its own table in ListCellTest.
-TEST_F(ListSort, CasesOfTheTextColumn)
+TEST_F(ListSort, TheTextColumnSortsByTheCellRule)
 {
-    struct Case { QList<ListCell> titles; QStringList sorted; };
-    const Case cases[] = {
-        {{"10", "9", "100"}, {"10", "100", "9"}},
-        {{"abc", "Abc", "aBc"}, {"Abc", "aBc", "abc"}},
-        {{"x", 10, ListCell(), "a", -1}, {"-1", "", "10", "a", "x"}}, // numbers first, empty as 0
-    };
-    for (const Case& c : cases) {
-        Load(c.titles);
-        list.SortAsColumn(1);
-        EXPECT_EQ(Shown(int(c.sorted.size())), c.sorted);
-    }
+    Load({"x", 10, ListCell(), "a", -1, "9"});
+    list.SortAsColumn(1);
+    EXPECT_EQ(Shown(6), (QStringList{"-1", "", "10", "9", "a", "x"})); // numbers first, empty as 0
 }
 
 TEST_F(ListSort, KeysHighlightSelectionAndRefetchFollowTheirRows)
@@ -49,15 +40,13 @@ TEST_F(ListSort, KeysHighlightSelectionAndRefetchFollowTheirRows)
     host.Take();
     list.SortAsColumn(1);
     EXPECT_EQ(Shown(4), (QStringList{"a", "b", "c", "d"}));
-    const int keys[] = {1002, 1001, 1003, 1000};
-    for (int r = 0; r < 4; ++r)
-        EXPECT_EQ(ListControlProbe::Key(list, r), ListCell(keys[r])) << r;
-    EXPECT_TRUE(ListControlProbe::Label(list, 0, 1).bold);
+    QList<qint64> keys;
+    for (int r = 0; r < 4; ++r) keys << ListControlProbe::Key(list, r).Number();
+    EXPECT_EQ(keys, (QList<qint64>{1002, 1001, 1003, 1000}));
+    EXPECT_TRUE(ListControlProbe::Label(list, 0, 1).bold && !ListControlProbe::Label(list, 2, 1).bold);
     EXPECT_EQ(ListControlProbe::Label(list, 0, 1).foreColor, 0x800000u);
-    EXPECT_FALSE(ListControlProbe::Label(list, 2, 1).bold);
-    EXPECT_EQ(list.SelectedIndex(), 3);
+    EXPECT_EQ(std::pair(list.SelectedIndex(), list.TopRow()), std::pair(3, 0));
     EXPECT_EQ(list.SelectedKey(), ListCell(1000));
-    EXPECT_EQ(list.TopRow(), 0);
     EXPECT_TRUE(host.Take().isEmpty()); // no ItemSelect
     list.ForceReNewData(1002); // asked under the row number it was fetched with
     EXPECT_EQ(host.Take(), QStringList{"NeedData 2"});
@@ -86,11 +75,9 @@ TEST_F(ListSort, GetAllDataAsksEachMissingRowOnce)
 TEST_F(ListSort, OneLoadedRowAndBadArgumentsChangeNothing)
 {
     Load({"only"});
-    list.SortAsColumn(1);
-    EXPECT_TRUE(host.Take().isEmpty());
-    for (qint32 column : {-1, 16})
-        list.SortAsColumn(column);
+    for (qint32 column : {1, -1, 16}) list.SortAsColumn(column);
     list.QuickSort(0, 5, 1); // beyond the last row
+    EXPECT_TRUE(host.Take().isEmpty());
     list.SetItemCount(-1);
     host.Take();
     list.SortAsColumn(1);
@@ -131,8 +118,7 @@ TEST_F(ListSort, HundredThousandRows)
     };
     for (const Case& c : cases) {
         std::vector<ListCell> values(n);
-        for (qint32 i = 0; i < n; ++i)
-            values[size_t(i)] = c.value(i);
+        for (qint32 i = 0; i < n; ++i) values[size_t(i)] = c.value(i);
         host.rows = [&](qint32 i) { return QList<ListCell>{i, values[size_t(i)]}; };
         list.SetItemCount(n - 1);
         list.SortAsColumn(1);

@@ -13,19 +13,11 @@
 
 // Reads what the control last drew into its grid.
 struct ListControlProbe {
-    static const auto& Label(const QV_ListControl& l, int labelRow, int column)
-    {
-        return l.labels_[size_t(labelRow * 16 + column)];
-    }
-    static QString Caption(const QV_ListControl& l, int labelRow, int column)
-    {
-        return Label(l, labelRow, column).caption;
-    }
-    static ListCell Key(const QV_ListControl& l, qint32 row) { return l.rows_[size_t(row)].key; }
-    static QString Cell(const QV_ListControl& l, qint32 row, int column)
-    {
-        return l.CellAt(l.rows_[size_t(row)], column).Text();
-    }
+    using L = QV_ListControl;
+    static const auto& Label(const L& l, int labelRow, int column) { return l.labels_[size_t(labelRow * 16 + column)]; }
+    static QString Caption(const L& l, int labelRow, int column) { return Label(l, labelRow, column).caption; }
+    static ListCell Key(const L& l, qint32 row) { return l.rows_[size_t(row)].key; }
+    static QString Cell(const L& l, qint32 row, int column) { return l.CellAt(l.rows_[size_t(row)], column).Text(); }
 };
 
 // Answers row i with the cells of rows(i) (title "T<i>" in column 1 when no
@@ -76,8 +68,7 @@ public:
     {
         log << QStringLiteral("NeedData %1").arg(index);
         key = ListCell(1000 + index);
-        if (noData && noData(index))
-            return false;
+        if (noData && noData(index)) return false;
         data = rows ? rows(index) : QList<ListCell>{ListCell(), QStringLiteral("T%1").arg(index)};
         if (afterNeedData) afterNeedData(index);
         return true;
@@ -96,8 +87,7 @@ public:
 inline QStringList NeedDataRange(int from, int to)
 {
     QStringList l;
-    for (int i = from; i <= to; ++i)
-        l << QStringLiteral("NeedData %1").arg(i);
+    for (int i = from; i <= to; ++i) l << QStringLiteral("NeedData %1").arg(i);
     return l;
 }
 

@@ -37,53 +37,36 @@ protected:
     QStringList events;
 };
 
-TEST_F(TrayIcon, BalloonIconsFromInfoFlags)
+TEST_F(TrayIcon, BalloonsFromInfoFlagsCutTextsAndAHideTimer)
 {
-    const struct { int flags; QSystemTrayIcon::MessageIcon icon; bool trayPicture; } rows[] = {
-        {1, QSystemTrayIcon::Information, false}, {0x14, QSystemTrayIcon::NoIcon, true}, // 4 + no sound
-        {7, QSystemTrayIcon::NoIcon, false},
+    using I = QSystemTrayIcon;
+    const QString text(300, u'x'), title(100, u'y');
+    const struct { int flags, hideAfter; I::MessageIcon icon; bool trayPicture, timer; } rows[] = {
+        {1, -1, I::Information, false, false},
+        {0x14, 5000, I::NoIcon, true, true},  // 4 + no sound
+        {7, 0, I::NoIcon, false, false},      // 0 stops the running timer
     };
     for (const auto& r : rows) {
         shown.clear();
-        tray.ShowBaloon(QStringLiteral("x"), QStringLiteral("y"), r.flags, -1, 10000);
+        tray.ShowBaloon(text, title, r.flags, r.hideAfter, 10000);
         ASSERT_EQ(shown.size(), 1u) << r.flags;
         EXPECT_EQ(shown[0].Icon, r.icon) << r.flags;
         EXPECT_EQ(shown[0].ShowsTrayPicture, r.trayPicture) << r.flags;
+        EXPECT_EQ(std::tuple(shown[0].Text, shown[0].Title, shown[0].TimeoutMs),
+                  std::tuple(text.left(255), title.left(63), 10000));
+        EXPECT_EQ(Timer1().isActive(), r.timer) << r.flags;
     }
-}
-
-TEST_F(TrayIcon, HideTimerFiresOnceAndShowsNothing)
-{
-    tray.ShowBaloon(QStringLiteral("x"), QStringLiteral("y"), 1, 5000, 10000);
+    // The timer fires once and shows no empty balloon; one without a timer stops it.
+    tray.ShowBaloon(QStringLiteral("a"), QStringLiteral("b"), 4, 5000, 32000);
     EXPECT_EQ(Timer1().interval(), 5000);
+    shown.clear();
     QMetaObject::invokeMethod(&Timer1(), "timeout");
+    EXPECT_FALSE(Timer1().isActive() || !shown.empty());
+    tray.ShowBaloon(QStringLiteral("a"), QStringLiteral("b"), 4, 5000, 32000);
+    tray.ShowBaloon(QStringLiteral("a"), QStringLiteral("b"), 4, -1, 32000);
     EXPECT_FALSE(Timer1().isActive());
-    ASSERT_EQ(shown.size(), 1u); // an empty balloon would pop up: none is shown
-    EXPECT_EQ(shown[0].Title, QStringLiteral("y"));
-    EXPECT_EQ(shown[0].Text, QStringLiteral("x"));
-    EXPECT_EQ(shown[0].TimeoutMs, 10000);
-    for (int hideAfter : {0, -1}) {
-        tray.ShowBaloon(QStringLiteral("a"), QStringLiteral("b"), 4, 5000, 32000);
-        tray.ShowBaloon(QStringLiteral("a"), QStringLiteral("b"), 4, hideAfter, 32000);
-        EXPECT_FALSE(Timer1().isActive()) << hideAfter;
-    }
-}
-
-TEST_F(TrayIcon, TextsCutToTheirFields)
-{
-    const QString tip(200, u't'), text(300, u'x'), title(100, u'y');
-    tray.AddIcon(QString(), tip);
-    EXPECT_EQ(Icon().toolTip(), tip.left(127));
-    tray.ShowBaloon(text, title, 1, -1, 1000);
-    ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0].Text, text.left(255));
-    EXPECT_EQ(shown[0].Title, title.left(63));
-    tray.AddIcon(QString(), QString(126, u't') + QStringLiteral("\U0001F3B5")); // never half a character
-    EXPECT_EQ(Icon().toolTip(), QString(126, u't'));
-}
-
-TEST_F(TrayIcon, NoBalloonWithoutHostOrIcon)
-{
+    // None without a host or an icon.
+    shown.clear();
     host = false;
     tray.ShowBaloon(QStringLiteral("x"), QStringLiteral("y"), 1, -1, 1000);
     host = true;
@@ -130,8 +113,12 @@ TEST_F(TrayIcon, PictureFromFileElsePainted)
     EXPECT_EQ(Centre(TrayIconImage()), qRgb(255, 0, 0));
 }
 
-TEST_F(TrayIcon, TitleBalloon)
+TEST_F(TrayIcon, TitleBalloonAndToolTipCut)
 {
+    tray.AddIcon(QString(), QString(200, u't'));
+    EXPECT_EQ(Icon().toolTip(), QString(127, u't'));
+    tray.AddIcon(QString(), QString(126, u't') + QStringLiteral("\U0001F3B5")); // never half a character
+    EXPECT_EQ(Icon().toolTip(), QString(126, u't'));
     // An artist without album: the line ends in a blank, the balloon text in two.
     ShowTitleBalloon(tray, QStringLiteral("Lied"), QStringLiteral("by 'Ute' "));
     EXPECT_EQ(Icon().toolTip(), QStringLiteral("'Lied' by 'Ute' "));

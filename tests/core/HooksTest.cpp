@@ -23,12 +23,7 @@ TEST_F(Hooks, ListenersRunInOrderAndMayLeaveDuringACall)
     HookList<> own;
     const Hook hooks[] = {
         {"own", [&](auto f) { return own.Subscribe(f); }, [&] { own.Call(); }},
-        {"caption",
-         [](auto f) {
-             return SubscribeCaption([f](const QString& c) {
-                 if (c != IdleCaption) f();
-             });
-         },
+        {"caption", [](auto f) { return SubscribeCaption([f](const QString& c) { if (c != IdleCaption) f(); }); },
          [] { BusyGuard().SetCaption(QStringLiteral("Sarovin (Test)")); }},
         {"library", [](auto f) { return SubscribeLibraryReplaced([f](const LibraryDatabase&) { f(); }); },
          [&] { SyncLibrary(1, tree.path()); }},

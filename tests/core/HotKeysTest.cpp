@@ -10,10 +10,7 @@ using A = HotKeyAction;
 TEST(HotKeys, TextOfHeldCodes)
 {
     const struct { std::vector<int> codes; const char* text; } rows[] = {
-        {{}, ""},
-        {{164, 36, 17, 162, 18}, "17 + 18 + 36 + 162 + 164"},
-        {{36, 17, 36}, "17 + 36"},
-    };
+        {{}, ""}, {{164, 36, 17, 162, 18}, "17 + 18 + 36 + 162 + 164"}, {{36, 17, 36}, "17 + 36"}};
     for (const auto& r : rows) EXPECT_EQ(HotKeyText(r.codes), QString::fromLatin1(r.text));
 }
 

@@ -4,6 +4,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include "tests/support/AudioFixtures.h"
 #include "tests/support/ProgramTest.h"
 
 namespace {
@@ -23,12 +24,6 @@ protected:
         QFile f(e.FileName);
         if (!content.isNull() && f.open(QIODevice::WriteOnly)) f.write(content);  // null: no file
         return e;
-    }
-
-    static QByteArray Read(const LibraryEntry& e)
-    {
-        QFile f(e.FileName);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
 };
 
@@ -60,7 +55,7 @@ TEST(MakeID3v1Block, FieldsAreLatin1CutAndPadded)
     EXPECT_EQ(b.mid(97, 30), QByteArray("c") + QByteArray(29, ' '));
 
     const struct { const char* genre; unsigned char want; } genres[] = {
-        {"Rock", 17}, {"Blues", 0}, {"Dance Hall", 125}, {"rock", 255}, {"", 255}, {"Krautrock", 255}};
+        {"Rock", 17}, {"Blues", 0}, {"rock", 255}, {"", 255}};
     for (const auto& g : genres) {
         t.Genre = QString::fromLatin1(g.genre);
         EXPECT_EQ(static_cast<unsigned char>(MakeID3v1Block(t).at(127)), g.want) << g.genre;
@@ -75,10 +70,7 @@ TEST_F(Id3v1, ReplacesAnExistingTagOrAppendsOne)
         LibraryEntry e = MakeFile("a", c.content, c.format);
         e.Actions = QString::fromLatin1(c.actions);
         EXPECT_EQ(SaveID3v1Tag(e), TagSaveResult::Saved);
-        const QByteArray now = Read(e);
-        EXPECT_EQ(now.size(), 1128);
-        EXPECT_EQ(now.left(1000), kAudio);
-        EXPECT_EQ(now.mid(1000), MakeID3v1Block(e.Tags));
+        EXPECT_EQ(ReadRawFile(e.FileName), kAudio + MakeID3v1Block(e.Tags));
         EXPECT_EQ(e.Actions, QString::fromLatin1(c.left));
     }
 }
@@ -97,7 +89,7 @@ TEST_F(Id3v1, FailuresWriteNothingAndKeepTheMark)
         LibraryEntry e = MakeFile(c.name, c.content, c.format);
         EXPECT_EQ(SaveID3v1Tag(e), c.want) << c.name;
         EXPECT_EQ(QFile::exists(e.FileName), !c.content.isNull()) << c.name;
-        EXPECT_EQ(Read(e), c.content) << c.name;
+        EXPECT_EQ(ReadRawFile(e.FileName), c.content) << c.name;
         EXPECT_EQ(e.Actions, QStringLiteral("Tag;R")) << c.name;
     }
 }

@@ -1,6 +1,8 @@
+#include "core/DbText.h"
 #include "core/VbHelpers.h"
 #include "tests/support/CommaLocale.h"
 
+#include <QStringList>
 #include <gtest/gtest.h>
 #include <cmath>
 
@@ -19,45 +21,34 @@ TEST(Val, ReadsTheLeadingNumberLikeTheLanguage)
 
 TEST(Rounding, HalvesGoToTheEvenNeighbour)
 {
-    EXPECT_EQ(RoundHalfEven(0.5), 0);
-    EXPECT_EQ(RoundHalfEven(1.5), 2);
-    EXPECT_EQ(RoundHalfEven(2.5), 2);
-    EXPECT_EQ(RoundHalfEven(-2.5), -2);
-    EXPECT_EQ(RoundHalfEven(2.51), 3);
+    for (const auto& [in, out] : {std::pair{0.5, 0.0}, {1.5, 2.0}, {2.5, 2.0}, {-2.5, -2.0}, {2.51, 3.0}})
+        EXPECT_EQ(RoundHalfEven(in), out) << in;
     EXPECT_DOUBLE_EQ(RoundHalfEven(1.25, 1), 1.2);
     EXPECT_DOUBLE_EQ(RoundHalfEven(1.35, 1), 1.4);
-    EXPECT_EQ(RoundToInt32(2.5), 2);
-    EXPECT_EQ(RoundToInt32(1e20), INT32_MAX);
-    EXPECT_EQ(RoundToInt32(-1e20), INT32_MIN);
-    EXPECT_EQ(RoundToInt32(std::nan("")), 0);
-    EXPECT_EQ(VbInt(-0.5), -1);
-    EXPECT_EQ(VbInt(2.99), 2);
+    for (const auto& [in, out] : {std::pair{2.5, 2}, {1e20, INT32_MAX}, {-1e20, INT32_MIN}, {std::nan(""), 0}})
+        EXPECT_EQ(RoundToInt32(in), out) << in;
+    EXPECT_EQ(std::pair(VbInt(-0.5), VbInt(2.99)), std::pair(-1.0, 2.0));
 }
 
 TEST(Trim, RemovesBlanksOnly)
 {
-    EXPECT_EQ(Trim(QStringLiteral("  a b  ")), QStringLiteral("a b"));
-    EXPECT_EQ(Trim(QStringLiteral("\ta\t")), QStringLiteral("\ta\t"));
-    EXPECT_EQ(Trim(QStringLiteral("   ")), QString());
-    EXPECT_EQ(LTrim(QStringLiteral("  a ")), QStringLiteral("a "));
-    EXPECT_EQ(RTrim(QStringLiteral("  a ")), QStringLiteral("  a"));
+    const QString s = QStringLiteral("  a ");
+    EXPECT_EQ(QStringList({Trim(s), LTrim(s), RTrim(s), Trim(QStringLiteral("\ta\t")), Trim(QStringLiteral("   "))}),
+              QStringList({"a", "a ", "  a", "\ta\t", ""}));
 }
 
 TEST(NumberText, ShortestFormWithTheSeparatorGiven)
 {
-    EXPECT_EQ(NumberText(3.5, u','), QStringLiteral("3,5"));
-    EXPECT_EQ(NumberText(3.5, u'.'), QStringLiteral("3.5"));
-    EXPECT_EQ(NumberText(192, u','), QStringLiteral("192"));
-    EXPECT_EQ(NumberText(0, u','), QStringLiteral("0"));
-    EXPECT_EQ(NumberText(0.1 + 0.2, u','), QStringLiteral("0,3"));
-    EXPECT_EQ(NumberText(123456789012345.0, u','), QStringLiteral("123456789012345"));
-    EXPECT_EQ(NumberText(1e15, u','), QStringLiteral("1E+15"));
-    EXPECT_EQ(NumberText(-0.00001, u','), QStringLiteral("-1E-05"));
+    const struct { double value; QChar separator; const char* text; } rows[] = {
+        {3.5, u',', "3,5"}, {3.5, u'.', "3.5"}, {192, u',', "192"}, {0, u',', "0"}, {0.1 + 0.2, u',', "0,3"},
+        {123456789012345.0, u',', "123456789012345"}, {1e15, u',', "1E+15"}, {-0.00001, u',', "-1E-05"},
+    };
+    for (const auto& r : rows) EXPECT_EQ(NumberText(r.value, r.separator), QString::fromLatin1(r.text)) << r.text;
 }
 
 // A German desktop puts "," into the C library's numbers; the language's
-// numbers keep their "." and the separator given.
-TEST(NumberText, ValAndNumberTextIgnoreTheDesktopLocale)
+// numbers keep their "." and the separator given, the database's its ",".
+TEST(NumberText, NumbersIgnoreTheDesktopLocale)
 {
     CommaLocale comma;
     if (!comma.Active()) GTEST_SKIP() << "no de_DE locale here";
@@ -66,4 +57,6 @@ TEST(NumberText, ValAndNumberTextIgnoreTheDesktopLocale)
     EXPECT_EQ(NumberText(3.5, u'.'), QStringLiteral("3.5"));
     EXPECT_EQ(NumberText(-0.00001, u'.'), QStringLiteral("-1E-05"));
     EXPECT_EQ(NumberText(3.5, u','), QStringLiteral("3,5"));
+    EXPECT_EQ(ParseDbNumber(u"1,5E-05"), 1.5e-05);
+    EXPECT_EQ(FormatDbNumber(3.5), QStringLiteral("3,5"));
 }

@@ -1,5 +1,6 @@
 #include "platform/DeviceCopy.h"
 #include "platform/DeviceVolumes.h"
+#include "tests/support/AudioFixtures.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -23,30 +24,7 @@ QByteArray Content(int64_t size, char seed)
 
 bool Write(const QString& path, const QByteArray& data)
 {
-    QDir().mkpath(QFileInfo(path).path());
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(data) == data.size();
-}
-
-QByteArray Read(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
-uint64_t DeviceOf(const QString& path)
-{
-    struct stat st {};
-    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? uint64_t(st.st_dev) : 0;
-}
-
-QStringList FilesUnder(const QString& dir)
-{
-    QStringList out;
-    QDirIterator it(dir, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
-    while (it.hasNext()) out << it.next().mid(dir.size() + 1);
-    out.sort();
-    return out;
+    return QDir().mkpath(QFileInfo(path).path()) && WriteRawFile(path, data);
 }
 
 // A library folder and a folder standing in for the device.
@@ -60,16 +38,16 @@ protected:
         QDir().mkpath(lib);
         QDir().mkpath(root);
         plan.Root = root;
-        plan.Device = DeviceOf(root);
+        struct stat st {};
+        ASSERT_EQ(::stat(QFile::encodeName(root).constData(), &st), 0);
+        plan.Device = st.st_dev;
     }
     void TearDown() override { SetCopyBlockHook({}); }
 
     void Add(const QString& name, const QByteArray& data, const QString& target)
     {
         const QString source = lib + u'/' + name;
-        if (!data.isNull()) {
-            ASSERT_TRUE(Write(source, data));
-        }
+        ASSERT_TRUE(data.isNull() || Write(source, data));
         plan.Jobs.append({source, root + u'/' + target, double(data.size())});
     }
 
@@ -100,14 +78,11 @@ TEST_F(DeviceCopyTest, FailedTitlesLeaveNoTraceAndTheRestGoOn)
     SetCopyBlockHook([](int job, int64_t written) { return job == 2 && written >= MiB ? ENOSPC : 0; });
 
     const auto copier = Run();
-    EXPECT_EQ(copier->Attempted(), 5);
-    EXPECT_EQ(copier->Copied(), 3);
+    EXPECT_EQ(std::tuple(copier->Attempted(), copier->Copied(), copier->Current()), std::tuple(5, 3, 5));
     EXPECT_EQ(copier->DoneBytes(), double(one.size() + three.size() + one.size()));
-    EXPECT_EQ(copier->Current(), 5);
     EXPECT_EQ(FilesUnder(root), (QStringList{"A/B/1.mp3", "A/C/3.mp3", "X/Y/own.mp3"}));
-    EXPECT_EQ(Read(root + "/A/B/1.mp3"), one);
-    EXPECT_EQ(Read(root + "/A/C/3.mp3"), three);
-    EXPECT_EQ(Read(root + "/X/Y/own.mp3"), one);
+    EXPECT_EQ(ReadRawFile(root + "/A/B/1.mp3") + ReadRawFile(root + "/A/C/3.mp3") + ReadRawFile(root + "/X/Y/own.mp3"),
+              one + three + one);
 }
 
 TEST_F(DeviceCopyTest, NothingIsWrittenOutsideTheRootOrOffTheDevice)
@@ -119,9 +94,7 @@ TEST_F(DeviceCopyTest, NothingIsWrittenOutsideTheRootOrOffTheDevice)
     Add("2.mp3", "y", "Linked/2.mp3");
     Add("3.mp3", "z", "Fine/Album/3.mp3");
     auto copier = Run();
-    EXPECT_EQ(copier->Copied(), 1);
-    EXPECT_EQ(copier->Attempted(), 3);
-    EXPECT_TRUE(FilesUnder(outside).isEmpty());
+    EXPECT_EQ(std::pair(copier->Copied(), copier->Attempted()), std::pair(1, 3));
     EXPECT_TRUE(QDir(outside).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty());
 
     // The stick was pulled: its mount folder now lies on another device.
@@ -129,8 +102,7 @@ TEST_F(DeviceCopyTest, NothingIsWrittenOutsideTheRootOrOffTheDevice)
     plan.Jobs = {plan.Jobs.last()};
     plan.Jobs[0].Target = root + "/Other/Album/3.mp3";
     copier = Run();
-    EXPECT_EQ(copier->Copied(), 0);
-    EXPECT_EQ(copier->Attempted(), 1);
+    EXPECT_EQ(std::pair(copier->Copied(), copier->Attempted()), std::pair(0, 1));
     EXPECT_FALSE(QFileInfo::exists(root + "/Other"));
 }
 

@@ -15,10 +15,7 @@ TEST_F(Modal, AnAnswererAnswersWithoutShowingTheWindow)
 {
     QDialog dialog;
     bool seenVisible = true;
-    SetModalAnswerer([&](QDialog& d) {
-        seenVisible = d.isVisible();
-        d.done(7);
-    });
+    SetModalAnswerer([&](QDialog& d) { seenVisible = d.isVisible(), d.done(7); });
     EXPECT_EQ(ExecModal(dialog), 7);
     EXPECT_FALSE(seenVisible);
     SetModalAnswerer([](QDialog&) {});  // closes it without an answer
@@ -32,18 +29,11 @@ TEST_F(Modal, NothingIsShownOnceTheSessionEnds)
     bool shownToUser = false;
     SetSessionEnding(true);
     // Should the window come up after all, it is closed again and noted.
-    QTimer::singleShot(0, &dialog, [&] {
-        shownToUser = dialog.isVisible();
-        dialog.accept();
-    });
+    QTimer::singleShot(0, &dialog, [&] { shownToUser = dialog.isVisible(), dialog.accept(); });
     EXPECT_EQ(ExecModal(dialog), int(QDialog::Rejected));
-    SetModalAnswerer([&](QDialog& d) {
-        ++answered;
-        d.accept();
-    });
+    SetModalAnswerer([&](QDialog& d) { ++answered, d.accept(); });
     EXPECT_EQ(ExecModal(dialog), int(QDialog::Rejected));
-    EXPECT_FALSE(shownToUser);
-    EXPECT_EQ(answered, 0);
+    EXPECT_FALSE(shownToUser || answered);
 }
 
 } // namespace

@@ -17,33 +17,23 @@ namespace {
 TEST(QtMessageBox, StylesMapToIconsAndButtons)
 {
     using B = QMessageBox;
-    const struct {
-        int style;
-        B::Icon icon;
-        B::StandardButtons buttons;
-    } rows[] = {
-        {0, B::NoIcon, B::Ok},
-        {16, B::Critical, B::Ok},
-        {48, B::Warning, B::Ok},
-        {52, B::Warning, B::Yes | B::No},
+    const struct { int style; B::Icon icon; B::StandardButtons buttons; } rows[] = {
+        {0, B::NoIcon, B::Ok}, {16, B::Critical, B::Ok}, {48, B::Warning, B::Ok}, {52, B::Warning, B::Yes | B::No},
         {64, B::Information, B::Ok},
     };
     for (const auto& r : rows) {
         auto box = MakeMessageBox(QStringLiteral("Zeile 1\r\nZeile 2"), r.style, QStringLiteral("Sarovin"));
         EXPECT_EQ(box->icon(), r.icon) << r.style;
         EXPECT_EQ(box->standardButtons(), r.buttons) << r.style;
-        EXPECT_EQ(box->windowTitle(), QStringLiteral("Sarovin"));
-        EXPECT_EQ(box->text(), QStringLiteral("Zeile 1\nZeile 2"));
+        EXPECT_EQ(box->windowTitle() + u'|' + box->text(), QStringLiteral("Sarovin|Zeile 1\nZeile 2"));
     }
     // Escape on a Yes/No question means No; the buttons speak German.
     auto question = MakeMessageBox(QStringLiteral("?"), 52, QStringLiteral("Sarovin"));
-    EXPECT_EQ(question->button(B::Yes)->text(), QStringLiteral("&Ja"));
-    EXPECT_EQ(question->button(B::No)->text(), QStringLiteral("&Nein"));
+    EXPECT_EQ(question->button(B::Yes)->text() + question->button(B::No)->text(), QStringLiteral("&Ja&Nein"));
     ASSERT_NE(question->escapeButton(), nullptr);
     EXPECT_EQ(AnswerForButton(question->standardButton(question->escapeButton())), MsgNo);
-    EXPECT_EQ(AnswerForButton(B::Yes), 6);
-    EXPECT_EQ(AnswerForButton(B::Ok), 1);
-    EXPECT_EQ(AnswerForButton(B::Cancel), 2);
+    for (const auto& [button, answer] : {std::pair{B::Yes, 6}, {B::Ok, 1}, {B::Cancel, 2}})
+        EXPECT_EQ(AnswerForButton(button), answer);
 }
 
 using SingleInstance = PlatformTest;

@@ -1,6 +1,7 @@
 #include "tests/support/AudioFixtures.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -41,9 +42,6 @@ const FormatInfo kFormats[] = {
     {FixtureFormat::Wma, ".wma", "asf", "wmav2", 128000},
     {FixtureFormat::Mpc, ".mpc", nullptr, nullptr, 0},
 };
-
-const FixtureFormat kAll[] = {FixtureFormat::Mp3, FixtureFormat::Ogg, FixtureFormat::Flac, FixtureFormat::Wav,
-                              FixtureFormat::M4a, FixtureFormat::Wma, FixtureFormat::Mpc};
 
 const FormatInfo& Info(FixtureFormat fmt)
 {
@@ -211,12 +209,6 @@ QString FixtureExtension(FixtureFormat fmt)
     return QString::fromLatin1(Info(fmt).extension);
 }
 
-const FixtureFormat* AllFixtureFormats(int* count)
-{
-    *count = int(std::size(kAll));
-    return kAll;
-}
-
 bool MakeToneFile(const QString& path, FixtureFormat fmt, double seconds, double freqHz, int sampleRate,
                   int channels)
 {
@@ -268,4 +260,19 @@ bool WriteRawFile(const QString& path, const QByteArray& bytes)
     QFile f(path);
     if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
     return f.write(bytes) == bytes.size() && f.flush();
+}
+
+QByteArray ReadRawFile(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+QStringList FilesUnder(const QString& dir)
+{
+    QStringList out;
+    for (QDirIterator it(dir, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories); it.hasNext();)
+        out << it.next().mid(dir.size() + 1);
+    out.sort();
+    return out;
 }

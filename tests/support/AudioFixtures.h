@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 enum class FixtureFormat {
     Mp3,   // libmp3lame in MPEG audio
@@ -17,8 +18,6 @@ enum class FixtureFormat {
 
 // The file-name extension with its dot, lower case (".mp3").
 QString FixtureExtension(FixtureFormat fmt);
-// Every format, in enum order.
-const FixtureFormat* AllFixtureFormats(int* count);
 
 // Writes a sine tone of the given length to path (overwritten). Short tones
 // keep the tests fast; an amplitude of half full scale leaves headroom for
@@ -48,3 +47,7 @@ bool WriteFixtureTags(const QString& path, const FixtureTags& tags);
 
 // Writes bytes to path, replacing it (text or noise posing as an audio file).
 bool WriteRawFile(const QString& path, const QByteArray& bytes);
+// The bytes of the file, empty when it cannot be read.
+QByteArray ReadRawFile(const QString& path);
+// The files below dir (hidden ones too) as sorted paths relative to it.
+QStringList FilesUnder(const QString& dir);

@@ -220,4 +220,20 @@ TEST_F(MainWindowMenus, TreeNodeSendsItsKeyAndPlaylistEntryItsSlot)
     EXPECT_EQ(View().Caption, QStringLiteral("Kurz"));
 }
 
+TEST_F(MainWindowMenus, OptionsOpenInTheirPaneAndTheWheelScrollsTheList)
+{
+    Trigger("mAudioOptions");
+    auto* title = w->frOptions->findChild<QLabel*>(QStringLiteral("lblOptTitle"));
+    ASSERT_NE(title, nullptr);
+    EXPECT_TRUE(w->frOptions->isVisibleTo(w.get()));
+    EXPECT_TRUE(title->text().startsWith(QStringLiteral("Einstellungen")));
+
+    Library.Files.resize(200);
+    w->Command(QStringLiteral("AudioLibrary"));
+    DispatchWheel(*w, 1);
+    DispatchWheel(*w, 1);
+    DispatchWheel(*w, -1);
+    EXPECT_EQ(w->QV_ListControl1->TopRow(), 5);
+}
+
 } // namespace

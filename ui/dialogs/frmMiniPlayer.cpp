@@ -20,6 +20,7 @@
 #include <QLabel>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QScreen>
 #include <QUrl>
 
@@ -35,7 +36,8 @@ constexpr int kTopBand = 50;        // pixels at the top of the screen that hide
 const QString kIdleText = QStringLiteral("keine Wiedergabe");
 const QString kUnplayable = QStringLiteral("Die Datei kann nicht abgespielt werden.");
 
-frmMiniPlayer* instance = nullptr;
+// Guarded: the strip also ends when the desktop or a test deletes it.
+QPointer<frmMiniPlayer> instance;
 MiniPlayerHost* host = nullptr;
 MiniPlayerInputSource inputSource;
 
@@ -109,7 +111,7 @@ frmMiniPlayer& frmMiniPlayer::Load()
 
 void frmMiniPlayer::Unload()
 {
-    delete std::exchange(instance, nullptr);
+    delete std::exchange(instance, nullptr).data();
 }
 
 frmMiniPlayer::frmMiniPlayer()

@@ -131,18 +131,21 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent)
     libraryReplacedSub_ = SubscribeLibraryReplaced([this](const LibraryDatabase& previous) { OnLibraryReplaced(previous); });
 
     BuildMenus();
+    SetOptionsHost(this);
     // Layout and mouse handling only once every control and timer exists.
     for (QObject* o : std::initializer_list<QObject*>{centralWidget(), txtSearch, frSeek, frVol, Label3})
         o->installEventFilter(this);
 
     tmrActualizeDisp->start();
     tmrAudioSys->start();
+    BuildLifecycle();
 }
 
 frmMain::~frmMain()
 {
     if (g_mainWindow == this) g_mainWindow = nullptr;
     if (CurrentTagEditorHost() == this) SetTagEditorHost(nullptr);
+    if (CurrentOptionsHost() == this) SetOptionsHost(nullptr);
     for (QObject* o : std::initializer_list<QObject*>{centralWidget(), txtSearch, frSeek, frVol, Label3})
         o->removeEventFilter(this);
 }

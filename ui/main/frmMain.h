@@ -8,13 +8,18 @@
 
 #include "controls/QV_ListControl.h"
 #include "core/Hooks.h"
+#include "core/HotKeys.h"
 #include "core/LibraryTypes.h"
+#include "platform/MouseWheel.h"
+#include "ui/dialogs/OptionsHost.h"
 #include "ui/dialogs/TagEditorHost.h"
 
 #include <QEvent>
 #include <QMainWindow>
 #include <QString>
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <unordered_map>
 
 class QAction;
@@ -25,8 +30,14 @@ class QTimer;
 class QTreeWidget;
 class QV_HoverLabel;
 class LibraryCheckPage;
+class QVTrayIcon;
+class QCloseEvent;
 
-class frmMain : public QMainWindow, public QV_ListControlHost, public TagEditorHost
+class frmMain : public QMainWindow,
+                public QV_ListControlHost,
+                public TagEditorHost,
+                public OptionsHost,
+                public WheelScroller
 {
     Q_OBJECT
 
@@ -59,8 +70,8 @@ public:
     void KeyDown(int& keyCode, int& shift) override;
     bool NeedData(qint32 index, QList<ListCell>& data, ListCell& key) override;
     void QV_ListControl1_ItemSelect(qint32 index, int column, const ListCell& key);
-    void ScrollUp();
-    void ScrollDown();
+    void ScrollUp() override;
+    void ScrollDown() override;
     void SetPlayingHighlight(bool show);
     void LoadColumnVisibility();
     // A duration in German words: the largest unit reaching 1, two places ("1,5 Minuten").
@@ -78,10 +89,37 @@ public:
     // Whether every record's search text is made (in idle time after the window shows).
     bool SearchTextReady() const;
 
+    // ==== Life of the window, tray and hot keys (frmMainLifecycle.cpp, frmMainHotKeys.cpp) ====
+    // The start's loading of the window: tray icon, tree, volume, place, tray
+    // state, toggles, first view, mini player.
+    void Form_Load();
+    // Hides the window into the tray; without a tray host it only minimises.
+    void ToTray();
+    // Left click on the tray icon: back from the tray, or into it.
+    void ToggleTray();
+    void QVTrayIcon1_MouseUp(int button);
+    // The program's own close ("B&eenden"): never only hides, ends the program when idle.
+    void Unload();
+    // Stores volume, last title, position and pause state in Settings (the
+    // close and a session end); true when a title was playing.
+    bool StoreExitState();
+    // The 50 ms hot-key tick; SetHotKeyTimer returns whether it ran before.
+    void tmrHotKeys_Timer();
+    bool SetHotKeyTimer(bool enabled) override;
+
+    QVTrayIcon* QVTrayIcon1;
+    QTimer* tmrHotKeys;
+    // ==== end of life of the window ====
+
     // Menu entries are found by objectName; indexed ones carry the index
     // after the name ("mAudioRate3"). Nullptr when the entry is absent.
     QAction* MenuAction(const QString& name, int index = -1) const;
     QMenu* PopupMenu(const QString& name) const;
+
+    // ---- What the options page needs ----
+    void ReapplySettings() override;
+    QWidget* DialogOwner() override { return this; }
+    QWidget* OptionsPageFrame() override { return frOptions; }
 
     // ---- Menus, tree, toggles and queue editing ----
     // The menus as children of the window, each found by its name.
@@ -156,6 +194,9 @@ protected:
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
     void changeEvent(QEvent* event) override;
+    // Life of the window
+    bool event(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     using CommandHandler = void (frmMain::*)();
@@ -216,6 +257,18 @@ private:
 
     void OnLibraryReplaced(const LibraryDatabase& previous);
 
+    // Life of the window
+    void BuildLifecycle();
+    void Form_QueryUnload(bool& cancel, int unloadMode);
+    void Form_Unload(bool& cancel);
+    void Form_ResizeState();
+    void MoveToSavedPlace();
+    void FadeOutOnExit();
+    HotKeyPoll hotKeyPoll_;
+    std::shared_ptr<class MiniPlayerHost> miniPlayerLink_;  // what the mini player reaches
+    bool unloadByProgram_ = false;
+    QSize pendingOuterSize_;  // restored outer size, applied once the frame is known
+
     float Volume = 0;
     int32_t TrackLength = 0;
     bool WasPlaying = false;
@@ -231,3 +284,12 @@ private:
 
 // The one main window; nullptr while none exists.
 frmMain* MainWindow();
+
+// ---- Life of the window ----
+// The program's exit procedure, which lives above the windows; the start sets it.
+void SetExitProgram(std::function<void()> exitProgram);
+void CallExitProgram();
+// The pause between the exit fade's steps; tests replace it (empty: real sleep).
+void SetFadeSleep(std::function<void(int ms)> sleep);
+// The primary screen's size in twips (800 x 600 pixels without a screen).
+QSizeF PrimaryScreenTwips();

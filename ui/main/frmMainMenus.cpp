@@ -103,6 +103,13 @@ void frmMain::BuildMenus()
             if (!cmd.isEmpty()) Command(cmd);
         });
 
+    // The window's own ways to the tray and out.
+    const std::pair<const char*, void (frmMain::*)()> window[] = {
+        {"mFileToTray", &frmMain::ToTray}, {"mTrayRestore", &frmMain::ToggleTray},
+        {"mFileClose", &frmMain::Unload}, {"mTrayExit", &frmMain::Unload}};
+    for (const auto& [name, handler] : window)
+        if (QAction* a = MenuAction(QString::fromLatin1(name))) connect(a, &QAction::triggered, this, handler);
+
     connect(Label20, &QV_HoverLabel::Click, this, &frmMain::ToggleCrossfader);
     connect(Label15, &QV_HoverLabel::Click, this, &frmMain::ToggleShuffle);
     // A click on a node sends its key once; a click beside the nodes does nothing.
@@ -128,6 +135,12 @@ void ShowToggleStates()
         if (QAction* a = w->MenuAction(QString::fromLatin1(name))) a->setChecked(IsOn(value));
     w->Label15->SetBackColor(IsOn(Settings.Shuffle) ? kOnColor : kIdleColor);
     w->Label20->SetBackColor(IsOn(Settings.CrossfaderEnabled) ? kOnColor : kIdleColor);
+}
+
+void frmMain::ReapplySettings()
+{
+    LoadColumnVisibility();
+    ShowToggleStates();
 }
 
 void frmMain::ToggleCrossfader()

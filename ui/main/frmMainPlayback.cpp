@@ -2,6 +2,7 @@
 #include "ui/main/frmMain.h"
 
 #include "audio/fmodAudio.h"
+#include "controls/QVTrayIcon.h"
 #include "controls/QV_HoverLabel.h"
 #include "core/Clock.h"
 #include "core/PlayingQueue.h"
@@ -275,6 +276,7 @@ void frmMain::AudioPlay(int32_t index)
         const QString text = ArtistAlbumText(artist, album);
         ShowArtistAlbum(text);
         SetPlayingHighlight(true);
+        if (IsOn(Settings.ShowTrayBalloon)) ShowTitleBalloon(*QVTrayIcon1, lblTitle->text(), lblArtistAlbum->text());
         if (IsOn(Settings.ShowMiniPlayer)) MiniPlayerTitle(lblTitle->text() + QStringLiteral(" - ") + text);
     }
     // The new texts show now. Pumping here instead would let a click, hot

@@ -2,19 +2,16 @@
 
 #include "core/UiServices.h"
 #include "platform/DeviceCopy.h"
+#include "tests/support/AudioFixtures.h"
+#include "tests/support/WindowTest.h"
 #include "ui/main/OtherWindows.h"
 
-#include <QCoreApplication>
-#include <QDir>
-#include <QDirIterator>
 #include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QThread>
-#include <gtest/gtest.h>
 
 #include <atomic>
 #include <sys/stat.h>
@@ -24,6 +21,7 @@ namespace {
 
 constexpr int64_t MiB = 1 << 20;
 const QString Idle = QStringLiteral("Sarovin");
+const QString Question = QStringLiteral("52|Sarovin|Achtung! Wollen Sie die Synchronisation wirklich abbrechen?");
 
 template <typename Done>
 bool PumpUntil(Done done)
@@ -37,7 +35,7 @@ bool PumpUntil(Done done)
 
 QString Ended(int copied, int attempted)
 {
-    return QStringLiteral("Synchronisation wurde beendet.\r\nEs wurden %1 von %2 Titel erfolgreich kopiert.")
+    return QStringLiteral("64|Sarovin|Synchronisation wurde beendet.\r\nEs wurden %1 von %2 Titel erfolgreich kopiert.")
         .arg(copied)
         .arg(attempted);
 }
@@ -45,15 +43,13 @@ QString Ended(int copied, int attempted)
 // Fifteen titles of 768 MB each (the last without a title), a folder as a
 // stick with 10 GB free, the playlists "Zwölf" (titles 0..11) and "Drei"
 // (titles 0..2 with hostile tags, the second 2 MiB long).
-class DeviceWizardTest : public ::testing::Test {
+class DeviceWizardTest : public WindowTest {
 protected:
     void SetUp() override
     {
-        saved = Library;
-        savedPlaylists = Settings.DynPlaylists;
+        WindowTest::SetUp();
         root = tmp.filePath("stick");
         ASSERT_TRUE(QDir().mkpath(root) && QDir().mkpath(tmp.filePath("lib")));
-        Library = LibraryDatabase();
         const char* titles[] = {"a:b", "c*d", "e?f"};
         for (int i = 0; i < 15; ++i) {
             LibraryEntry e;
@@ -68,7 +64,6 @@ protected:
         }
         Library.ListSets[PlayingQueue].Entries = {{QString(), {-1, 3, 99999}}};
         Library.ListSets[ViewList].Entries = {{QString(), {7, 8}}};
-        Settings.DynPlaylists = {};
         Settings.DynPlaylists[2] = {"Zwölf", "rating>=1"};
         Settings.DynPlaylists[5] = {"Drei", "genre=drei"};
 
@@ -76,10 +71,7 @@ protected:
         ASSERT_EQ(::stat(QFile::encodeName(root).constData(), &st), 0);
         volumes = {{root, "STICK", "-559038737", "vfat", 16.0 * 1024 * MiB, 10.0 * 1024 * MiB, uint64_t(st.st_dev)}};
         SetVolumeSource([this] { return volumes; });
-        SetMessageBoxService([this](const QString& text, int style, const QString&) {
-            if (style != 52) messages << text;
-            return style != 52 ? int(MsgOk) : (++questions, answer ? answer() : int(MsgYes));
-        });
+        messageAnswer = MsgYes;
     }
 
     void TearDown() override
@@ -88,9 +80,6 @@ protected:
         UnloadDeviceWizard();
         SetCopyBlockHook({});
         SetVolumeSource({});
-        SetMessageBoxService({});
-        Library = saved;
-        Settings.DynPlaylists = savedPlaylists;
     }
 
     static int Page(frmDeviceWizard* w)
@@ -105,7 +94,17 @@ protected:
         for (QListWidgetItem* item : w->List1->findItems(name, Qt::MatchExactly)) item->setCheckState(Qt::Checked);
     }
 
-    // Starts copying "Drei"; the worker waits inside the second title until released.
+    // Opens the wizard, ticks the source and walks to the copy page.
+    static frmDeviceWizard* Copy(const QString& source)
+    {
+        OpenDeviceWizard();
+        frmDeviceWizard* w = DeviceWizard();
+        Tick(w, source);
+        for (int i = 0; i < 3; ++i) w->cmd_WindowsXP_Button2->click();
+        return w;
+    }
+
+    // Copies "Drei"; the worker waits inside the second title until released.
     frmDeviceWizard* StartHeldCopy()
     {
         held = release = false;
@@ -116,31 +115,14 @@ protected:
             }
             return 0;
         });
-        OpenDeviceWizard();
-        frmDeviceWizard* w = DeviceWizard();
-        Tick(w, "Drei");
-        for (int i = 0; i < 3; ++i) w->cmd_WindowsXP_Button2->click();
+        frmDeviceWizard* w = Copy("Drei");
         EXPECT_TRUE(PumpUntil([&] { return bool(held); }));
         return w;
     }
 
-    QStringList FilesOnStick() const
-    {
-        QStringList out;
-        for (QDirIterator it(root, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories); it.hasNext();)
-            out << it.next().mid(root.size() + 1);
-        out.sort();
-        return out;
-    }
-
-    LibraryDatabase saved;
-    std::array<DynPlaylist, DynPlaylistCount> savedPlaylists;
     QTemporaryDir tmp;
     QString root;
     QVector<DeviceVolume> volumes;
-    QStringList messages;
-    int questions = 0;
-    std::function<int()> answer;
     std::atomic<bool> held{false}, release{false};
 };
 
@@ -157,17 +139,10 @@ TEST_F(DeviceWizardTest, BackAndNextAlongThePages)
     EXPECT_TRUE(DeviceWizard() == w && w->isVisible() && w->Tag.isEmpty());
     EXPECT_EQ(w->lblDetails->text(), QStringLiteral("Verfügbarer Speicher: 16 GB\nFreier Speicher: 10 GB\n"
                                                     "Dateisystem: vfat\nSeriennummer: -559038737"));
-    const struct {
-        QPushButton* button;
-        int page;
-        bool back, next;
-    } steps[] = {
-        {nullptr, 0, true, true},
-        {w->cmd_WindowsXP_Button2, 1, true, true},
-        {w->cmd_WindowsXP_Button3, 0, false, true},
-        {w->cmd_WindowsXP_Button2, 1, false, true},
-        {w->cmd_WindowsXP_Button2, 2, true, true},
-        {w->cmd_WindowsXP_Button2, 3, false, false},
+    const struct { QPushButton* button; int page; bool back, next; } steps[] = {
+        {nullptr, 0, true, true},           {w->cmd_WindowsXP_Button2, 1, true, true},
+        {w->cmd_WindowsXP_Button3, 0, false, true}, {w->cmd_WindowsXP_Button2, 1, false, true},
+        {w->cmd_WindowsXP_Button2, 2, true, true},  {w->cmd_WindowsXP_Button2, 3, false, false},
     };
     for (const auto& s : steps) {
         if (s.button) s.button->click();
@@ -177,8 +152,8 @@ TEST_F(DeviceWizardTest, BackAndNextAlongThePages)
     }
     EXPECT_EQ(w->lblTitle->text(), QStringLiteral("Synchronisation Läuft"));
     EXPECT_EQ(w->cmd_WindowsXP_Button2->text(), QStringLiteral("&Fertig"));
-    ASSERT_TRUE(PumpUntil([&] { return !messages.isEmpty(); }));
-    EXPECT_EQ(messages, QStringList{Ended(0, 0)});  // nothing ticked
+    ASSERT_TRUE(PumpUntil([&] { return !shown.isEmpty(); }));
+    EXPECT_EQ(shown, QStringList{Ended(0, 0)});  // nothing ticked
     w->cmd_WindowsXP_Button2->click();
     EXPECT_EQ(DeviceWizard(), nullptr);
     EXPECT_EQ(captions, (QStringList{"Sarovin - Gerätesynchronisation...", Idle}));
@@ -194,20 +169,15 @@ TEST_F(DeviceWizardTest, BackAndNextAlongThePages)
     BusyGuard other;
     OpenDeviceWizard();
     EXPECT_EQ(DeviceWizard(), nullptr);
-    ASSERT_EQ(messages.size(), 2);
-    EXPECT_TRUE(messages[1].startsWith(QStringLiteral("Sarovin ist zur Zeit beschäftigt.")));
+    ASSERT_EQ(shown.size(), 2);
+    EXPECT_TRUE(shown[1].startsWith(QStringLiteral("48|Synchronisieren|Sarovin ist zur Zeit beschäftigt.")));
 }
 
 TEST_F(DeviceWizardTest, TheFirstTickedSourceFillsTheSyncList)
 {
-    const struct {
-        QStringList ticked;
-        int count;
-        bool warning;
-    } rows[] = {
+    const struct { QStringList ticked; int count; bool warning; } rows[] = {
         {{}, 0, false},
         {{"Aktuelle Wiedergabe", "Alle Titel"}, 14, true},  // 14 x 768 MB = 10.5 GB, 10 GB free
-        {{"Aktuelle Wiedergabe"}, 1, false},
         {{"Zwölf"}, 12, false},
     };
     for (const auto& r : rows) {
@@ -228,12 +198,10 @@ TEST_F(DeviceWizardTest, TheFirstTickedSourceFillsTheSyncList)
 TEST_F(DeviceWizardTest, HostileTagsLandUnderTheRootAndAFailedTitleIsCounted)
 {
     QFile::remove(Library.Files[1].FileName);
-    frmDeviceWizard* w = (OpenDeviceWizard(), DeviceWizard());
-    Tick(w, "Drei");
-    for (int i = 0; i < 3; ++i) w->cmd_WindowsXP_Button2->click();
-    ASSERT_TRUE(PumpUntil([&] { return !messages.isEmpty(); }));
-    EXPECT_EQ(messages, QStringList{Ended(2, 3)});
-    EXPECT_EQ(FilesOnStick(), (QStringList{"AC_DC/_/a_b.mp3", "AC_DC/_/e_f.mp3"}));
+    frmDeviceWizard* w = Copy("Drei");
+    ASSERT_TRUE(PumpUntil([&] { return !shown.isEmpty(); }));
+    EXPECT_EQ(shown, QStringList{Ended(2, 3)});
+    EXPECT_EQ(FilesUnder(root), (QStringList{"AC_DC/_/a_b.mp3", "AC_DC/_/e_f.mp3"}));
     EXPECT_EQ(w->ProgressBar1->value(), w->ProgressBar1->maximum());
 }
 
@@ -241,7 +209,7 @@ TEST_F(DeviceWizardTest, CancelCloseOrExitDuringTheCopyStopsItQuietly)
 {
     enum Way { CancelButton, Frame, Exit };
     for (const Way way : {CancelButton, Frame, Exit}) {
-        questions = 0;
+        shown.clear();
         QDir(root).removeRecursively();
         QDir().mkpath(root);
         frmDeviceWizard* w = StartHeldCopy();
@@ -271,10 +239,9 @@ TEST_F(DeviceWizardTest, CancelCloseOrExitDuringTheCopyStopsItQuietly)
             release = true;
             ASSERT_TRUE(PumpUntil([] { return !IsBusy(); }));
         }
-        EXPECT_EQ(questions, way == CancelButton ? 1 : 0);
+        EXPECT_EQ(shown, way == CancelButton ? QStringList{Question} : QStringList());  // and no report
         EXPECT_EQ(BusyCaption(), Idle);
-        EXPECT_EQ(FilesOnStick(), QStringList{"AC_DC/_/a_b.mp3"});
-        EXPECT_TRUE(messages.isEmpty());
+        EXPECT_EQ(FilesUnder(root), QStringList{"AC_DC/_/a_b.mp3"});
     }
 }
 
@@ -284,7 +251,7 @@ TEST_F(DeviceWizardTest, TheEndInTheBackgroundOrDuringTheCancelQuestion)
     // cancel question is open: Yes unloads once without a report; No reports.
     enum Way { Background, QuestionYes, QuestionNo };
     for (const Way way : {Background, QuestionYes, QuestionNo}) {
-        messages.clear();
+        shown.clear();
         frmDeviceWizard* w = StartHeldCopy();
         if (way == Background) {
             w->cmd_WindowsXP_Button4->click();
@@ -292,16 +259,19 @@ TEST_F(DeviceWizardTest, TheEndInTheBackgroundOrDuringTheCancelQuestion)
             release = true;
             ASSERT_TRUE(PumpUntil([] { return !IsBusy(); }));
         } else {
-            answer = [&] {
+            onMessage = [&] {
+                if (shown.last() != Question) return;
                 release = true;
                 PumpUntil([&] { return !w->Copying(); });
                 for (int i = 0; i < 10; ++i) QCoreApplication::processEvents();
-                return way == QuestionYes ? int(MsgYes) : int(MsgNo);
+                messageAnswer = way == QuestionYes ? MsgYes : MsgNo;
             };
             w->cmd_WindowsXP_Button1->click();
-            answer = nullptr;
+            onMessage = nullptr;
+            messageAnswer = MsgYes;
         }
-        EXPECT_EQ(messages, way == QuestionYes ? QStringList() : QStringList{Ended(3, 3)});
+        const QStringList want[] = {{Ended(3, 3)}, {Question}, {Question, Ended(3, 3)}};
+        EXPECT_EQ(shown, want[way]);
         EXPECT_EQ(DeviceWizard(), way == QuestionNo ? w : nullptr);
         UnloadDeviceWizard();
         EXPECT_EQ(BusyCaption(), Idle);

@@ -1,11 +1,9 @@
 // The equalizer window over the real chain on the offline backend.
 #include "ui/dialogs/frmEqualizer.h"
 
-#include "tests/sound/SoundTestUtil.h"
-#include "tests/ui/WindowTestSupport.h"
-#include "audio/EngineAccess.h"
-#include "audio/fmodAudio.h"
-#include "audio/modEqualizer.h"
+#include "core/Settings.h"
+#include "sound/System.h"
+#include "tests/support/WindowTest.h"
 #include "ui/main/OtherWindows.h"
 
 #include <QApplication>
@@ -24,11 +22,11 @@ float UnitGain(int band)
     return g;
 }
 
-class EqualizerTest : public ::testing::Test {
+class EqualizerTest : public WindowTest {
 protected:
     void SetUp() override
     {
-        SetAudioOutput(soundtest::kOffline);
+        WindowTest::SetUp();
         ASSERT_TRUE(InitAudio());
         InitEqualizer();
         Settings.EqGains.fill(21.0f);
@@ -38,11 +36,7 @@ protected:
     {
         UnloadEqualizer();
         QLocale::setDefault(locale);
-        RemoveEqualizer();
-        CloseAudio();
-        SetAudioOutput({});
     }
-    SavedGlobals saved;
     QLocale locale;
 };
 
