@@ -71,14 +71,6 @@ int16_t SaturateInt16(int64_t v)
     return int16_t(std::clamp<int64_t>(v, std::numeric_limits<int16_t>::min(), std::numeric_limits<int16_t>::max()));
 }
 
-bool CanOpenFolder(const QString& folder)
-{
-    DIR* d = opendir(QFile::encodeName(folder).constData());
-    if (!d) return false;
-    closedir(d);
-    return true;
-}
-
 bool FileExists(const QString& path)
 {
     struct stat st;
@@ -101,43 +93,53 @@ void AppendRecord(LibraryDatabase& store, LibraryEntry record)
         store.Files.append(std::move(record));
 }
 
-// One scan over one or more folders: the directories seen (by device and
-// inode, so a link back up the tree ends), and in update mode the paths the
-// store already holds.
-class Scanner {
+// The accepted files under one or more folders in the order a scan takes
+// them: each folder's sub-folders first, then its own files, each directory
+// in name order. A directory reached twice (by device and inode, so a link
+// back up the tree ends) is listed once, so no path occurs twice.
+class FolderListing {
 public:
-    Scanner(LibraryDatabase& store, int16_t mode, BusyGuard* guard) : store_(store), mode_(mode), guard_(guard)
-    {
-        if (mode_ != 1) {
-            known_.reserve(store_.Files.size());
-            for (const LibraryEntry& e : store_.Files)
-                if (!e.FileName.isEmpty()) known_.insert(e.FileName);
-        }
-    }
-
-    bool Scan(const QString& folder)
+    // False when the folder itself cannot be opened; a sub-folder that
+    // cannot be is skipped.
+    bool Add(const QString& folder)
     {
         std::vector<QString> dirs;
         std::vector<QString> files;
         if (!List(folder, &dirs, &files)) return false;
         for (const QString& d : dirs) {
-            Pump();
-            Scan(d);  // a sub-folder that cannot be read is skipped
+            PumpIfDue();
+            Add(d);
         }
-        for (const QString& f : files) {
-            if (IsAcceptedExtension(f) && (mode_ == 1 || !known_.contains(f))) {
-                if (AddFile(store_, f) && mode_ != 1) known_.insert(f);
-                if (guard_)
-                    guard_->SetCaption(QStringLiteral("Sarovin (Synchronisiere %1)").arg(store_.Files.size() - 1));
-            }
-            Pump();
-        }
+        for (QString& f : files)
+            if (IsAcceptedExtension(f)) files_.push_back(std::move(f));
         return true;
+    }
+
+    const std::vector<QString>& Files() const { return files_; }
+
+    // The position of a path in Files(), -1 when not listed. Records made by
+    // a scan come in the listing's order, so the place after the last one
+    // found is tried first; the table is made at the first miss only.
+    qsizetype Find(const QString& path)
+    {
+        if (next_ < files_.size() && files_[next_] == path) return qsizetype(next_++);
+        if (!indexed_) {
+            index_.reserve(qsizetype(files_.size()));
+            for (size_t i = 0; i < files_.size(); ++i) {
+                PumpIfDue();
+                index_.insert(files_[i], qsizetype(i));
+            }
+            indexed_ = true;
+        }
+        const auto it = index_.constFind(path);
+        if (it == index_.constEnd()) return -1;
+        next_ = size_t(*it) + 1;
+        return *it;
     }
 
 private:
     // The folder's sub-folders and regular files (links followed), hidden
-    // entries left out, each list sorted by name. An already scanned folder
+    // entries left out, each list sorted by name. An already listed folder
     // lists as empty. False when the folder cannot be opened.
     bool List(const QString& folder, std::vector<QString>* dirs, std::vector<QString>* files)
     {
@@ -159,6 +161,7 @@ private:
         std::vector<QByteArray> fileNames;
         const QByteArray prefix = encoded.endsWith('/') ? encoded : encoded + '/';
         while (dirent* e = readdir(d)) {
+            PumpIfDue();  // a folder may hold many thousands of files
             if (e->d_name[0] == '.') continue;
             unsigned char type = e->d_type;
             if (type == DT_UNKNOWN || type == DT_LNK) {
@@ -177,12 +180,64 @@ private:
         return true;
     }
 
-    LibraryDatabase& store_;
-    int16_t mode_;
-    BusyGuard* guard_;
-    QSet<QString> known_;
+    std::vector<QString> files_;
     QSet<QPair<quint64, quint64>> seen_;
+    QHash<QString, qsizetype> index_;
+    bool indexed_ = false;
+    size_t next_ = 0;
 };
+
+// Adds the listed files the store does not hold yet (held[i] false), in the
+// listing's order, the caption counting along.
+void AddListed(LibraryDatabase& store, const FolderListing& listing, const std::vector<char>& held, BusyGuard* guard)
+{
+    const std::vector<QString>& files = listing.Files();
+    // Room for all at once: growing a large array step by step moves it
+    // several times, each time a long wait for the event loop.
+    const auto fresh = std::count(held.begin(), held.end(), 0);
+    if (fresh > 0) store.Files.reserve(store.Files.size() + qsizetype(fresh));
+    for (size_t i = 0; i < files.size(); ++i) {
+        if (!held[i]) {
+            AddFile(store, files[i]);
+            if (guard) guard->SetCaption(QStringLiteral("Sarovin (Synchronisiere %1)").arg(store.Files.size() - 1));
+        }
+        PumpIfDue();
+    }
+}
+
+// The update's removal pass: a record stays when its file exists and lies
+// inside one of the folders; the listed files of the records that stay are
+// marked held. A listed file exists and lies inside a folder, so only the
+// records the listing does not name are looked up on disk.
+void DropGone(LibraryDatabase& work, const QStringList& folders, FolderListing& listing, std::vector<char>& held)
+{
+    // work is the sync's own copy: no pumped event changes it.
+    const QVector<LibraryEntry>& files = work.Files;
+    std::vector<char> keep(size_t(files.size()));
+    bool dropped = false;
+    for (qsizetype i = 0; i < files.size(); ++i) {
+        PumpIfDue();
+        const QString& name = files[i].FileName;
+        if (name.isEmpty()) {
+            dropped = true;
+            continue;
+        }
+        const qsizetype at = listing.Find(name);
+        if (at >= 0) held[size_t(at)] = 1;
+        keep[size_t(i)] = at >= 0 || (IsInsideAny(name, folders) && FileExists(name));
+        dropped = dropped || !keep[size_t(i)];
+    }
+    // Nothing gone: the records stay shared with Library, nothing is copied.
+    if (!dropped) return;
+    QVector<LibraryEntry> kept;
+    kept.reserve(files.size());
+    for (qsizetype i = 0; i < files.size(); ++i) {
+        PumpIfDue();
+        if (keep[size_t(i)]) kept.append(files[i]);
+    }
+    if (kept.isEmpty()) kept.append(LibraryEntry());
+    work.Files = std::move(kept);
+}
 
 void TellFolderUnreadable(const QString& folder)
 {
@@ -298,8 +353,17 @@ bool AddFile(LibraryDatabase& store, const QString& path)
 
 bool ScanFolder(LibraryDatabase& store, const QString& folder, int16_t mode)
 {
-    Scanner scanner(store, mode, nullptr);
-    return scanner.Scan(folder);
+    FolderListing listing;
+    if (!listing.Add(folder)) return false;
+    std::vector<char> held(listing.Files().size());
+    if (mode != 1) {
+        for (qsizetype i = 0; i < store.Files.size(); ++i) {
+            const qsizetype at = store.Files[i].FileName.isEmpty() ? -1 : listing.Find(store.Files[i].FileName);
+            if (at >= 0) held[size_t(at)] = 1;
+        }
+    }
+    AddListed(store, listing, held, nullptr);
+    return true;
 }
 
 SyncResult SyncLibrary(int16_t mode)
@@ -330,30 +394,18 @@ SyncResult SyncLibrary(int16_t mode, const QString& libraryFolders)
         if (folders.isEmpty()) return {SyncResult::NoFolders, 0, QString()};
         scan = folders;
     }
-    // An unplugged drive must not empty the library: check before anything is dropped.
+    // Everything is listed before anything is dropped: an unplugged drive
+    // must not empty the library.
+    FolderListing listing;
     for (const QString& f : scan) {
-        if (!CanOpenFolder(f)) {
+        if (!listing.Add(f)) {
             TellFolderUnreadable(f);
             return {SyncResult::FolderUnreadable, 0, f};
         }
     }
-    if (mode == 2) {
-        QVector<LibraryEntry> kept;
-        kept.reserve(work.Files.size());
-        for (const LibraryEntry& e : std::as_const(work.Files))  // shared with Library: no deep copy
-            if (!e.FileName.isEmpty() && IsInsideAny(e.FileName, folders) && FileExists(e.FileName))
-                kept.append(e);
-        if (kept.isEmpty()) kept.append(LibraryEntry());
-        work.Files = std::move(kept);
-    }
-
-    Scanner scanner(work, mode, &guard);
-    for (const QString& f : scan) {
-        if (!scanner.Scan(f)) {
-            TellFolderUnreadable(f);
-            return {SyncResult::FolderUnreadable, 0, f};
-        }
-    }
+    std::vector<char> held(listing.Files().size());
+    if (mode == 2) DropGone(work, folders, listing, held);
+    AddListed(work, listing, held, &guard);
 
     // No event runs from here until Library is replaced.
     TakeLiveChanges(work, mode, atStart);

@@ -28,8 +28,8 @@ struct SyncResult {
 constexpr int SyncErrorInvalidMode = 78;
 
 // Rebuilds (1) or updates (2) Library from Settings.LibraryFolders, or from the
-// folders given (joined by CR), and saves it. Pumps events once per folder and
-// file; refuses to run while busy. A folder that cannot be opened is reported
+// folders given (joined by CR), and saves it. Lets events run every few
+// milliseconds until the list sets are built; refuses to run while busy. A folder that cannot be opened is reported
 // to the user (style 48) and changes nothing.
 SyncResult SyncLibrary(int16_t mode);
 SyncResult SyncLibrary(int16_t mode, const QString& libraryFolders);

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QStandardPaths>
 
 QString DataFolder()
@@ -21,8 +22,29 @@ QString DataFile(const QString& name)
     return DataFolder() + u'/' + name;
 }
 
+namespace {
+
+// The real clock, not the injectable one: this only bounds how often events
+// get a turn, and a test's frozen clock must not starve them.
+QElapsedTimer& SinceLastPump()
+{
+    static QElapsedTimer timer;
+    return timer;
+}
+
+} // namespace
+
 void Pump()
 {
     if (QCoreApplication::instance())
         QCoreApplication::processEvents(QEventLoop::AllEvents);
+    SinceLastPump().start();
+}
+
+void PumpIfDue()
+{
+    // Well inside a frame at 60 Hz; a turn costs about a microsecond.
+    constexpr qint64 kIntervalNs = 5'000'000;
+    const QElapsedTimer& since = SinceLastPump();
+    if (!since.isValid() || since.nsecsElapsed() >= kIntervalNs) Pump();
 }

@@ -13,3 +13,7 @@ QString DataFile(const QString& name);
 // Let pending window events run once. Code that pumps holds no reference into
 // Library.Files or a list across the call and re-checks sizes after it.
 void Pump();
+// Pump() unless events ran less than a few milliseconds ago: for loops over
+// thousands of items, where a pump per item would cost more than the item.
+// The same rules as for Pump() apply at every call.
+void PumpIfDue();

@@ -2,7 +2,7 @@
 #include "sound/Mixer.h"
 
 #include "sound/HandleTable.h"
-#include "sound/Stream.h"
+#include "sound/Source.h"
 
 #include <algorithm>
 #include <cmath>
@@ -24,7 +24,7 @@ Mixer::Voice* Mixer::Find(ChannelHandle channel)
     return &v;
 }
 
-Result Mixer::Start(std::shared_ptr<Stream> stream, bool paused, ChannelHandle* channel)
+Result Mixer::Start(std::shared_ptr<Source> source, bool paused, ChannelHandle* channel)
 {
     std::lock_guard<std::mutex> lock(mutex_);
     for (uint32_t i = 0; i < voices_.size(); ++i) {
@@ -32,8 +32,8 @@ Result Mixer::Start(std::shared_ptr<Stream> stream, bool paused, ChannelHandle* 
         if (v.state != VoiceState::Free) continue;
         v.handleGeneration = (v.handleGeneration & 0xFFFFu) == 0xFFFFu ? 1 : v.handleGeneration + 1;
         v.state = VoiceState::Playing;
-        v.stream = std::move(stream);
-        v.streamGeneration = 0;
+        v.source = std::move(source);
+        v.generation = 0;
         v.volume = 1.0f;
         v.gain = 0.0f;  // the first block ramps in
         v.paused = paused;
@@ -53,11 +53,11 @@ Result Mixer::Stop(ChannelHandle channel)
     return Result::Ok;
 }
 
-void Mixer::StopStream(const Stream* stream)
+void Mixer::StopSource(const Source* source)
 {
     std::lock_guard<std::mutex> lock(mutex_);
     for (Voice& v : voices_)
-        if (v.stream.get() == stream && v.state == VoiceState::Playing) v.state = VoiceState::Stopping;
+        if (v.source.get() == source && v.state == VoiceState::Playing) v.state = VoiceState::Stopping;
 }
 
 Result Mixer::SetVolume(ChannelHandle channel, float volume)
@@ -85,7 +85,7 @@ Result Mixer::SetPosition(ChannelHandle channel, uint32_t ms)
     Voice* v = Find(channel);
     if (!v) return Result::InvalidHandle;
     const int64_t frame = static_cast<int64_t>(ms) * sampleRate_ / 1000;
-    v->streamGeneration = v->stream->RequestSeek(frame);
+    v->generation = v->source->RequestSeek(frame);
     v->position = frame;
     return Result::Ok;
 }
@@ -161,13 +161,13 @@ void Mixer::CopySpectrum(int outputChannel, float* samples)
     spectrum_.CopyChannel(outputChannel, samples);
 }
 
-void Mixer::Reap(std::vector<std::shared_ptr<Stream>>* out, bool all)
+void Mixer::Reap(std::vector<std::shared_ptr<Source>>* out, bool all)
 {
     std::lock_guard<std::mutex> lock(mutex_);
     for (Voice& v : voices_) {
         if (v.state == VoiceState::Finished || (all && v.state != VoiceState::Free)) {
-            out->push_back(std::move(v.stream));
-            v.stream.reset();
+            out->push_back(std::move(v.source));
+            v.source.reset();
             v.state = VoiceState::Free;
         }
     }
@@ -196,7 +196,7 @@ void Mixer::MixVoice(Voice& v, float* out, int frames, bool waitForData)
             v.state = VoiceState::Finished;
             return;
         }
-        if (v.paused) return;  // frozen: nothing is taken from the stream
+        if (v.paused) return;  // frozen: nothing is taken from the source
     }
     // The volume moves linearly across the block: no steps to hear.
     const float step = (to - from) / static_cast<float>(frames);
@@ -206,14 +206,14 @@ void Mixer::MixVoice(Voice& v, float* out, int frames, bool waitForData)
     for (;;) {
         const float* s = nullptr;
         int n = 0;
-        const Stream::State st = v.stream->Peek(v.streamGeneration, &s, &n);
-        if (st == Stream::State::Ended) {
+        const Source::State st = v.source->Peek(v.generation, &s, &n);
+        if (st == Source::State::Ended) {
             v.state = VoiceState::Finished;
             break;
         }
-        if (st == Stream::State::Underrun) {
+        if (st == Source::State::Underrun) {
             if (waitForData) {
-                v.stream->WaitForData();
+                v.source->WaitForData();
                 continue;
             }
             break;  // the rest of the block stays silent; the place holds
@@ -230,7 +230,7 @@ void Mixer::MixVoice(Voice& v, float* out, int frames, bool waitForData)
                 o[2 * i + 1] += g * s[2 * i + 1];
             }
         }
-        v.stream->Consume(n);
+        v.source->Consume(n);
         v.position += n;
         done += n;
     }

@@ -5,8 +5,8 @@
 // SDL callback, or the caller of an offline render) holds it for one block of
 // Mix. API calls hold it only to read or set a few fields; they never do file
 // I/O, free a stream or join a thread under it, so the callback never waits
-// long. Streams of finished voices are handed out by Reap and freed by the
-// API's thread outside the lock.
+// long. Sources (streams) of finished voices are handed out by Reap and freed
+// by the API's thread outside the lock.
 #pragma once
 
 #include "sound/ParametricEq.h"
@@ -20,7 +20,7 @@
 
 namespace snd {
 
-class Stream;
+class Source;
 
 class Mixer {
 public:
@@ -29,10 +29,10 @@ public:
     int SampleRate() const { return sampleRate_; }
 
     // API thread.
-    Result Start(std::shared_ptr<Stream> stream, bool paused, ChannelHandle* channel);
+    Result Start(std::shared_ptr<Source> source, bool paused, ChannelHandle* channel);
     Result Stop(ChannelHandle channel);
-    // Stops whatever channel plays the stream (its handle dies at once).
-    void StopStream(const Stream* stream);
+    // Stops whatever channel plays the source (its handle dies at once).
+    void StopSource(const Source* source);
     Result SetVolume(ChannelHandle channel, float volume);
     Result GetVolume(ChannelHandle channel, float* volume);
     Result SetPosition(ChannelHandle channel, uint32_t ms);
@@ -49,12 +49,12 @@ public:
 
     void CopySpectrum(int outputChannel, float* samples);
 
-    // Moves the streams of voices that have finished into `out` and frees
-    // their slots; also takes every stream when `all` is set (at close).
-    void Reap(std::vector<std::shared_ptr<Stream>>* out, bool all = false);
+    // Moves the sources of voices that have finished into `out` and frees
+    // their slots; also takes every source when `all` is set (at close).
+    void Reap(std::vector<std::shared_ptr<Source>>* out, bool all = false);
 
     // Output thread: mixes `frames` interleaved stereo frames into `out` as one
-    // block. With `waitForData` a channel whose decoder lags is waited for
+    // block. With `waitForData` a channel whose source lags is waited for
     // instead of left silent (offline rendering).
     void Mix(float* out, int frames, bool waitForData);
 
@@ -63,8 +63,8 @@ private:
     struct Voice {
         VoiceState state = VoiceState::Free;
         uint32_t handleGeneration = 0;
-        std::shared_ptr<Stream> stream;
-        uint32_t streamGeneration = 0;
+        std::shared_ptr<Source> source;
+        uint32_t generation = 0;  // of the source's place
         float volume = 1.0f;  // as last set
         float gain = 0.0f;    // where the ramp stands
         bool paused = false;

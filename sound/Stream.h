@@ -14,6 +14,7 @@
 #pragma once
 
 #include "sound/Decoder.h"
+#include "sound/Source.h"
 #include "sound/SpscRing.h"
 
 #include <atomic>
@@ -23,27 +24,26 @@
 
 namespace snd {
 
-class Stream {
+class Stream : public Source {
 public:
     static constexpr int kChunkFrames = 2048;
     static constexpr int kChunks = 24;  // about a second of sound at 48 kHz
 
     explicit Stream(std::unique_ptr<Decoder> decoder);
-    ~Stream();
+    ~Stream() override;
     Stream(const Stream&) = delete;
     Stream& operator=(const Stream&) = delete;
 
     // API thread: continue from `frame`; returns the generation whose chunks
     // carry the new place.
-    uint32_t RequestSeek(int64_t frame);
+    uint32_t RequestSeek(int64_t frame) override;
 
     // Consumer side.
-    enum class State { Data, Underrun, Ended };
     // The next frames of `generation` (older chunks are dropped on the way).
-    State Peek(uint32_t generation, const float** samples, int* frames);
-    void Consume(int frames);
+    State Peek(uint32_t generation, const float** samples, int* frames) override;
+    void Consume(int frames) override;
     // Blocks until the worker has published another chunk (or ended).
-    void WaitForData();
+    void WaitForData() override;
 
 private:
     struct Chunk {

@@ -60,7 +60,7 @@ Result System::Close()
     std::lock_guard<std::mutex> lock(apiMutex_);
     if (!mixer_) return Result::Ok;
     output_->Stop();
-    std::vector<std::shared_ptr<Stream>> dead;
+    std::vector<std::shared_ptr<Source>> dead;
     mixer_->Reap(&dead, true);
     for (StreamEntry& e : streams_.TakeAll()) dead.push_back(std::move(e.stream));
     dead.clear();  // joins the workers
@@ -73,7 +73,7 @@ Result System::Close()
 
 void System::ReapLocked()
 {
-    std::vector<std::shared_ptr<Stream>> dead;
+    std::vector<std::shared_ptr<Source>> dead;
     mixer_->Reap(&dead);
     // `dead` goes out of scope here, outside the mixer's lock.
 }
@@ -115,7 +115,7 @@ Result System::ReleaseStream(StreamHandle stream)
     std::optional<StreamEntry> e = streams_.Remove(stream);
     if (!e) return Result::InvalidHandle;
     s = std::move(e->stream);
-    if (mixer_) mixer_->StopStream(s.get());
+    if (mixer_) mixer_->StopSource(s.get());
     ReapLocked();
     return Result::Ok;  // `s` is freed here unless its channel still ramps out
 }

@@ -177,6 +177,21 @@ TEST_F(LibrarySyncTest, UpdateKeepsOrderAndPlayStateAppendsNewDropsGone)
     EXPECT_EQ(Names(Library), QStringList{QString()});
 }
 
+// Records the scan does not list: kept while their file exists, in any order.
+TEST_F(LibrarySyncTest, UpdateLooksUpUnlistedRecordsOnDisk)
+{
+    Touch({"m/a.mp3", "m/b.mp3", "m/weg.mp3", "m/x.flac", "m/.versteckt/e.mp3"});
+    QDir().mkpath(P("m/ordner.mp3"));
+    ASSERT_EQ(Sync(1, {"m"}), SyncResult::Done);
+    ASSERT_EQ(Names(Library), Ps({"m/a.mp3", "m/b.mp3", "m/weg.mp3"}));
+    ASSERT_TRUE(AddFile(Library, P("m/x.flac")) && AddFile(Library, P("m/.versteckt/e.mp3")));
+    for (const char* rel : {"m/ordner.mp3", "m/a.mp3"}) Library.Files.append(LibraryEntry{P(rel)});
+    QFile::remove(P("m/weg.mp3"));
+    Touch({"m/c.mp3"});
+    ASSERT_EQ(Sync(2, {"m"}), SyncResult::Done);
+    EXPECT_EQ(Names(Library), Ps({"m/a.mp3", "m/b.mp3", "m/x.flac", "m/.versteckt/e.mp3", "m/a.mp3", "m/c.mp3"}));
+}
+
 TEST_F(LibrarySyncTest, WhatHappensDuringTheSyncIsKept)
 {
     Touch({"m/a.mp3", "m/b.mp3", "draussen/x.mp3"});

@@ -1,0 +1,243 @@
+// Writing the library files: Files.db and Playing.db, each whole or not at all.
+#include "core/LibraryDatabase.h"
+
+#include "core/DbText.h"
+#include "core/FilesDbKeys.h"
+#include "core/Runtime.h"
+#include "core/UiServices.h"
+
+#include <QDir>
+#include <QSaveFile>
+#include <QStringEncoder>
+
+#include <charconv>
+#include <cstring>
+#include <string_view>
+
+using namespace dbfile;
+
+namespace {
+
+std::function<bool(const QString&)>& WriteCheck()
+{
+    static std::function<bool(const QString&)> check;
+    return check;
+}
+
+// Writes a file's UTF-8 bytes without a text form in between, through a
+// buffer small enough to stay in cache.
+class Utf8Writer {
+public:
+    explicit Utf8Writer(QIODevice& sink) : sink_(sink) { buf_.resize(kChunk); }
+
+    void Ascii(std::string_view text)
+    {
+        char* p = Room(qsizetype(text.size()));
+        std::memcpy(p, text.data(), text.size());
+        used_ += qsizetype(text.size());
+    }
+
+    void Number(qint64 value)
+    {
+        char* p = Room(24);
+        used_ += std::to_chars(p, p + 24, value).ptr - p;
+    }
+
+    // Line breaks become blanks so a value can never end its record early.
+    void Value(QStringView text)
+    {
+        char* const start = Room(3 * text.size());
+        char* p = start;
+        const char16_t* in = text.utf16();
+        const qsizetype n = text.size();
+        // Most values are plain ASCII without line breaks: two simple loops
+        // the compiler turns into vector code.
+        unsigned special = 0;
+        for (qsizetype i = 0; i < n; ++i) {
+            const unsigned c = in[i];
+            special |= unsigned(c >= 0x80) | unsigned(c == '\r') | unsigned(c == '\n');
+        }
+        if (!special) {
+            for (qsizetype i = 0; i < n; ++i) p[i] = char(in[i]);
+            used_ += n;
+            return;
+        }
+        for (qsizetype i = 0; i < n;) {
+            const char16_t c = in[i];
+            if (c < 0x80) {
+                *p++ = c == u'\r' || c == u'\n' ? ' ' : char(c);
+                ++i;
+                continue;
+            }
+            qsizetype j = i + 1;
+            while (j < n && in[j] >= 0x80) ++j;
+            QStringEncoder encoder(QStringConverter::Utf8);
+            p = encoder.appendToBuffer(p, text.sliced(i, j - i));
+            i = j;
+        }
+        used_ += p - start;
+    }
+
+    // True when every byte reached the file.
+    bool Finish()
+    {
+        Flush();
+        return ok_;
+    }
+
+private:
+    static constexpr qsizetype kChunk = 1 << 20;
+
+    char* Room(qsizetype n)
+    {
+        if (used_ + n > buf_.size()) {
+            Flush();
+            if (n > buf_.size()) buf_.resize(n);
+        }
+        return buf_.data() + used_;
+    }
+
+    void Flush()
+    {
+        if (used_ && ok_) ok_ = sink_.write(buf_.constData(), used_) == used_;
+        used_ = 0;
+    }
+
+    QIODevice& sink_;
+    QByteArray buf_;
+    qsizetype used_ = 0;
+    bool ok_ = true;
+};
+
+void WriteField(Utf8Writer& out, int k, QStringView value)
+{
+    if (value.isEmpty()) return;
+    const std::string_view key = KeyBytes(k);
+    out.Ascii("<");
+    out.Ascii(key);
+    out.Ascii(">");
+    out.Value(value);
+    out.Ascii("</");
+    out.Ascii(key);
+    out.Ascii(">\r\n");
+}
+
+void WriteNumber(Utf8Writer& out, int k, qint64 value)
+{
+    if (value == 0) return;
+    const std::string_view key = KeyBytes(k);
+    out.Ascii("<");
+    out.Ascii(key);
+    out.Ascii(">");
+    out.Number(value);
+    out.Ascii("</");
+    out.Ascii(key);
+    out.Ascii(">\r\n");
+}
+
+// AddTime and PlayTime have no line when they hold nothing, "" or 0.
+void WriteDate(Utf8Writer& out, int k, const QVariant& value)
+{
+    if (!value.isValid() || value.isNull()) return;
+    if (value.typeId() == QMetaType::QString) return WriteField(out, k, *static_cast<const QString*>(value.constData()));
+    bool numeric = false;
+    if (value.toDouble(&numeric) == 0 && numeric) return;
+    WriteField(out, k, DbValueText(value));
+}
+
+void WriteFilesDb(Utf8Writer& out, const LibraryDatabase& store)
+{
+    qint64 n = 0;
+    for (const LibraryEntry& e : store.Files) {
+        ++n;
+        out.Ascii("<");
+        out.Number(n);
+        out.Ascii(">\r\n");
+        WriteField(out, kActions, e.Actions);
+        WriteDate(out, kAddTime, e.AddTime);
+        WriteField(out, kFileName, e.FileName);
+        WriteField(out, kNewPath, e.newPath);
+        WriteNumber(out, kPlayCNT, e.PlayCNT);
+        WriteDate(out, kPlayTime, e.PlayTime);
+        WriteNumber(out, kRating, e.Rating);
+        if (e.SizeInMB != 0) WriteField(out, kSizeInMB, FormatDbNumber(e.SizeInMB));
+        WriteField(out, kAlbum, e.Tags.Album);
+        WriteField(out, kArtist, e.Tags.Artist);
+        WriteNumber(out, kBitrate, e.Tags.Bitrate);
+        WriteField(out, kComment, e.Tags.Comment);
+        WriteField(out, kFormat, e.Tags.Format);
+        WriteField(out, kGenre, e.Tags.Genre);
+        WriteNumber(out, kLenght, e.Tags.Lenght);
+        WriteField(out, kTitle, e.Tags.Title);
+        WriteField(out, kTrack, e.Tags.Track);
+        WriteField(out, kYear, e.Tags.Year);
+        WriteField(out, kTagVer, e.TagVer);
+        out.Ascii("</");
+        out.Number(n);
+        out.Ascii(">\r\n");
+    }
+}
+
+void WritePlayingDb(Utf8Writer& out, const LibraryDatabase& store)
+{
+    const QVector<ListEntry>& entries = store.ListSets[PlayingQueue].Entries;
+    bool first = true;
+    if (!entries.isEmpty()) {
+        for (int32_t item : entries[0].Items) {
+            if (!first) out.Ascii(";");
+            out.Number(item);
+            first = false;
+        }
+    }
+    if (first) out.Ascii("-1");
+    out.Ascii("\r\n");
+}
+
+// Whole file or nothing: the old file stays until the new one is complete.
+bool WriteWhole(const QString& path, void (*write)(Utf8Writer&, const LibraryDatabase&), const LibraryDatabase& store)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) return false;
+    Utf8Writer out(file);
+    write(out, store);
+    if (!out.Finish() || (WriteCheck() && !WriteCheck()(path))) file.cancelWriting();
+    return file.commit();
+}
+
+} // namespace
+
+QStringList WriteDatabase(const LibraryDatabase& store)
+{
+    const QString filesPath = DataFile(kFilesDb);
+    if (!WriteWhole(filesPath, WriteFilesDb, store)) {
+        // The queue's indices belong to the records; with the old records kept,
+        // the old queue is kept too.
+        return {filesPath};
+    }
+    const QString playingPath = DataFile(kPlayingDb);
+    if (!WriteWhole(playingPath, WritePlayingDb, store)) return {playingPath};
+    return {};
+}
+
+bool SaveDatabase(LibraryDatabase& store)
+{
+    const QStringList failed = WriteDatabase(store);
+    ReportSaveFailures(failed);
+    return failed.isEmpty();
+}
+
+QString SaveFailedText(const QString& path)
+{
+    return QStringLiteral("Die Datei ") + QDir::toNativeSeparators(path) +
+           QStringLiteral(" konnte nicht gespeichert werden. Die bisherige Datei bleibt erhalten.");
+}
+
+void ReportSaveFailures(const QStringList& paths)
+{
+    for (const QString& path : paths) MsgBox(SaveFailedText(path), 16, QStringLiteral("Sarovin"));
+}
+
+void SetDatabaseWriteCheck(std::function<bool(const QString& path)> check)
+{
+    WriteCheck() = std::move(check);
+}

@@ -1,0 +1,21 @@
+#include "core/HugePages.h"
+
+#include <cstdint>
+#include <sys/mman.h>
+
+namespace dbfile {
+
+void AskForHugePages(void* data, size_t bytes)
+{
+#if defined(MADV_HUGEPAGE)
+    constexpr uintptr_t kHuge = 2 << 20;
+    const uintptr_t begin = (reinterpret_cast<uintptr_t>(data) + kHuge - 1) & ~(kHuge - 1);
+    const uintptr_t end = (reinterpret_cast<uintptr_t>(data) + bytes) & ~(kHuge - 1);
+    if (end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+#else
+    (void)data;
+    (void)bytes;
+#endif
+}
+
+} // namespace dbfile
