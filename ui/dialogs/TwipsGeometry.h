@@ -1,7 +1,7 @@
 // Placing a window's controls from layouts given in twips.
 #pragma once
 
-#include "core/Units.h"
+#include "ui/dialogs/DialogLayout.h"
 #include "ui/dialogs/DialogParts.h"
 
 #include <QFont>
@@ -10,9 +10,7 @@
 
 inline void PlaceTwips(QWidget* widget, int left, int top, int width, int height)
 {
-    const double x = widget->logicalDpiX(), y = widget->logicalDpiY();
-    widget->setGeometry(TwipsToPixels(left, x), TwipsToPixels(top, y), TwipsToPixels(width, x),
-                        TwipsToPixels(height, y));
+    widget->setGeometry(TwipsRect(*widget, left, top, width, height));
 }
 
 // A button of the dialogs' kind (Enter stays with the default button), placed.
@@ -27,7 +25,7 @@ inline QPushButton* PlaceButton(QWidget* parent, const QString& text, const char
 
 inline void SizeTwips(QWidget* widget, int width, int height)
 {
-    widget->setFixedSize(TwipsToPixels(width, widget->logicalDpiX()), TwipsToPixels(height, widget->logicalDpiY()));
+    widget->setFixedSize(TwipsSize(*widget, width, height));
 }
 
 // The font the twips layouts were made for.
