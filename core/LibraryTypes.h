@@ -9,6 +9,8 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <new>
+#include <string_view>
 
 struct TagInfo {
     QString Title;
@@ -25,10 +27,36 @@ struct TagInfo {
 
 // The free-text search's lower-case text of a record, with the six tag fields
 // it was made from; the search compares them with the record on every use, so
-// nobody who changes a record has to invalidate it.
-struct SearchHaystack {
+// nobody who changes a record has to invalidate it. The text lies in the same
+// block, after the struct: one byte a character when all are Latin-1 (most
+// titles), UTF-16 otherwise.
+class SearchHaystack {
+public:
     std::array<QString, 6> Sources;
-    QString Text;
+
+    // A block for a text of the length, in bytes (Latin-1) or UTF-16.
+    static SearchHaystack* Make(qsizetype length, bool wide)
+    {
+        const size_t bytes = size_t(length) * (wide ? sizeof(char16_t) : 1);
+        return new (::operator new(sizeof(SearchHaystack) + bytes)) SearchHaystack(wide ? -length : length);
+    }
+    struct Free {
+        void operator()(SearchHaystack* p) const noexcept
+        {
+            p->~SearchHaystack();
+            ::operator delete(p);
+        }
+    };
+
+    bool Wide() const { return length_ < 0; }
+    std::string_view Latin1() const { return {reinterpret_cast<const char*>(this + 1), size_t(length_)}; }
+    std::u16string_view Utf16() const { return {reinterpret_cast<const char16_t*>(this + 1), size_t(-length_)}; }
+    char* Latin1Data() { return reinterpret_cast<char*>(this + 1); }
+    char16_t* Utf16Data() { return reinterpret_cast<char16_t*>(this + 1); }
+
+private:
+    explicit SearchHaystack(qsizetype length) : length_(length) {}
+    qsizetype length_;  // characters, negated when UTF-16
 };
 
 // Made on the first search only, so a library nobody searches pays one pointer
@@ -41,15 +69,12 @@ public:
     SearchCache& operator=(const SearchCache&) { p_.reset(); return *this; }
     SearchCache& operator=(SearchCache&&) noexcept = default;
 
-    SearchHaystack& Get() const
-    {
-        if (!p_) p_ = std::make_unique<SearchHaystack>();
-        return *p_;
-    }
+    SearchHaystack* Get() const { return p_.get(); }
+    void Set(SearchHaystack* p) const { p_.reset(p); }
     void Clear() const { p_.reset(); }
 
 private:
-    mutable std::unique_ptr<SearchHaystack> p_;
+    mutable std::unique_ptr<SearchHaystack, SearchHaystack::Free> p_;
 };
 
 struct LibraryEntry {

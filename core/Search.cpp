@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <array>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <variant>
 #include <vector>
@@ -23,34 +24,84 @@ namespace {
 // six fields differs from the copy kept with it. A kept copy shares the
 // field's buffer, and a shared buffer is never written (a change detaches),
 // so an equal start and length prove an equal text without reading it.
-const QString& Haystack(const LibraryEntry& entry)
+const SearchHaystack& Haystack(const LibraryEntry& entry)
 {
-    SearchHaystack& cache = entry.Haystack.Get();
     const std::array<const QString*, 6> sources = {
         &entry.Tags.Album, &entry.Tags.Artist, &entry.Tags.Genre,
         &entry.Tags.Title, &entry.Tags.Track, &entry.Tags.Year,
     };
-    bool current = !cache.Text.isNull();
-    for (size_t i = 0; i < sources.size() && current; ++i) {
-        QString& kept = cache.Sources[i];
-        const QString& field = *sources[i];
-        if (kept.constData() == field.constData() && kept.size() == field.size()) continue;
-        if (kept == field) kept = field;  // same text in another buffer: share it for next time
-        else current = false;
+    if (SearchHaystack* cache = entry.Haystack.Get()) {
+        bool current = true;
+        for (size_t i = 0; i < sources.size() && current; ++i) {
+            QString& kept = cache->Sources[i];
+            const QString& field = *sources[i];
+            if (kept.constData() == field.constData() && kept.size() == field.size()) continue;
+            if (kept == field) kept = field;  // same text in another buffer: share it for next time
+            else current = false;
+        }
+        if (current) return *cache;
     }
-    if (current) return cache.Text;
 
     qsizetype length = sources.size() - 1;
-    for (const QString* s : sources) length += s->size();
-    QString text;
-    text.reserve(length);
-    for (size_t i = 0; i < sources.size(); ++i) {
-        if (i > 0) text += u' ';
-        text += *sources[i];
-        cache.Sources[i] = *sources[i];
+    bool latin1 = true;
+    for (const QString* s : sources) {
+        length += s->size();
+        latin1 = latin1 && std::all_of(s->cbegin(), s->cend(), [](QChar c) { return c.unicode() < 0x100; });
     }
-    cache.Text = std::move(text).toLower();
-    return cache.Text;
+    SearchHaystack* made;
+    if (latin1) {
+        // A Latin-1 letter's lower case is one Latin-1 letter.
+        made = SearchHaystack::Make(length, false);
+        char* out = made->Latin1Data();
+        for (size_t i = 0; i < sources.size(); ++i) {
+            if (i > 0) *out++ = ' ';
+            for (QChar c : *sources[i]) *out++ = char(QChar::toLower(c.unicode()));
+        }
+    } else {
+        QString text;
+        text.reserve(length);
+        for (size_t i = 0; i < sources.size(); ++i) {
+            if (i > 0) text += u' ';
+            text += *sources[i];
+        }
+        text = std::move(text).toLower();
+        const bool wide = std::any_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() >= 0x100; });
+        made = SearchHaystack::Make(text.size(), wide);
+        if (wide) std::copy(text.utf16(), text.utf16() + text.size(), made->Utf16Data());
+        else std::transform(text.cbegin(), text.cend(), made->Latin1Data(), [](QChar c) { return char(c.unicode()); });
+    }
+    for (size_t i = 0; i < sources.size(); ++i) made->Sources[i] = *sources[i];
+    entry.Haystack.Set(made);
+    return *made;
+}
+
+// The search text's words, converted once for every record it is matched with.
+struct Needle {
+    QString text;
+    std::vector<std::u16string> utf16;
+    std::vector<std::string> latin1;  // the words that are Latin-1
+    bool latin1Matches = true;        // false when a word is not: no Latin-1 text holds it
+};
+
+const Needle& NeedleOf(QStringView searchText)
+{
+    thread_local Needle needle;
+    if (needle.text == searchText) return needle;
+    needle = Needle{searchText.toString(), {}, {}, true};
+    for (QStringView word : searchText.split(u' ', Qt::SkipEmptyParts)) {
+        needle.utf16.emplace_back(reinterpret_cast<const char16_t*>(word.utf16()), size_t(word.size()));
+        if (std::any_of(word.begin(), word.end(), [](QChar c) { return c.unicode() >= 0x100; }))
+            needle.latin1Matches = false;
+        else
+            needle.latin1.push_back(word.toLatin1().toStdString());
+    }
+    return needle;
+}
+
+template <typename View, typename Word>
+bool HoldsAll(View haystack, const std::vector<Word>& words)
+{
+    return std::all_of(words.begin(), words.end(), [&](const Word& w) { return haystack.find(w) != haystack.npos; });
 }
 
 // ---- Fields ----------------------------------------------------------------
@@ -394,19 +445,12 @@ void ApplyTop(QVector<int32_t>& result, const TopLine& top, const LibraryDatabas
 bool MatchesSearchText(const LibraryEntry& entry, QStringView searchText)
 {
     if (searchText.isEmpty()) return true;
-    const QString& text = Haystack(entry);
+    const SearchHaystack& haystack = Haystack(entry);
+    const Needle& needle = NeedleOf(searchText);
     // The standard library's search beats QString's rolling hash on these
     // short texts, by about a third.
-    const std::u16string_view haystack(reinterpret_cast<const char16_t*>(text.constData()), size_t(text.size()));
-    const std::u16string_view words(searchText.utf16(), size_t(searchText.size()));
-    for (size_t start = 0; start <= words.size();) {
-        size_t end = words.find(u' ', start);
-        if (end == words.npos) end = words.size();
-        const std::u16string_view word = words.substr(start, end - start);
-        if (!word.empty() && haystack.find(word) == haystack.npos) return false;
-        start = end + 1;
-    }
-    return true;
+    if (haystack.Wide()) return HoldsAll(haystack.Utf16(), needle.utf16);
+    return needle.latin1Matches && HoldsAll(haystack.Latin1(), needle.latin1);
 }
 
 qsizetype PrepareSearchText(const LibraryDatabase& store, qsizetype from, qsizetype count)

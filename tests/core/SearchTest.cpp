@@ -158,6 +158,21 @@ TEST(MatchesSearchText, EveryWordOccursSomewhereInTheTags)
     EXPECT_TRUE(MatchesSearchText(db.Files[0], u""));
 }
 
+TEST(MatchesSearchText, LowerCaseBeyondAscii)
+{
+    const struct { const char *title, *artist, *text; bool want; } cases[] = {
+        {"ÀÉÎÕÜ×Þ", "ß ÿ µ", "àéîõü×þ ß", true},  {"ÀÉÎÕÜ", "", "ÀÉÎÕÜ", false},
+        {"Ünïcødé ★", "", "ünïcødé ★", true},       {"Ünïcødé ★", "", "unicode", false},
+        {"ΣΟΦΙΑ", "Москва", "σοφια москва", true}, {"ΣΟΦΙΑ", "", "ΣΟΦΙΑ", false},
+        {"Москва", "Löve", "löve", true},          {"Beat Of Löve", "", "löve ★", false},
+        {"\u0178 \u212A", "", "ÿ k", true},        {"Beat", "", "beat σ", false},
+    };
+    for (const auto& c : cases) {
+        LibraryDatabase db = MakeLibrary({{c.title, c.artist, "", "", 0, 0, {}, "/a"}});
+        EXPECT_EQ(MatchesSearchText(db.Files[1], QString::fromUtf8(c.text)), c.want) << c.title << " ~ " << c.text;
+    }
+}
+
 TEST(MatchesSearchText, FollowsEveryChangeOfTheRecord)
 {
     LibraryEntry e;
@@ -179,4 +194,7 @@ TEST(MatchesSearchText, FollowsEveryChangeOfTheRecord)
 
     e.Tags.Title = QString::fromUtf8("Zeta");  // the same text in a new buffer
     EXPECT_TRUE(MatchesSearchText(e, u"zeta 2001"));
+    e.Tags.Title = QString::fromUtf8("Ωmega");  // beyond Latin-1
+    EXPECT_TRUE(MatchesSearchText(e, u"ωmega 2001"));
+    EXPECT_FALSE(MatchesSearchText(e, u"zeta"));
 }
