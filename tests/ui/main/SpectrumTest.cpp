@@ -2,10 +2,9 @@
 #include "ui/main/Spectrum.h"
 
 #include "tests/sound/SoundTestUtil.h"
-#include "tests/ui/WindowTestSupport.h"
-#include "audio/EngineAccess.h"
-#include "audio/fmodAudio.h"
+#include "tests/support/WindowTest.h"
 #include "controls/SpectrumBox.h"
+#include "core/Settings.h"
 #include "core/Units.h"
 #include "ui/dialogs/frmMiniPlayer.h"
 #include "ui/main/OtherWindows.h"
@@ -35,11 +34,11 @@ TEST(SpectrumPeaks, WeightsAndTheRingOfTheLast100Peaks)
     EXPECT_EQ(feed(0.0f), (QVector<float>{0.0f, 0.0f}));
 }
 
-class SpectrumDisplay : public ::testing::Test {
+class SpectrumDisplay : public WindowTest {
 protected:
     void SetUp() override
     {
-        SetAudioOutput(kOffline);
+        WindowTest::SetUp();
         ASSERT_TRUE(InitAudio());
         DisplayedSpectrumPeaks() = {};
         Settings.ShowMiniPlayer = Settings.SpectrumInMini = Settings.SpectrumInMain = SwitchOn;
@@ -56,13 +55,10 @@ protected:
     {
         UnloadMiniPlayer();
         SetSpectrumForegroundSource({});
-        CloseAudio();
-        SetAudioOutput({});
     }
     SpectrumBox* Main() { return picture1.findChild<SpectrumBox*>(); }
     SpectrumBox* Mini() { return frmMiniPlayer::Loaded()->findChild<SpectrumBox*>("Picture2"); }
 
-    SavedGlobals saved;
     QTemporaryDir dir;
     QWidget picture1;
     bool inFront = true;
