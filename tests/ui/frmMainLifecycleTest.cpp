@@ -37,12 +37,9 @@ protected:
     // A new window, loaded and shown as the start leaves it; no sound left from before.
     void Load()
     {
-        w.reset();
+        NewWindow();
         StopSound(0);
         StopSound(1);
-        w = std::make_unique<frmMain>();
-        w->tmrActualizeDisp->stop();
-        w->tmrAudioSys->stop();
         MakeLibrary();
         w->Form_Load();
         w->tmrHotKeys->stop();
@@ -87,7 +84,7 @@ TEST_F(MainWindowLife, ClosingMinimisingAndTheTrayIcon)
         exits = 0;
         shown.clear();
         Load();
-        QMenu* menu = w->PopupMenu(QStringLiteral("mTray"));
+        QMenu* menu = w->PopupMenu("mTray");
         std::optional<BusyGuard> busy;
         if (r.busy) busy.emplace();
         switch (r.act) {
@@ -97,18 +94,16 @@ TEST_F(MainWindowLife, ClosingMinimisingAndTheTrayIcon)
         case LeftClick: w->ToggleTray(); break;
         case LeftClickTwice: w->ToggleTray(); w->ToggleTray(); break;
         case RightClick: w->QVTrayIcon1_MouseUp(1); break;
-        case TrayExit: w->MenuAction(QStringLiteral("mTrayExit"))->trigger(); break;
-        case MenuToTray: w->MenuAction(QStringLiteral("mFileToTray"))->trigger(); break;
+        case TrayExit: Trigger("mTrayExit"); break;
+        case MenuToTray: Trigger("mFileToTray"); break;
         }
         EXPECT_EQ(w->isVisible(), r.visible);
         EXPECT_EQ(w->isVisible() && w->isMinimized(), r.visible && (r.act == Minimise || (!r.host && r.act != LeftClickTwice)));
         EXPECT_EQ(InTray(), r.inTray);
         EXPECT_EQ(exits, r.exits);
         EXPECT_EQ(menu->isVisible(), r.act == RightClick);
-        EXPECT_EQ(shown, r.busy ? QStringList{QStringLiteral("48|Sarovin|Sarovin kann zur Zeit nicht beendet werden.\r\n"
-                                                              "Der Player ist beschäftigt.\r\n"
-                                                              "-> Der Player wird nun in den Tray minimiert.")}
-                                : QStringList{});
+        EXPECT_EQ(shown.join(""), r.busy ? "48|Sarovin|Sarovin kann zur Zeit nicht beendet werden.\r\nDer Player ist "
+                                           "beschäftigt.\r\n-> Der Player wird nun in den Tray minimiert." : "");
     }
 }
 
@@ -157,10 +152,8 @@ TEST_F(MainWindowLife, ClosingFadesOutAndStoresWhereItStood)
         EXPECT_EQ(Settings.LastTrack, r.track);
         EXPECT_EQ(Settings.SavedVolume, 16384);
         EXPECT_FALSE(w->tmrHotKeys->isActive() || w->tmrActualizeDisp->isActive());
-        if (!r.play) {
-            EXPECT_TRUE(fade.empty());
-            continue;
-        }
+        EXPECT_EQ(fade.empty(), !r.play);
+        if (!r.play) continue;
         EXPECT_EQ(Settings.LastPosition, at);
         EXPECT_EQ(Settings.LastPaused, r.paused);
         // 163.84 every 20 ms to below one step: the volume reads back whole
@@ -214,16 +207,16 @@ TEST_F(MainWindowLife, TitleBalloonNamesTitleArtistAndAlbum)
     Load();
     LibraryEntry bare;
     bare.FileName = Tone("a.wav");
-    bare.Tags.Title = QStringLiteral("Ohne");
+    bare.Tags.Title = "Ohne";
     Library.Files.append(bare);
     const struct { int32_t index; bool on; const char* balloon; } rows[] = {
         {0, true, "Alpha|by 'Ann' from 'First' "}, {1, true, "Beta|by 'Bob'  "}, {2, true, "Long|from 'Far' "},
-        {3, true, "Ohne|keine Informationen vorhanden "}, {0, false, nullptr}};
+        {3, true, "Ohne|keine Informationen vorhanden "}, {0, false, ""}};
     for (const auto& r : rows) {
         balloons.clear();
         Settings.ShowTrayBalloon = r.on ? SwitchOn : SwitchOff;
         w->AudioPlay(r.index);
-        EXPECT_EQ(balloons, r.balloon ? QStringList{QString::fromUtf8(r.balloon)} : QStringList{}) << r.index;
+        EXPECT_EQ(balloons.join(u','), r.balloon) << r.index;
     }
 }
 
