@@ -4,7 +4,6 @@
 #include "core/LibraryDatabase.h"
 #include "core/LibrarySync.h"
 #include "core/Runtime.h"
-#include "core/Settings.h"
 #include "core/TagReader.h"
 #include "core/UiServices.h"
 #include "platform/AutoRun.h"
@@ -20,18 +19,7 @@
 #include "ui/dialogs/frmSelectLibraryAction.h"
 #include "ui/main/OtherWindows.h"
 
-#include <QCheckBox>
-#include <QDir>
-#include <QFrame>
-#include <QKeyEvent>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QPointer>
-#include <QPushButton>
 #include <QRadioButton>
-#include <QTemporaryDir>
-#include <QTreeWidget>
 #include <deque>
 
 namespace {
@@ -40,23 +28,17 @@ using Answer = std::function<void(QDialog&)>;
 
 TEST(OptionsConversions, NumbersHotKeysAndFolders)
 {
-    const struct { const char* text; std::optional<int16_t> want; } days[] = {
-        {"2.9", 2}, {"-0.5", -1}, {"Tage", 0}, {"32767", 32767}, {"32768", {}}, {"-32768", -32768}, {"-32769", {}},
-    };
-    for (const auto& r : days) EXPECT_EQ(DaysFromText(QString::fromLatin1(r.text)), r.want) << r.text;
-    const struct { const char* text; std::optional<int32_t> want; } fades[] = {
-        {"2.5", 2}, {"3.5", 4}, {"x", 0}, {"2147483647", 2147483647}, {"3000000000", {}},
-    };
-    for (const auto& r : fades) EXPECT_EQ(CrossfadeFromText(QString::fromLatin1(r.text)), r.want) << r.text;
+    for (const auto& [text, want] : {std::pair<const char*, std::optional<int16_t>>{"2.9", 2}, {"-0.5", -1}, {"Tage", 0},
+                                     {"32767", 32767}, {"32768", {}}, {"-32768", -32768}, {"-32769", {}}})
+        EXPECT_EQ(DaysFromText(text), want) << text;
+    for (const auto& [text, want] : {std::pair<const char*, std::optional<int32_t>>{"2.5", 2}, {"3.5", 4}, {"x", 0},
+                                     {"2147483647", 2147483647}, {"3000000000", {}}})
+        EXPECT_EQ(CrossfadeFromText(text), want) << text;
     EXPECT_FALSE(CheckedForSwitch(1));  // a stray stored 1 is off
-    EXPECT_EQ(HotKeyFromLabel(HotKeyLabelText(QString())), QString());
-    EXPECT_EQ(HotKeyLabelText(QString()), QStringLiteral("(kein HotKey festgelegt)"));
-
-    const struct { const char *joined, *stored; bool changed; } folders[] = {
-        {"/a\r/b", "/a\r\r/b", false}, {"/a\r/b", "/a\r/b\r", false}, {"/a\r/b", "/b\r/a", true}, {"/A", "/a", true},
-    };
-    for (const auto& r : folders)
-        EXPECT_EQ(FoldersChanged(QString::fromLatin1(r.joined), QString::fromLatin1(r.stored)), r.changed) << r.stored;
+    EXPECT_EQ(HotKeyLabelText("") + '|' + HotKeyFromLabel(HotKeyLabelText("")), "(kein HotKey festgelegt)|");
+    for (const auto& [joined, stored, changed] : {std::tuple{"/a\r/b", "/a\r\r/b", false}, {"/a\r/b", "/a\r/b\r", false},
+                                                  {"/a\r/b", "/b\r/a", true}, {"/A", "/a", true}})
+        EXPECT_EQ(FoldersChanged(joined, stored), changed) << stored;
 }
 
 class FakeHost : public OptionsHost {
