@@ -11,11 +11,6 @@
 #include "ui/main/frmMain.h"
 
 #include <QAction>
-#include <QApplication>
-#include <QLabel>
-#include <QLineEdit>
-#include <QTemporaryDir>
-#include <QTimer>
 
 #include <memory>
 #include <vector>

@@ -4,10 +4,8 @@
 #include "core/LibrarySync.h"
 #include "core/TagReader.h"
 
-#include <QKeyEvent>
 #include <QLocale>
 #include <QMenu>
-#include <QTreeWidget>
 
 namespace {
 

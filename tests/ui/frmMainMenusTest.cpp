@@ -7,7 +7,6 @@
 #include "ui/main/OtherWindows.h"
 
 #include <QFile>
-#include <QTreeWidget>
 
 namespace {
 

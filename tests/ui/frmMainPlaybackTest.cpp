@@ -3,8 +3,6 @@
 
 #include "controls/QV_HoverLabel.h"
 
-#include <QMouseEvent>
-
 namespace {
 
 using MainWindowCommands = MainWindowTest;

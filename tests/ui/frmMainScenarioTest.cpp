@@ -3,8 +3,6 @@
 // typing that filters. SAROVIN_SHOT=<file.png> keeps a picture of the window.
 #include "MainWindowTestSupport.h"
 
-#include <QMouseEvent>
-
 namespace {
 
 void DefineColumns(QV_ListControl& list)

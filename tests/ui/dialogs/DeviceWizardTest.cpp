@@ -7,10 +7,7 @@
 #include "ui/main/OtherWindows.h"
 
 #include <QGroupBox>
-#include <QLabel>
-#include <QListWidget>
 #include <QProgressBar>
-#include <QPushButton>
 #include <QThread>
 
 #include <atomic>

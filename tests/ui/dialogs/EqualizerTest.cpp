@@ -6,11 +6,7 @@
 #include "tests/support/WindowTest.h"
 #include "ui/main/OtherWindows.h"
 
-#include <QApplication>
-#include <QKeyEvent>
-#include <QLabel>
 #include <QLocale>
-#include <QMouseEvent>
 #include <QSlider>
 
 namespace {

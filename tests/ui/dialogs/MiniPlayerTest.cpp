@@ -11,9 +11,7 @@
 #include "core/Units.h"
 #include "ui/main/OtherWindows.h"
 
-#include <QLabel>
 #include <QMimeData>
-#include <QMouseEvent>
 #include <QUrl>
 
 namespace {

@@ -13,13 +13,8 @@
 #include "ui/main/OtherWindows.h"
 
 #include <QComboBox>
-#include <QCoreApplication>
 #include <QFile>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QTabWidget>
-#include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 namespace {
 
