@@ -70,8 +70,7 @@ protected:
     }
     QString File(const QString& name, const QByteArray& content = "x")
     {
-        EXPECT_TRUE(WriteRawFile(dir.filePath(name), content));
-        return dir.filePath(name);
+        return EXPECT_TRUE(WriteRawFile(dir.filePath(name), content)), dir.filePath(name);
     }
     // Library titles a0.mp3, a1.mp3, a2.mp3; titles 0 and 1 queued.
     void ThreeTitles()
@@ -86,11 +85,8 @@ protected:
     {
         host.calls.clear();
         QWidget* target = mini->childAt(x, 12) ? mini->childAt(x, 12) : mini;
-        const QPointF at = target->mapFrom(mini, QPointF(x, 12));
-        QMouseEvent press(QEvent::MouseButtonPress, at, at, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-        QMouseEvent up(QEvent::MouseButtonRelease, at, at, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
-        QApplication::sendEvent(target, &press);
-        QApplication::sendEvent(target, &up);
+        for (QEvent::Type t : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease})
+            SendMouse(target, t, target->mapFrom(mini, QPointF(x, 12)));
         return host.calls.join(u',');
     }
 
@@ -130,8 +126,7 @@ TEST_F(MiniPlayerTest, SwitchedOffUnloadsAtTheNextTickAndATitleLineBringsItBack)
     mini->ShowVol(2000);
     Settings.ShowMiniPlayer = 0;
     mini->Timer1_Timer();
-    EXPECT_EQ(frmMiniPlayer::Loaded(), nullptr);
-    EXPECT_FALSE(Timer("Timer1")->isActive() || Timer("Timer2")->isActive());
+    EXPECT_FALSE(frmMiniPlayer::Loaded() || Timer("Timer1")->isActive() || Timer("Timer2")->isActive());
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(old.isNull());
 
@@ -169,9 +164,8 @@ TEST_F(MiniPlayerTest, MouseSetsTheVolumeAndButtonsSendOnlyTheirCommand)
          {std::pair{143, ""}, {144, "vol 0"}, {300, "vol 16332"}, {457, "vol 32768"}, {463, "vol 32768"}})
         EXPECT_EQ(Click(x), QLatin1String(sent)) << x;
     host.calls.clear();
-    QMouseEvent drag(QEvent::MouseMove, QPointF(300, 12), QPointF(300, 12), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    SendMouse(mini, QEvent::MouseMove, QPointF(300, 12));  // dragged
     QMouseEvent hover(QEvent::MouseMove, QPointF(400, 12), QPointF(400, 12), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
-    QApplication::sendEvent(mini, &drag);
     QApplication::sendEvent(mini, &hover);
     EXPECT_EQ(host.calls, QStringList{"vol 16332"});
 
