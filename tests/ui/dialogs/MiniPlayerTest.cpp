@@ -70,7 +70,8 @@ protected:
     }
     QString File(const QString& name, const QByteArray& content = "x")
     {
-        return EXPECT_TRUE(WriteRawFile(dir.filePath(name), content)), dir.filePath(name);
+        EXPECT_TRUE(WriteRawFile(dir.filePath(name), content));
+        return dir.filePath(name);
     }
     // Library titles a0.mp3, a1.mp3, a2.mp3; titles 0 and 1 queued.
     void ThreeTitles()
