@@ -197,10 +197,23 @@ TEST_F(DeviceWizardTest, HostileTagsLandUnderTheRootAndAFailedTitleIsCounted)
     EXPECT_EQ(w->ProgressBar1->value(), w->ProgressBar1->maximum());
 }
 
-TEST_F(DeviceWizardTest, CancelCloseOrExitDuringTheCopyStopsItQuietly)
+// Cancel (Yes), the frame or the exit during the copy stop it quietly at its
+// next block and keep the finished file. The end arriving in the background is
+// reported; arriving while the cancel question is open, Yes unloads once
+// without a report, No reports.
+TEST_F(DeviceWizardTest, EveryWayOutDuringTheCopy)
 {
-    enum Way { CancelButton, Frame, Exit };
-    for (const Way way : {CancelButton, Frame, Exit}) {
+    enum Way { CancelButton, Frame, Exit, Background, QuestionYes, QuestionNo };
+    const struct { Way way; QStringList shown; QStringList files; } rows[] = {
+        {CancelButton, {Question}, {"AC_DC/_/a_b.mp3"}},
+        {Frame, {}, {"AC_DC/_/a_b.mp3"}},
+        {Exit, {}, {"AC_DC/_/a_b.mp3"}},
+        {Background, {Ended(3, 3)}, {"AC_DC/_/a_b.mp3", "AC_DC/_/c_d.mp3", "AC_DC/_/e_f.mp3"}},
+        {QuestionYes, {Question}, {"AC_DC/_/a_b.mp3", "AC_DC/_/c_d.mp3", "AC_DC/_/e_f.mp3"}},
+        {QuestionNo, {Question, Ended(3, 3)}, {"AC_DC/_/a_b.mp3", "AC_DC/_/c_d.mp3", "AC_DC/_/e_f.mp3"}},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(int(r.way));
         shown.clear();
         QDir(root).removeRecursively();
         QDir().mkpath(root);
@@ -208,7 +221,7 @@ TEST_F(DeviceWizardTest, CancelCloseOrExitDuringTheCopyStopsItQuietly)
         // The progress timer goes on while the worker is inside a file.
         ASSERT_TRUE(PumpUntil([&] { return w->Label2->text() == "Titel 2 von 3 wird kopiert ..."; }));
         EXPECT_EQ(w->Label10->text() + '|' + QString::number(w->ProgressBar1->value()), "c_d.mp3|1");
-        if (way == Exit) {
+        if (r.way == Exit) {
             // The exit waits for the worker, which sees the cancel at its next block.
             std::atomic<bool> exiting{false};
             std::thread releaser([&] {
@@ -220,51 +233,35 @@ TEST_F(DeviceWizardTest, CancelCloseOrExitDuringTheCopyStopsItQuietly)
             UnloadDeviceWizard();
             releaser.join();
             EXPECT_FALSE(IsBusy());
-        } else {
-            if (way == Frame) w->close();
-            else w->cmd_WindowsXP_Button1->click();
-            EXPECT_EQ(DeviceWizard(), nullptr);
-            EXPECT_TRUE(IsBusy());  // until the worker has stopped
-            release = true;
-            ASSERT_TRUE(PumpUntil([] { return !IsBusy(); }));
-        }
-        EXPECT_EQ(shown, way == CancelButton ? QStringList{Question} : QStringList());  // and no report
-        EXPECT_EQ(BusyCaption(), Idle);
-        EXPECT_EQ(FilesUnder(root), QStringList{"AC_DC/_/a_b.mp3"});
-    }
-}
-
-TEST_F(DeviceWizardTest, TheEndInTheBackgroundOrDuringTheCancelQuestion)
-{
-    // In the background: reported, then gone. The end arriving while the
-    // cancel question is open: Yes unloads once without a report; No reports.
-    enum Way { Background, QuestionYes, QuestionNo };
-    for (const Way way : {Background, QuestionYes, QuestionNo}) {
-        shown.clear();
-        frmDeviceWizard* w = StartHeldCopy();
-        if (way == Background) {
+        } else if (r.way == Background) {
             w->cmd_WindowsXP_Button4->click();
             EXPECT_TRUE(w->isHidden());
             release = true;
-            ASSERT_TRUE(PumpUntil([] { return !IsBusy(); }));
-        } else {
+        } else if (r.way == QuestionYes || r.way == QuestionNo) {
             onMessage = [&] {
                 if (shown.last() != Question) return;
                 release = true;
                 PumpUntil([&] { return !w->Copying(); });
                 for (int i = 0; i < 10; ++i) QCoreApplication::processEvents();
-                messageAnswer = way == QuestionYes ? MsgYes : MsgNo;
+                messageAnswer = r.way == QuestionYes ? MsgYes : MsgNo;
             };
             w->cmd_WindowsXP_Button1->click();
             onMessage = nullptr;
             messageAnswer = MsgYes;
+        } else {
+            if (r.way == Frame) w->close();
+            else w->cmd_WindowsXP_Button1->click();
+            EXPECT_EQ(DeviceWizard(), nullptr);
+            EXPECT_TRUE(IsBusy());  // until the worker has stopped
+            release = true;
         }
-        const QStringList want[] = {{Ended(3, 3)}, {Question}, {Question, Ended(3, 3)}};
-        EXPECT_EQ(shown, want[way]);
-        EXPECT_EQ(DeviceWizard(), way == QuestionNo ? w : nullptr);
+        EXPECT_TRUE(r.way == QuestionNo || PumpUntil([] { return !IsBusy(); }));
+        EXPECT_EQ(shown, r.shown);
+        EXPECT_EQ(DeviceWizard(), r.way == QuestionNo ? w : nullptr);
         UnloadDeviceWizard();
         EXPECT_EQ(BusyCaption(), Idle);
         EXPECT_FALSE(IsBusy());
+        EXPECT_EQ(FilesUnder(root), r.files);
     }
 }
 
