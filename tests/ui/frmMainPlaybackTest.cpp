@@ -41,7 +41,7 @@ TEST_F(MainWindowCommands, StringsAreMatchedExactly)
     EXPECT_EQ(w->lblPLTitle->text(), "Jukebox");
 }
 
-TEST_F(MainWindowCommands, PauseAndStopShowTheirGlyphAndChecks)
+TEST_F(MainWindowCommands, PauseAndStopShowTheirGlyphChecksAndTheIdleWindow)
 {
     MakeLibrary();
     w->AudioPlay(0);
@@ -54,6 +54,14 @@ TEST_F(MainWindowCommands, PauseAndStopShowTheirGlyphAndChecks)
         EXPECT_EQ(w->Label17->Caption(), s.glyph) << s.cmd;
         EXPECT_EQ(Checked("mAudioPlaying") + 2 * Checked("mTrayPlaying"), 3 * s.checked) << s.cmd;
     }
+    w->AudioPlay(1);
+    Advance(0.3);
+    w->Command("Audio:Stop");
+    w->tmrActualizeDisp_Timer();
+    EXPECT_EQ(w->CurrentTrack, -1);
+    EXPECT_EQ(w->lblTitle->text() + '|' + w->lblArtistAlbum->text() + '|' + w->lblTimeElapsed->text() + '|' +
+                  w->lblTimeMax->text(), "keine Wiedergabe||00:00|00:00");
+    EXPECT_EQ(w->Twips(w->shSeek).Width, 0);
 }
 
 TEST_F(MainWindowPlayback, SameTitleTwiceCountsOnceAndCrossfades)
@@ -140,24 +148,14 @@ TEST_F(MainWindowTick, IntroModeSkipsOnlyAboveTenSeconds)
     }
 }
 
-TEST_F(MainWindowTick, EmptyQueueHeadStopsAndStopShowsIdle)
+TEST_F(MainWindowTick, AnEmptyQueueHeadEndsThePlay)
 {
     MakeLibrary();
     Queue() = {-1};
     w->AudioPlay(0);
     const int channel = w->Channel;
     Advance(1.5);
-    EXPECT_EQ(w->Channel, channel);
-    EXPECT_EQ(w->CurrentTrack, 0);
-
-    w->AudioPlay(1);
-    Advance(0.3);
-    w->Command("Audio:Stop");
-    w->tmrActualizeDisp_Timer();
-    EXPECT_EQ(w->CurrentTrack, -1);
-    EXPECT_EQ(w->lblTitle->text() + '|' + w->lblArtistAlbum->text() + '|' + w->lblTimeElapsed->text() + '|' +
-                  w->lblTimeMax->text(), "keine Wiedergabe||00:00|00:00");
-    EXPECT_EQ(w->Twips(w->shSeek).Width, 0);
+    EXPECT_EQ(std::pair(int(w->Channel), w->CurrentTrack), std::pair(channel, 0));
 }
 
 void Mouse(QWidget* target, QEvent::Type type, double xTwips, double yTwips, Qt::MouseButtons held = Qt::LeftButton)
