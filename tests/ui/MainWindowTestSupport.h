@@ -20,7 +20,8 @@ protected:
     static void SetUpTestSuite()
     {
         tones_ = new QTemporaryDir;
-        for (const auto& [name, seconds, freq] : {std::tuple{"a.wav", 1.0, 1000}, {"b.wav", 1.0, 3000}, {"long.wav", 10.5, 500}})
+        for (const auto& [name, seconds, freq] :
+             {std::tuple{"a.wav", 1.0, 1000}, {"b.wav", 1.0, 3000}, {"long.wav", 10.5, 500}})
             ASSERT_TRUE(MakeToneFile(Tone(name), FixtureFormat::Wav, seconds, freq, 48000));
     }
     static void TearDownTestSuite() { delete std::exchange(tones_, nullptr); }
@@ -49,8 +50,9 @@ protected:
     static void MakeLibrary(std::vector<LibraryEntry> more = {})
     {
         Library.Files.clear();
-        for (const auto& [file, title, artist, album, len] : {std::tuple{"a.wav", "Alpha", "Ann", "First", 1},
-                                                             {"b.wav", "Beta", "Bob", "", 1}, {"long.wav", "Long", "", "Far", 10}}) {
+        for (const auto& [file, title, artist, album, len] :
+             {std::tuple{"a.wav", "Alpha", "Ann", "First", 1}, {"b.wav", "Beta", "Bob", "", 1},
+              {"long.wav", "Long", "", "Far", 10}}) {
             LibraryEntry e;
             e.FileName = Tone(file);
             e.Tags = {.Title = title, .Artist = artist, .Album = album, .Lenght = len};

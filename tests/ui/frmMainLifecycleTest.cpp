@@ -46,7 +46,11 @@ protected:
         if (!IsOn(Settings.InTray)) w->show();
     }
     bool InTray() const { return IsOn(Settings.InTray); }
-    std::array<int16_t, 4> Place() const { return {Settings.MainLeft, Settings.MainTop, Settings.MainWidth, Settings.MainHeight}; }
+    static auto Place()
+    {
+        return std::tie(Settings.MainLeft, Settings.MainTop, Settings.MainWidth, Settings.MainHeight);
+    }
+    using Rect = std::tuple<int16_t, int16_t, int16_t, int16_t>;
 
     bool trayHost = true;
     QStringList balloons;
@@ -58,7 +62,8 @@ protected:
 TEST_F(MainWindowLife, ClosingMinimisingAndTheTrayIcon)
 {
     enum Act { CloseBox, Unload, Minimise, LeftClick, LeftClickTwice, RightClick, TrayExit, MenuToTray };
-    const struct { const char* name; Act act; bool closeToTray, minimizeToTray, busy, host; bool visible, inTray; int exits; } rows[] = {
+    const struct { const char* name; Act act; bool closeToTray, minimizeToTray, busy, host, visible, inTray; int exits; }
+        rows[] = {
         {"close box to tray", CloseBox, true, false, false, true, false, true, 0},
         {"close box ends", CloseBox, false, false, false, true, false, false, 1},
         {"B&eenden ends", Unload, true, false, false, true, false, false, 1},
@@ -98,7 +103,8 @@ TEST_F(MainWindowLife, ClosingMinimisingAndTheTrayIcon)
         case MenuToTray: Trigger("mFileToTray"); break;
         }
         EXPECT_EQ(w->isVisible(), r.visible);
-        EXPECT_EQ(w->isVisible() && w->isMinimized(), r.visible && (r.act == Minimise || (!r.host && r.act != LeftClickTwice)));
+        EXPECT_EQ(w->isVisible() && w->isMinimized(),
+                  r.visible && (r.act == Minimise || (!r.host && r.act != LeftClickTwice)));
         EXPECT_EQ(InTray(), r.inTray);
         EXPECT_EQ(exits, r.exits);
         EXPECT_EQ(menu->isVisible(), r.act == RightClick);
@@ -113,8 +119,8 @@ TEST_F(MainWindowLife, PlaceIsKeptAndMaximisedComesBackMaximised)
     EXPECT_EQ(w->frameGeometry(), QRect(100, 100, 600, 400));  // the outer rectangle, frame included
     w->setGeometry(30, 40, 500, 300);
     const QRect f = w->frameGeometry();
-    EXPECT_EQ(Place(), (std::array{int16_t(f.left() * 15), int16_t(f.top() * 15), int16_t(f.width() * 15), int16_t(f.height() * 15)}));
-    const auto normal = Place();
+    EXPECT_EQ(Place(), Rect(f.left() * 15, f.top() * 15, f.width() * 15, f.height() * 15));
+    const Rect normal = Place();
     w->showMaximized();
     EXPECT_EQ(Settings.MainWindowState, 2);
     EXPECT_EQ(Place(), normal);
@@ -125,18 +131,19 @@ TEST_F(MainWindowLife, PlaceIsKeptAndMaximisedComesBackMaximised)
     // Empty or on no screen: the middle two thirds of the screen; an unknown state restores as normal.
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
     const QRect middle(screen.width() / 6, screen.height() / 6, screen.width() * 2 / 3, screen.height() * 2 / 3);
-    for (const auto& p : {std::array<int16_t, 4>{-30000, 0, 9000, 6000}, {30000, 30000, 9000, 6000}, {1500, 1500, 0, 6000}}) {
+    for (const Rect& p : {Rect{-30000, 0, 9000, 6000}, {30000, 30000, 9000, 6000}, {1500, 1500, 0, 6000}}) {
         w->ToTray();
-        std::tie(Settings.MainLeft, Settings.MainTop, Settings.MainWidth, Settings.MainHeight) = std::tuple(p[0], p[1], p[2], p[3]);
+        Place() = p;
         Settings.MainWindowState = 7;
         w->ToggleTray();
-        EXPECT_EQ(w->frameGeometry(), middle) << p[0] << " " << p[2];
+        EXPECT_EQ(w->frameGeometry(), middle) << std::get<0>(p) << " " << std::get<2>(p);
     }
 }
 
 TEST_F(MainWindowLife, ClosingFadesOutAndStoresWhereItStood)
 {
-    const struct { bool play, pause; int32_t track; int16_t paused; } rows[] = {{true, false, 2, 0}, {true, true, 2, 1}, {false, false, -1, 0}};
+    const struct { bool play, pause; int32_t track; int16_t paused; } rows[] = {
+        {true, false, 2, 0}, {true, true, 2, 1}, {false, false, -1, 0}};
     for (const auto& r : rows) {
         Settings.CloseToTray = SwitchOff;
         exits = 0;

@@ -232,9 +232,9 @@ TEST_F(MainWindowTest, PanesFollowTheClientArea)
         const double W = w->centralWidget()->width() * 1440.0 / w->logicalDpiX();
         const double H = w->centralWidget()->height() * 1440.0 / w->logicalDpiY();
         const auto T = [&](QWidget* c) { return w->Twips(c); };
-        EXPECT_EQ((std::vector<double>{T(w->frTop).Width, T(w->frSeek).Width, T(w->txtSearch).Left, T(w->lblTimeMax).Left,
-                                       T(w->frMusicLibrary).Width, T(w->QV_ListControl1).Height, T(w->Functions).Height,
-                                       T(w->picPL).Top, T(w->Picture1).Left}),
+        EXPECT_EQ((std::vector<double>{T(w->frTop).Width, T(w->frSeek).Width, T(w->txtSearch).Left,
+                                       T(w->lblTimeMax).Left, T(w->frMusicLibrary).Width, T(w->QV_ListControl1).Height,
+                                       T(w->Functions).Height, T(w->picPL).Top, T(w->Picture1).Left}),
                   (std::vector<double>{W, W - 4200, W - 2175, W - 4200 + 600 + 120, W - 2880, H - 1095,
                                        H - 1095 - 240 - 1095, T(w->Functions).Height + 120, 2895}));
     }

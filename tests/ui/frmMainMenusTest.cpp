@@ -60,7 +60,8 @@ TEST_F(MainWindowMenus, ExportWritesTheChosenFormatOrSaysWhy)
     MakeLibrary();
     w->Command("AudioLibrary");
     QTemporaryDir dir;
-    const QString failed = "16|Fehler beim Speichern|", unavailable = failed + "Dieses Playlistformat ist nicht verfügbar.";
+    const QString failed = "16|Fehler beim Speichern|";
+    const QString unavailable = failed + "Dieses Playlistformat ist nicht verfügbar.";
     const struct { const char* file; int filter; QString message; } rows[] = {
         {"list.xml", 1, {}}, {"list.m3u", 2, {}}, {"list.asx", 3, unavailable}, {"list.pls", 4, unavailable},
         {"", 0, {}},  // cancelled

@@ -41,7 +41,8 @@ TEST_F(EqualizerTest, BandLabelsInTheUsersNumberFormat)
     QLocale::setDefault(QLocale(QLocale::German));
     frmEqualizer eq;
     QStringList labels;
-    for (int i = 0; i < frmEqualizer::kSliders; ++i) labels << eq.findChild<QLabel*>(QString("lblFrequenz%1").arg(i))->text();
+    for (int i = 0; i < frmEqualizer::kSliders; ++i)
+        labels << eq.findChild<QLabel*>(QString("lblFrequenz%1").arg(i))->text();
     EXPECT_EQ(labels.join(u' '), "60 88 129 190 279 411 604 888 1,3k 1,9k 2,8k 4,1k 6,1k 9k 13,2k 19,4k");
 }
 

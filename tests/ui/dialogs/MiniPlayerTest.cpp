@@ -166,7 +166,7 @@ TEST_F(MiniPlayerTest, MouseSetsTheVolumeAndButtonsSendOnlyTheirCommand)
         EXPECT_EQ(Click(x), QLatin1String(sent)) << x;
     host.calls.clear();
     SendMouse(mini, QEvent::MouseMove, QPointF(300, 12));  // dragged
-    QMouseEvent hover(QEvent::MouseMove, QPointF(400, 12), QPointF(400, 12), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QMouseEvent hover(QEvent::MouseMove, QPointF(400, 12), QPointF(400, 12), Qt::NoButton, {}, Qt::NoModifier);
     QApplication::sendEvent(mini, &hover);
     EXPECT_EQ(host.calls, QStringList{"vol 16332"});
 

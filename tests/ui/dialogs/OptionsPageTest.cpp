@@ -29,15 +29,18 @@ using Answer = std::function<void(QDialog&)>;
 
 TEST(OptionsConversions, NumbersHotKeysAndFolders)
 {
-    for (const auto& [text, want] : {std::pair<const char*, std::optional<int16_t>>{"2.9", 2}, {"-0.5", -1}, {"Tage", 0},
-                                     {"32767", 32767}, {"32768", {}}, {"-32768", -32768}, {"-32769", {}}})
+    using Days = std::pair<const char*, std::optional<int16_t>>;
+    for (const auto& [text, want] : {Days{"2.9", 2}, {"-0.5", -1}, {"Tage", 0}, {"32767", 32767}, {"32768", {}},
+                                     {"-32768", -32768}, {"-32769", {}}})
         EXPECT_EQ(DaysFromText(text), want) << text;
-    for (const auto& [text, want] : {std::pair<const char*, std::optional<int32_t>>{"2.5", 2}, {"3.5", 4}, {"x", 0},
-                                     {"2147483647", 2147483647}, {"3000000000", {}}})
+    using Fade = std::pair<const char*, std::optional<int32_t>>;
+    for (const auto& [text, want] :
+         {Fade{"2.5", 2}, {"3.5", 4}, {"x", 0}, {"2147483647", 2147483647}, {"3000000000", {}}})
         EXPECT_EQ(CrossfadeFromText(text), want) << text;
     EXPECT_FALSE(CheckedForSwitch(1));  // a stray stored 1 is off
     EXPECT_EQ(HotKeyLabelText("") + '|' + HotKeyFromLabel(HotKeyLabelText("")), "(kein HotKey festgelegt)|");
-    for (const auto& [joined, stored, changed] : {std::tuple{"/a\r/b", "/a\r\r/b", false}, {"/a\r/b", "/a\r/b\r", false},
+    using Folders = std::tuple<const char*, const char*, bool>;
+    for (const auto& [joined, stored, changed] : {Folders{"/a\r/b", "/a\r\r/b", false}, {"/a\r/b", "/a\r/b\r", false},
                                                   {"/a\r/b", "/b\r/a", true}, {"/A", "/a", true}})
         EXPECT_EQ(FoldersChanged(joined, stored), changed) << stored;
 }
@@ -117,14 +120,18 @@ protected:
 TEST_F(OptionsPageTest, ControlsShowAndStoreTheirFields)
 {
     const struct { const char* name; Switch SettingsRecord::*field; } checks[] = {
-        {"AudioDBenableAutoSync", &SettingsRecord::AutoSyncEnabled}, {"AudioDBsyncwhenStart", &SettingsRecord::SyncOnStart},
+        {"AudioDBenableAutoSync", &SettingsRecord::AutoSyncEnabled},
+        {"AudioDBsyncwhenStart", &SettingsRecord::SyncOnStart},
         {"AudioDBsyncwhenWinStart", &SettingsRecord::SyncOnWindowsStart},
-        {"AudioDBsyncAutoCHK", &SettingsRecord::SyncPeriodic}, {"AudioDBsyncOnlyNew", &SettingsRecord::SyncOnlyNewTags},
+        {"AudioDBsyncAutoCHK", &SettingsRecord::SyncPeriodic},
+        {"AudioDBsyncOnlyNew", &SettingsRecord::SyncOnlyNewTags},
         {"IntMisc_Minimize_to_Tray", &SettingsRecord::MinimizeToTray},
-        {"IntMisc_Close_to_Tray", &SettingsRecord::CloseToTray}, {"Audio_ShowMiniPlayer", &SettingsRecord::ShowMiniPlayer},
+        {"IntMisc_Close_to_Tray", &SettingsRecord::CloseToTray},
+        {"Audio_ShowMiniPlayer", &SettingsRecord::ShowMiniPlayer},
         {"Audio_ShowTrayBaloon", &SettingsRecord::ShowTrayBalloon},
         {"IntMisc_SpectrumInMini", &SettingsRecord::SpectrumInMini},
-        {"IntMisc_SpectrumInMain", &SettingsRecord::SpectrumInMain}, {"IntHotKEnable", &SettingsRecord::HotKeysEnabled},
+        {"IntMisc_SpectrumInMain", &SettingsRecord::SpectrumInMain},
+        {"IntHotKEnable", &SettingsRecord::HotKeysEnabled},
         {"Crossfader_Enable", &SettingsRecord::CrossfaderEnabled},
     };
     const char* labels[] = {"IntHotK_Pause",  "IntHotK_Stop",    "IntHotK_Next",    "IntHotK_Prev",
@@ -348,8 +355,8 @@ TEST_F(OptionsPageTest, HotKeyChangeCancelAndRevert)
 
 TEST_F(OptionsPageTest, WindowButtons)
 {
-    for (const auto& [button, saved, result] : {std::tuple{"Command1", true, -1}, {"Command3", true, int(QDialog::Accepted)},
-                                                {"Command2", false, int(QDialog::Rejected)}}) {
+    for (const auto& [button, saved, result] :
+         {std::tuple{"Command1", true, -1}, {"Command3", true, 1}, {"Command2", false, 0}}) {  // apply, OK, cancel
         Settings.CrossfadeTime = 3;
         frmOptions window(nullptr);
         window.setResult(-1);

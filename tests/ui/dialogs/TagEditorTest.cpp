@@ -140,8 +140,8 @@ TEST_F(TagEditorTest, SaveWritesOrSaysWhyNot)
     const QString caption = "|Eigenschaften|";
     // Not writable, a failed write, then a good one; "Tag;" stays until the file has the tags.
     const struct { int index; bool fail; QString message, actions; } rows[] = {
-        {1, false, "48" + caption + "Dieses Dateiformat kann keine ID3v1-Tags aufnehmen. Die Änderungen bleiben in der "
-                                    "Bibliothek.", "Tag;"},
+        {1, false, "48" + caption + "Dieses Dateiformat kann keine ID3v1-Tags aufnehmen. Die Änderungen bleiben "
+                                    "in der Bibliothek.", "Tag;"},
         {0, true, "16" + caption + "Die Tags konnten nicht in die Datei geschrieben werden.", "Tag;"},
         {0, false, "", ""},
     };

@@ -126,7 +126,8 @@ QStringList TreeAndMenu(const QTreeWidget& tree, QWidget& owner)
     }
     for (QAction* a : owner.findChild<QMenu*>("mPL")->actions())
         if (a->objectName().startsWith("mPLDynamic"))
-            out << a->objectName() + ' ' + a->text() + ' ' + DynPlaylistCommand(a) + (a->isEnabled() ? "" : " disabled");
+            out << a->objectName() + ' ' + a->text() + ' ' + DynPlaylistCommand(a) +
+                       (a->isEnabled() ? "" : " disabled");
     return out;
 }
 
@@ -155,7 +156,8 @@ mPLDynamic0 Rock PLDynamic1 | mPLDynamic1 Gut PLDynamic7)"));
     Settings.DynPlaylists = {};
     RebuildFunctionTree(tree, owner);
     EXPECT_EQ(TreeAndMenu(tree, owner).mid(1, 2) + TreeAndMenu(tree, owner).mid(9),
-              (QStringList{"  AudioLibrary Alle Titel", "  AudioPlaying Jukebox", "mPLDynamic0 (keine Playlist)  disabled"}));
+              (QStringList{"  AudioLibrary Alle Titel", "  AudioPlaying Jukebox",
+                           "mPLDynamic0 (keine Playlist)  disabled"}));
     Settings = saved;
 }
 
