@@ -168,28 +168,10 @@ TEST_F(MainWindowList, SynchronisationMovesIndicesAndResetsTheList)
     EXPECT_EQ(Cells(*w, 2), QStringList{"no data"});
 }
 
-TEST_F(MainWindowSearch, TypingFiltersTheLibrary)
+TEST_F(MainWindowSearch, TypingFiltersDownAndEnterPlayAndColours)
 {
     MakeLibrary({Entry("Abba Gold"), Entry("Gold")});
     EXPECT_EQ(w->txtSearch->text(), "(Suchbegriff)");
-    w->Command("AudioLibrary");
-    EXPECT_EQ(w->txtSearch->text(), "");
-    const struct { const char* text; const char* caption; QVector<int32_t> items; } rows[] = {
-        {"gold", "Suche: \"gold\"", {3, 4}},
-        {"  ABBA   gold ", "Suche: \"ABBA   gold\"", {3}},
-        {"nichts", "Suche: \"nichts\"", {-1}},
-    };
-    for (const auto& r : rows) {
-        w->txtSearch->setText(r.text);
-        EXPECT_EQ(View().Caption, r.caption);
-        EXPECT_EQ(View().Items, r.items);
-        EXPECT_EQ(w->QV_ListControl1->ItemCount(), r.items[0] < 0 ? -1 : r.items.size() - 1);
-    }
-}
-
-TEST_F(MainWindowSearch, DownEnterAndColours)
-{
-    MakeLibrary();
     const auto base = [&] { return w->txtSearch->palette().color(QPalette::Base); };
     const QColor idle(0xC0, 0xC0, 0xFF);
     EXPECT_EQ(base(), idle);
@@ -199,24 +181,29 @@ TEST_F(MainWindowSearch, DownEnterAndColours)
     QApplication::processEvents();
     EXPECT_EQ(base(), QColor(Qt::white));
     EXPECT_EQ(w->txtSearch->selectedText(), w->txtSearch->text());
+    w->Command("AudioLibrary");
+    EXPECT_EQ(w->txtSearch->text(), "");
     // Down and Enter act only on a result; leaving the box empty turns it back to idle.
-    const struct { const char* text; bool result; QColor after; } rows[] = {
-        {"nichts", false, Qt::white}, {"b", true, Qt::white}, {"", true, idle}};
+    const struct { const char* text; QVector<int32_t> items; QColor after; } rows[] = {
+        {"nichts", {-1}, Qt::white}, {"  ABBA   gold ", {3}, Qt::white}, {"gold", {3, 4}, Qt::white},
+        {"", {0, 1, 2, 3, 4}, idle}};
     for (const auto& r : rows) {
         SCOPED_TRACE(r.text);
+        const bool result = r.items[0] >= 0;
         w->txtSearch->setFocus();
         w->txtSearch->setText(r.text);
+        EXPECT_EQ(View().Caption, "Suche: \"" + QString(r.text).trimmed() + '"');
+        EXPECT_EQ(View().Items, r.items);
+        EXPECT_EQ(w->QV_ListControl1->ItemCount(), r.items.size() - (result ? 1 : 2));
         w->QV_ListControl1->SetSelectedIndex(-1);
         Queue() = {-1};
         w->CurrentTrack = -1;
-        QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
-        QApplication::sendEvent(w->txtSearch, &down);
-        EXPECT_EQ(w->QV_ListControl1->SelectedIndex(), r.result ? 0 : -1);
-        QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, "\r");
-        QApplication::sendEvent(w->txtSearch, &enter);
-        EXPECT_EQ(Queue(), r.result ? View().Items : QVector<int32_t>{-1});
-        EXPECT_EQ(w->CurrentTrack, r.result ? View().Items[0] : -1);
-        EXPECT_TRUE(w->QV_ListControl1->hasFocus() || !r.result);
+        SendKey(w->txtSearch, Qt::Key_Down);
+        EXPECT_EQ(w->QV_ListControl1->SelectedIndex(), result ? 0 : -1);
+        SendKey(w->txtSearch, Qt::Key_Return, "\r");
+        EXPECT_EQ(Queue(), result ? r.items : QVector<int32_t>{-1});
+        EXPECT_EQ(w->CurrentTrack, r.items[0]);
+        EXPECT_TRUE(w->QV_ListControl1->hasFocus() || !result);
         w->QV_ListControl1->setFocus();
         QApplication::processEvents();
         EXPECT_EQ(base(), r.after);
