@@ -73,8 +73,7 @@ TEST_F(SpectrumDisplay, ToneAtOneKilohertzTopsBinTwentyOneInBothBoxes)
         const QVector<float>& h = b.box->Heights();
         ASSERT_EQ(h.size(), b.bars);
         const auto top = std::max_element(h.begin(), h.end());
-        EXPECT_EQ(top - h.begin() + 1, 21);
-        EXPECT_EQ(*top, 1.0f);
+        EXPECT_EQ(std::pair(top - h.begin() + 1, *top), std::pair(qsizetype(21), 1.0f));
         // On the top row only the tallest bar: its width and place (bin 21 centred at 20.5 of the bars).
         const QImage img = b.box->grab().toImage();
         int first = -1, count = 0;
@@ -110,11 +109,9 @@ TEST_F(SpectrumDisplay, SwitchesChooseBarsClearedOrUntouched)
         Main()->SetHeights(preset);
         Render(*AudioSystem(), kBlock);
         DrawSpectrum();
-        for (const auto& [box, shown] : {std::pair{Mini(), r.mini}, {Main(), r.main}}) {
-            const QVector<float>& h = box->Heights();
-            EXPECT_EQ(h.size() > 1, shown == Bars) << int(&r - rows);
-            EXPECT_EQ(h.isEmpty(), shown == Cleared) << int(&r - rows);
-        }
+        for (const auto& [box, shown] : {std::pair{Mini(), r.mini}, {Main(), r.main}})
+            EXPECT_EQ(box->Heights().size() > 1 ? Bars : box->Heights().isEmpty() ? Cleared : Untouched, shown)
+                << int(&r - rows);
     }
     UnloadMiniPlayer();  // the display never loads the strip
     Settings.ShowMiniPlayer = SwitchOn;
