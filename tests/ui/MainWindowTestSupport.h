@@ -11,11 +11,6 @@
 #include "ui/main/frmMain.h"
 
 #include <QAction>
-#include <QApplication>
-#include <QLabel>
-#include <QLineEdit>
-#include <QTemporaryDir>
-#include <QTimer>
 
 #include <memory>
 #include <vector>
@@ -25,16 +20,11 @@ protected:
     static void SetUpTestSuite()
     {
         tones_ = new QTemporaryDir;
-        const struct { const char* name; double seconds; double freq; } files[] = {
-            {"a.wav", 1.0, 1000}, {"b.wav", 1.0, 3000}, {"long.wav", 10.5, 500}};
-        for (const auto& f : files)
-            ASSERT_TRUE(MakeToneFile(tones_->filePath(QString::fromLatin1(f.name)), FixtureFormat::Wav, f.seconds, f.freq, 48000));
+        for (const auto& [name, seconds, freq] :
+             {std::tuple{"a.wav", 1.0, 1000}, {"b.wav", 1.0, 3000}, {"long.wav", 10.5, 500}})
+            ASSERT_TRUE(MakeToneFile(Tone(name), FixtureFormat::Wav, seconds, freq, 48000));
     }
-    static void TearDownTestSuite()
-    {
-        delete tones_;
-        tones_ = nullptr;
-    }
+    static void TearDownTestSuite() { delete std::exchange(tones_, nullptr); }
 
     void SetUp() override
     {
@@ -43,36 +33,29 @@ protected:
         SetMonotonicClock([this] { return now; });
         SetWallClock([] { return QDateTime(QDate(2026, 3, 1), QTime(12, 0)); });
         ASSERT_TRUE(InitAudio());
+        NewWindow();
+    }
+    void TearDown() override { w.reset(); }
+    // A fresh window whose timers run only when the test calls them.
+    void NewWindow()
+    {
+        w.reset();
         w = std::make_unique<frmMain>();
         w->tmrActualizeDisp->stop();
         w->tmrAudioSys->stop();
-        for (const char* name : {"mTrayPlaying", "mAudioPlaying"}) AddAction(name);
-        for (int i = 0; i <= 5; ++i) AddAction("mAudioRate", i);
     }
-    void TearDown() override { w.reset(); }
 
-    QAction* AddAction(const char* name, int index = -1)
-    {
-        if (QAction* built = w->MenuAction(QString::fromLatin1(name), index)) return built;
-        auto* a = new QAction(w.get());
-        a->setObjectName(QString::fromLatin1(name) + (index < 0 ? QString() : QString::number(index)));
-        a->setCheckable(true);
-        return a;
-    }
     static QString Tone(const char* name) { return tones_->filePath(QString::fromLatin1(name)); }
     // Library records: a.wav, b.wav, long.wav, then those given.
-    void MakeLibrary(std::vector<LibraryEntry> more = {})
+    static void MakeLibrary(std::vector<LibraryEntry> more = {})
     {
         Library.Files.clear();
-        const struct { const char* file; const char* title; const char* artist; const char* album; int len; } rows[] = {
-            {"a.wav", "Alpha", "Ann", "First", 1}, {"b.wav", "Beta", "Bob", "", 1}, {"long.wav", "Long", "", "Far", 10}};
-        for (const auto& r : rows) {
+        for (const auto& [file, title, artist, album, len] :
+             {std::tuple{"a.wav", "Alpha", "Ann", "First", 1}, {"b.wav", "Beta", "Bob", "", 1},
+              {"long.wav", "Long", "", "Far", 10}}) {
             LibraryEntry e;
-            e.FileName = Tone(r.file);
-            e.Tags.Title = QString::fromUtf8(r.title);
-            e.Tags.Artist = QString::fromUtf8(r.artist);
-            e.Tags.Album = QString::fromUtf8(r.album);
-            e.Tags.Lenght = r.len;
+            e.FileName = Tone(file);
+            e.Tags = {.Title = title, .Artist = artist, .Album = album, .Lenght = len};
             e.PlayTime = QStringLiteral("(noch nie)");
             Library.Files.append(e);
         }
@@ -81,7 +64,9 @@ protected:
     }
     static QVector<int32_t>& Queue() { return Library.ListSets[PlayingQueue].Entries[0].Items; }
     static ListEntry& View() { return Library.ListSets[ViewList].Entries[0]; }
-    bool Checked(const char* name) const { return w->MenuAction(QString::fromLatin1(name))->isChecked(); }
+    QAction* Action(const char* name, int index = -1) const { return w->MenuAction(QString::fromLatin1(name), index); }
+    bool Checked(const char* name, int index = -1) const { return Action(name, index)->isChecked(); }
+    void Trigger(const char* name, int index = -1) { Action(name, index)->trigger(); }
 
     // Sound moves only as it is rendered: every 10 ms the fades step and a
     // block is mixed; every 100 ms the display tick runs.

@@ -3,39 +3,17 @@
 
 #include "controls/QV_HoverLabel.h"
 #include "core/Busy.h"
-#include "core/LibraryDatabase.h"
 #include "core/UiServices.h"
 #include "ui/main/OtherWindows.h"
 
-#include <QDir>
 #include <QFile>
-#include <QTreeWidget>
 
 namespace {
 
 constexpr uint32_t kIdle = 0xBD8250;
 constexpr uint32_t kOn = 0xFFC0C0;
 
-class MainWindowMenus : public MainWindowTest {
-protected:
-    void SetUp() override
-    {
-        MainWindowTest::SetUp();
-        SetMessageBoxService([this](const QString& text, int style, const QString& caption) {
-            messages.append(QStringLiteral("%1|%2|%3").arg(style).arg(caption, text));
-            return int(MsgOk);
-        });
-    }
-    void TearDown() override
-    {
-        SetMessageBoxService({});
-        SetSaveFileDialogService({});
-        MainWindowTest::TearDown();
-    }
-    void Trigger(const char* name, int index = -1) { w->MenuAction(QString::fromLatin1(name), index)->trigger(); }
-
-    QStringList messages;
-};
+using MainWindowMenus = MainWindowTest;
 
 TEST_F(MainWindowMenus, TogglesFlipTheSettingAndItsCheckAndColour)
 {
@@ -47,33 +25,23 @@ TEST_F(MainWindowMenus, TogglesFlipTheSettingAndItsCheckAndColour)
         {"mAudioRepTitle", &SettingsRecord::RepeatTitle, nullptr},
     };
     for (const auto& r : rows) {
+        SCOPED_TRACE(r.entry);
+        QV_HoverLabel* button = r.button ? w.get()->*r.button : nullptr;
         Settings.*r.field = SwitchOff;
         Trigger(r.entry);
-        EXPECT_EQ(Settings.*r.field, SwitchOn) << r.entry;
-        EXPECT_TRUE(Checked(r.entry)) << r.entry;
-        if (r.button) {
-            EXPECT_EQ((w.get()->*r.button)->BackColor(), kOn) << r.entry;
-        }
+        EXPECT_TRUE(Settings.*r.field == SwitchOn && Checked(r.entry));
+        EXPECT_TRUE(!button || button->BackColor() == kOn);
         // The button runs the same routine as the entry.
-        if (r.button) emit (w.get()->*r.button)->Click();
+        if (button) emit button->Click();
         else Trigger(r.entry);
-        EXPECT_EQ(Settings.*r.field, SwitchOff) << r.entry;
-        EXPECT_FALSE(Checked(r.entry)) << r.entry;
-        if (r.button) {
-            EXPECT_EQ((w.get()->*r.button)->BackColor(), kIdle) << r.entry;
-        }
+        EXPECT_TRUE(Settings.*r.field == SwitchOff && !Checked(r.entry));
+        EXPECT_TRUE(!button || button->BackColor() == kIdle);
     }
-}
-
-TEST_F(MainWindowMenus, ColumnEntryFlipsItsColumnOnly)
-{
     Settings.ColumnVisible.fill(SwitchOn);
     Trigger("mViewColumn", 3);
-    EXPECT_EQ(Settings.ColumnVisible[3], SwitchOff);
-    EXPECT_FALSE(w->MenuAction(QStringLiteral("mViewColumn"), 3)->isChecked());
-    Trigger("mViewColumn", 3);
-    EXPECT_EQ(Settings.ColumnVisible[3], SwitchOn);
-    EXPECT_EQ(Settings.ColumnVisible[14], SwitchOn);
+    EXPECT_TRUE(Settings.ColumnVisible[3] == SwitchOff && !Checked("mViewColumn", 3));
+    EXPECT_EQ(std::count(Settings.ColumnVisible.begin(), Settings.ColumnVisible.end(), SwitchOn),
+              int(Settings.ColumnVisible.size()) - 1);
 }
 
 TEST_F(MainWindowMenus, TransportButtonShowsItsActiveColourWhileTheCommandRuns)
@@ -90,72 +58,57 @@ TEST_F(MainWindowMenus, TransportButtonShowsItsActiveColourWhileTheCommandRuns)
 TEST_F(MainWindowMenus, ExportWritesTheChosenFormatOrSaysWhy)
 {
     MakeLibrary();
-    w->Command(QStringLiteral("AudioLibrary"));
+    w->Command("AudioLibrary");
     QTemporaryDir dir;
-    const QString failed = QStringLiteral("16|Fehler beim Speichern|");
-    const struct { const char* file; int filter; bool written; QString message; } rows[] = {
-        {"list.xml", 1, true, {}},
-        {"list.m3u", 2, true, {}},
-        {"list.asx", 3, false, failed + QStringLiteral("Dieses Playlistformat ist nicht verfügbar.")},
-        {"list.pls", 4, false, failed + QStringLiteral("Dieses Playlistformat ist nicht verfügbar.")},
-        {"", 0, false, {}},  // cancelled
-        {"missing/list.m3u", 2, false, failed + SaveFailedText(dir.filePath(QStringLiteral("missing/list.m3u")))},
+    const QString failed = "16|Fehler beim Speichern|";
+    const QString unavailable = failed + "Dieses Playlistformat ist nicht verfügbar.";
+    const struct { const char* file; int filter; QString message; } rows[] = {
+        {"list.xml", 1, {}}, {"list.m3u", 2, {}}, {"list.asx", 3, unavailable}, {"list.pls", 4, unavailable},
+        {"", 0, {}},  // cancelled
+        {"missing/list.m3u", 2, failed + SaveFailedText(dir.filePath("missing/list.m3u"))},
     };
     for (const auto& r : rows) {
-        messages.clear();
-        const QString path = *r.file ? dir.filePath(QString::fromLatin1(r.file)) : QString();
-        QStringList seenFilters;
-        int seenInitial = 0;
+        shown.clear();
+        const QString path = *r.file ? dir.filePath(r.file) : QString();
         SetSaveFileDialogService([&](const QString& title, const QStringList& filters, int initial) {
-            EXPECT_EQ(title, QStringLiteral("Speichern unter ..."));
-            seenFilters = filters;
-            seenInitial = initial;
+            EXPECT_EQ(title + QString::number(filters.size()) + QString::number(initial), "Speichern unter ...42");
             return SaveFileAnswer{path, r.filter};
         });
         Trigger("mPLExport");
-        EXPECT_EQ(seenInitial, 2);
-        EXPECT_EQ(seenFilters.size(), 4);
-        EXPECT_EQ(!path.isEmpty() && QFile::exists(path), r.written) << r.file;
-        EXPECT_EQ(messages.join(u'\n'), r.message) << r.file;
+        EXPECT_EQ(!path.isEmpty() && QFile::exists(path), r.message.isEmpty() && *r.file) << r.file;
+        EXPECT_EQ(shown.join(u'\n'), r.message) << r.file;
     }
-    QFile m3u(dir.filePath(QStringLiteral("list.m3u")));
-    ASSERT_TRUE(m3u.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(m3u.readAll().contains("a.wav"));
+    EXPECT_TRUE(ReadRawFile(dir.filePath("list.m3u")).contains("a.wav"));
 }
 
 TEST_F(MainWindowMenus, ReloadWaitsWhileBusyAndIsDisabledWhileItRuns)
 {
-    QAction* reload = w->MenuAction(QStringLiteral("mAudioReloadLibrary"));
+    QAction* reload = Action("mAudioReloadLibrary");
     {
         BusyGuard other;
-        Trigger("mAudioReloadLibrary");
-        EXPECT_EQ(messages.size(), 1);
-        EXPECT_TRUE(messages.value(0).startsWith(QStringLiteral("48|Synchronisieren|Sarovin ist zur Zeit beschäftigt.")));
+        reload->trigger();
+        ASSERT_EQ(shown.size(), 1);
+        EXPECT_TRUE(shown[0].startsWith("48|Synchronisieren|Sarovin ist zur Zeit beschäftigt."));
         EXPECT_TRUE(reload->isEnabled());
     }
-    QTemporaryDir home, music;
-    qputenv("SAROVIN_HOME", QFile::encodeName(home.path()));
+    QTemporaryDir music;
     Settings.LibraryFolders = music.path();
     QList<bool> enabledDuring;
     const Subscription sub = SubscribeCaption([&](const QString&) { enabledDuring.append(reload->isEnabled()); });
-    messages.clear();
-    Trigger("mAudioReloadLibrary");
-    qunsetenv("SAROVIN_HOME");
-    ASSERT_FALSE(enabledDuring.isEmpty());
-    EXPECT_FALSE(enabledDuring.contains(true));
+    reload->trigger();
+    EXPECT_TRUE(!enabledDuring.isEmpty() && !enabledDuring.contains(true));
     EXPECT_TRUE(reload->isEnabled());
 }
 
 TEST_F(MainWindowMenus, QueueEditingActsOnTheSelectedTitleOnly)
 {
     MakeLibrary();
-    w->Command(QStringLiteral("AudioLibrary"));
+    w->Command("AudioLibrary");
     Queue() = {-1};
     // No row selected, then a kept key that is no title: nothing queued, nothing rated.
     w->QV_ListControl1->SetSelectedIndex(-1);
     Trigger("mCAPlayNext");
     Trigger("mCAPlay");
-    EXPECT_EQ(Queue(), (QVector<int32_t>{-1}));
     w->QV_ListControl1->SetSelectedIndex(0);
     w->QV_ListControl1->SetSelectedKey(ListCell(99));
     Trigger("mCAPlay");
@@ -175,7 +128,7 @@ TEST_F(MainWindowMenus, QueueEditingActsOnTheSelectedTitleOnly)
 TEST_F(MainWindowMenus, ReplaceKeepsThePlayingTitleAtTheHeadWithoutRestart)
 {
     MakeLibrary();
-    w->Command(QStringLiteral("AudioLibrary"));
+    w->Command("AudioLibrary");
     w->AudioPlay(1);
     Advance(0.3);
     const snd::StreamHandle playing = AudioSlotState(w->Channel).Sound;
@@ -196,43 +149,40 @@ TEST_F(MainWindowMenus, RatingFromEitherMenuChecksTheNewRating)
     for (const char* menu : {"mAudioRate", "mTrayRate"}) {
         Trigger(menu, 0);
         EXPECT_EQ(Library.Files[0].Rating, 0) << menu;
-        EXPECT_TRUE(w->MenuAction(QStringLiteral("mAudioRate"), 0)->isChecked()) << menu;
+        EXPECT_TRUE(Checked("mAudioRate", 0)) << menu;
         Trigger(menu, 2);
-        EXPECT_TRUE(w->MenuAction(QStringLiteral("mAudioRate"), 2)->isChecked()) << menu;
-        EXPECT_FALSE(w->MenuAction(QStringLiteral("mAudioRate"), 0)->isChecked()) << menu;
+        EXPECT_TRUE(Checked("mAudioRate", 2) && !Checked("mAudioRate", 0)) << menu;
     }
 }
 
 TEST_F(MainWindowMenus, TreeNodeSendsItsKeyAndPlaylistEntryItsSlot)
 {
     MakeLibrary();
-    Settings.DynPlaylists[4] = {QStringLiteral("Kurz"), QStringLiteral("title=alpha")};
+    Settings.DynPlaylists[4] = {"Kurz", "title=alpha"};
     LoadFunctionTree();
     QTreeWidgetItem* node = nullptr;
     for (QTreeWidgetItemIterator it(w->Functions); *it; ++it)
-        if ((*it)->data(0, Qt::UserRole).toString() == QStringLiteral("PLDynamic4")) node = *it;
+        if ((*it)->data(0, Qt::UserRole).toString() == "PLDynamic4") node = *it;
     ASSERT_NE(node, nullptr);
     emit w->Functions->itemClicked(node, 0);
-    EXPECT_EQ(View().Caption, QStringLiteral("Kurz"));
+    EXPECT_EQ(View().Caption, "Kurz");
     EXPECT_EQ(View().Items, (QVector<int32_t>{0}));
-    w->Command(QStringLiteral("AudioLibrary"));
+    w->Command("AudioLibrary");
     Trigger("mPLDynamic", 0);
-    EXPECT_EQ(View().Caption, QStringLiteral("Kurz"));
+    EXPECT_EQ(View().Caption, "Kurz");
 }
 
 TEST_F(MainWindowMenus, OptionsOpenInTheirPaneAndTheWheelScrollsTheList)
 {
     Trigger("mAudioOptions");
-    auto* title = w->frOptions->findChild<QLabel*>(QStringLiteral("lblOptTitle"));
+    auto* title = w->frOptions->findChild<QLabel*>("lblOptTitle");
     ASSERT_NE(title, nullptr);
     EXPECT_TRUE(w->frOptions->isVisibleTo(w.get()));
-    EXPECT_TRUE(title->text().startsWith(QStringLiteral("Einstellungen")));
+    EXPECT_TRUE(title->text().startsWith("Einstellungen"));
 
     Library.Files.resize(200);
-    w->Command(QStringLiteral("AudioLibrary"));
-    DispatchWheel(*w, 1);
-    DispatchWheel(*w, 1);
-    DispatchWheel(*w, -1);
+    w->Command("AudioLibrary");
+    for (int delta : {1, 1, -1}) DispatchWheel(*w, delta);
     EXPECT_EQ(w->QV_ListControl1->TopRow(), 5);
 }
 

@@ -1,5 +1,6 @@
 #include "ui/dialogs/frmDeviceWizard.h"
 
+#include "core/DeviceSync.h"
 #include "core/UiServices.h"
 #include "platform/DeviceCopy.h"
 #include "tests/support/AudioFixtures.h"
@@ -7,10 +8,7 @@
 #include "ui/main/OtherWindows.h"
 
 #include <QGroupBox>
-#include <QLabel>
-#include <QListWidget>
 #include <QProgressBar>
-#include <QPushButton>
 #include <QThread>
 
 #include <atomic>
@@ -36,8 +34,7 @@ bool PumpUntil(Done done)
 QString Ended(int copied, int attempted)
 {
     return QStringLiteral("64|Sarovin|Synchronisation wurde beendet.\r\nEs wurden %1 von %2 Titel erfolgreich kopiert.")
-        .arg(copied)
-        .arg(attempted);
+        .arg(copied).arg(attempted);
 }
 
 // Fifteen titles of 768 MB each (the last without a title), a folder as a
@@ -49,13 +46,12 @@ protected:
     {
         WindowTest::SetUp();
         root = tmp.filePath("stick");
-        ASSERT_TRUE(QDir().mkpath(root) && QDir().mkpath(tmp.filePath("lib")));
+        ASSERT_TRUE(QDir().mkpath(root));
         const char* titles[] = {"a:b", "c*d", "e?f"};
         for (int i = 0; i < 15; ++i) {
             LibraryEntry e;
-            e.FileName = tmp.filePath(QStringLiteral("lib/%1.mp3").arg(i));
-            QFile f(e.FileName);
-            ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write(QByteArray(i == 1 ? 2 * MiB : 9, 'x')) > 0);
+            e.FileName = tmp.filePath(QStringLiteral("lib%1.mp3").arg(i));
+            ASSERT_TRUE(WriteRawFile(e.FileName, QByteArray(i == 1 ? 2 * MiB : 9, 'x')));
             e.Tags = {.Title = i < 3 ? titles[i] : i < 14 ? "Titel" : "", .Artist = i < 3 ? "AC/DC" : "A",
                       .Album = i < 3 ? ".." : "B", .Genre = i < 3 ? "drei" : "rock"};
             e.Rating = i < 12 ? 1 : 0;
@@ -88,7 +84,6 @@ protected:
             if (!w->tab[i]->isHidden()) return i;
         return -1;
     }
-
     static void Tick(frmDeviceWizard* w, const QString& name)
     {
         for (QListWidgetItem* item : w->List1->findItems(name, Qt::MatchExactly)) item->setCheckState(Qt::Checked);
@@ -133,7 +128,7 @@ TEST_F(DeviceWizardTest, BackAndNextAlongThePages)
     OpenDeviceWizard();
     frmDeviceWizard* w = DeviceWizard();
     ASSERT_TRUE(w);
-    w->Tag = QStringLiteral("Hidden");
+    w->Tag = "Hidden";
     w->hide();
     OpenDeviceWizard();  // shows the loaded one again, in the foreground
     EXPECT_TRUE(DeviceWizard() == w && w->isVisible() && w->Tag.isEmpty());
@@ -146,12 +141,10 @@ TEST_F(DeviceWizardTest, BackAndNextAlongThePages)
     };
     for (const auto& s : steps) {
         if (s.button) s.button->click();
-        EXPECT_EQ(Page(w), s.page);
-        EXPECT_EQ(w->cmd_WindowsXP_Button3->isEnabled(), s.back) << s.page;
-        EXPECT_EQ(w->cmd_WindowsXP_Button2->isEnabled(), s.next) << s.page;
+        EXPECT_EQ(std::tuple(Page(w), w->cmd_WindowsXP_Button3->isEnabled(), w->cmd_WindowsXP_Button2->isEnabled()),
+                  std::tuple(s.page, s.back, s.next));
     }
-    EXPECT_EQ(w->lblTitle->text(), QStringLiteral("Synchronisation Läuft"));
-    EXPECT_EQ(w->cmd_WindowsXP_Button2->text(), QStringLiteral("&Fertig"));
+    EXPECT_EQ(w->lblTitle->text() + '|' + w->cmd_WindowsXP_Button2->text(), "Synchronisation Läuft|&Fertig");
     ASSERT_TRUE(PumpUntil([&] { return !shown.isEmpty(); }));
     EXPECT_EQ(shown, QStringList{Ended(0, 0)});  // nothing ticked
     w->cmd_WindowsXP_Button2->click();
@@ -169,8 +162,7 @@ TEST_F(DeviceWizardTest, BackAndNextAlongThePages)
     BusyGuard other;
     OpenDeviceWizard();
     EXPECT_EQ(DeviceWizard(), nullptr);
-    ASSERT_EQ(shown.size(), 2);
-    EXPECT_TRUE(shown[1].startsWith(QStringLiteral("48|Synchronisieren|Sarovin ist zur Zeit beschäftigt.")));
+    EXPECT_TRUE(shown.size() == 2 && shown[1].startsWith("48|Synchronisieren|Sarovin ist zur Zeit beschäftigt."));
 }
 
 TEST_F(DeviceWizardTest, TheFirstTickedSourceFillsTheSyncList)
@@ -187,7 +179,7 @@ TEST_F(DeviceWizardTest, TheFirstTickedSourceFillsTheSyncList)
         Settings.DynPlaylists[2] = {};  // the list stands as it was loaded
         w->cmd_WindowsXP_Button2->click();
         w->cmd_WindowsXP_Button2->click();
-        EXPECT_EQ(w->Label5->text(), QStringLiteral("Es befinden sich %1 Titel in der Synchronisations-Liste.").arg(r.count));
+        EXPECT_EQ(w->Label5->text(), SyncCountText(r.count));
         EXPECT_EQ(w->frNoSpace->isVisibleTo(w), r.warning) << r.count;
         EXPECT_EQ(Library.ListSets[ViewList].Entries[0].Items, (QVector<int32_t>{7, 8}));
         UnloadDeviceWizard();
@@ -205,19 +197,31 @@ TEST_F(DeviceWizardTest, HostileTagsLandUnderTheRootAndAFailedTitleIsCounted)
     EXPECT_EQ(w->ProgressBar1->value(), w->ProgressBar1->maximum());
 }
 
-TEST_F(DeviceWizardTest, CancelCloseOrExitDuringTheCopyStopsItQuietly)
+// Cancel (Yes), the frame or the exit during the copy stop it quietly at its
+// next block and keep the finished file. The end arriving in the background is
+// reported; arriving while the cancel question is open, Yes unloads once
+// without a report, No reports.
+TEST_F(DeviceWizardTest, EveryWayOutDuringTheCopy)
 {
-    enum Way { CancelButton, Frame, Exit };
-    for (const Way way : {CancelButton, Frame, Exit}) {
+    enum Way { CancelButton, Frame, Exit, Background, QuestionYes, QuestionNo };
+    const struct { Way way; QStringList shown; QStringList files; } rows[] = {
+        {CancelButton, {Question}, {"AC_DC/_/a_b.mp3"}},
+        {Frame, {}, {"AC_DC/_/a_b.mp3"}},
+        {Exit, {}, {"AC_DC/_/a_b.mp3"}},
+        {Background, {Ended(3, 3)}, {"AC_DC/_/a_b.mp3", "AC_DC/_/c_d.mp3", "AC_DC/_/e_f.mp3"}},
+        {QuestionYes, {Question}, {"AC_DC/_/a_b.mp3", "AC_DC/_/c_d.mp3", "AC_DC/_/e_f.mp3"}},
+        {QuestionNo, {Question, Ended(3, 3)}, {"AC_DC/_/a_b.mp3", "AC_DC/_/c_d.mp3", "AC_DC/_/e_f.mp3"}},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(int(r.way));
         shown.clear();
         QDir(root).removeRecursively();
         QDir().mkpath(root);
         frmDeviceWizard* w = StartHeldCopy();
         // The progress timer goes on while the worker is inside a file.
-        ASSERT_TRUE(PumpUntil([&] { return w->Label2->text() == QStringLiteral("Titel 2 von 3 wird kopiert ..."); }));
-        EXPECT_EQ(w->Label10->text(), QStringLiteral("c_d.mp3"));
-        EXPECT_EQ(w->ProgressBar1->value(), 1);
-        if (way == Exit) {
+        ASSERT_TRUE(PumpUntil([&] { return w->Label2->text() == "Titel 2 von 3 wird kopiert ..."; }));
+        EXPECT_EQ(w->Label10->text() + '|' + QString::number(w->ProgressBar1->value()), "c_d.mp3|1");
+        if (r.way == Exit) {
             // The exit waits for the worker, which sees the cancel at its next block.
             std::atomic<bool> exiting{false};
             std::thread releaser([&] {
@@ -229,53 +233,35 @@ TEST_F(DeviceWizardTest, CancelCloseOrExitDuringTheCopyStopsItQuietly)
             UnloadDeviceWizard();
             releaser.join();
             EXPECT_FALSE(IsBusy());
-        } else {
-            if (way == Frame)
-                w->close();
-            else
-                w->cmd_WindowsXP_Button1->click();
-            EXPECT_EQ(DeviceWizard(), nullptr);
-            EXPECT_TRUE(IsBusy());  // until the worker has stopped
-            release = true;
-            ASSERT_TRUE(PumpUntil([] { return !IsBusy(); }));
-        }
-        EXPECT_EQ(shown, way == CancelButton ? QStringList{Question} : QStringList());  // and no report
-        EXPECT_EQ(BusyCaption(), Idle);
-        EXPECT_EQ(FilesUnder(root), QStringList{"AC_DC/_/a_b.mp3"});
-    }
-}
-
-TEST_F(DeviceWizardTest, TheEndInTheBackgroundOrDuringTheCancelQuestion)
-{
-    // In the background: reported, then gone. The end arriving while the
-    // cancel question is open: Yes unloads once without a report; No reports.
-    enum Way { Background, QuestionYes, QuestionNo };
-    for (const Way way : {Background, QuestionYes, QuestionNo}) {
-        shown.clear();
-        frmDeviceWizard* w = StartHeldCopy();
-        if (way == Background) {
+        } else if (r.way == Background) {
             w->cmd_WindowsXP_Button4->click();
             EXPECT_TRUE(w->isHidden());
             release = true;
-            ASSERT_TRUE(PumpUntil([] { return !IsBusy(); }));
-        } else {
+        } else if (r.way == QuestionYes || r.way == QuestionNo) {
             onMessage = [&] {
                 if (shown.last() != Question) return;
                 release = true;
                 PumpUntil([&] { return !w->Copying(); });
                 for (int i = 0; i < 10; ++i) QCoreApplication::processEvents();
-                messageAnswer = way == QuestionYes ? MsgYes : MsgNo;
+                messageAnswer = r.way == QuestionYes ? MsgYes : MsgNo;
             };
             w->cmd_WindowsXP_Button1->click();
             onMessage = nullptr;
             messageAnswer = MsgYes;
+        } else {
+            if (r.way == Frame) w->close();
+            else w->cmd_WindowsXP_Button1->click();
+            EXPECT_EQ(DeviceWizard(), nullptr);
+            EXPECT_TRUE(IsBusy());  // until the worker has stopped
+            release = true;
         }
-        const QStringList want[] = {{Ended(3, 3)}, {Question}, {Question, Ended(3, 3)}};
-        EXPECT_EQ(shown, want[way]);
-        EXPECT_EQ(DeviceWizard(), way == QuestionNo ? w : nullptr);
+        EXPECT_TRUE(r.way == QuestionNo || PumpUntil([] { return !IsBusy(); }));
+        EXPECT_EQ(shown, r.shown);
+        EXPECT_EQ(DeviceWizard(), r.way == QuestionNo ? w : nullptr);
         UnloadDeviceWizard();
         EXPECT_EQ(BusyCaption(), Idle);
         EXPECT_FALSE(IsBusy());
+        EXPECT_EQ(FilesUnder(root), r.files);
     }
 }
 

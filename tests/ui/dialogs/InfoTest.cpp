@@ -1,13 +1,9 @@
 #include "ui/dialogs/frmInfo.h"
 
+#include "tests/support/WindowTest.h"
 #include "ui/main/OtherWindows.h"
 
-#include <QApplication>
-#include <QKeyEvent>
-#include <QLabel>
-#include <QPushButton>
 #include <QRegularExpression>
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -19,8 +15,7 @@ TEST(Info, VersionShownAndOkEnterOrEscapeCloseItAndASecondOpenRaisesIt)
         EXPECT_TRUE(info->Label4->text().contains(QRegularExpression(QStringLiteral("^\\d+\\.\\d+\\.\\d+$"))));
         OpenInfo();
         EXPECT_EQ(InfoWindow(), info.data());
-        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
-        if (key) QApplication::sendEvent(info, &press);
+        if (key) SendKey(info, key);
         else info->Command1->click();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         EXPECT_FALSE(info) << key;

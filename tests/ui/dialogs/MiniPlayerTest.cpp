@@ -4,23 +4,29 @@
 
 #include "tests/support/AudioFixtures.h"
 #include "tests/support/WindowTest.h"
-#include "tests/ui/WindowTestSupport.h"
+#include "core/LibraryDatabase.h"
 #include "core/LibrarySync.h"
+#include "core/Settings.h"
+#include "core/TagReader.h"
 #include "core/Units.h"
 #include "ui/main/OtherWindows.h"
 
-#include <QApplication>
-#include <QLabel>
 #include <QMimeData>
-#include <QMouseEvent>
-#include <QPointer>
-#include <QTemporaryDir>
 #include <QUrl>
-#include <gtest/gtest.h>
 
 namespace {
 
 QVector<int32_t>& Queue() { return Library.ListSets[PlayingQueue].Entries[0].Items; }
+QVector<int32_t>& Slot(int set) { return Library.ListSets[set].Entries[0].Items; }
+
+// Any file but one reading "kaputt" is a title of "Band".
+struct FileTagReader : TagReader {
+    TagReading Open(const QString& path) override
+    {
+        const QByteArray bytes = ReadRawFile(path);
+        return bytes.isEmpty() || bytes == "kaputt" ? TagReading{} : TagReading{.Format = 1, .Artist = "Band"};
+    }
+};
 
 // "Audio:Next" as the main window does it: a -1 head goes, else the repeat
 // rule; then the new head plays.
@@ -80,11 +86,8 @@ protected:
     {
         host.calls.clear();
         QWidget* target = mini->childAt(x, 12) ? mini->childAt(x, 12) : mini;
-        const QPointF at = target->mapFrom(mini, QPointF(x, 12));
-        QMouseEvent press(QEvent::MouseButtonPress, at, at, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-        QMouseEvent up(QEvent::MouseButtonRelease, at, at, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
-        QApplication::sendEvent(target, &press);
-        QApplication::sendEvent(target, &up);
+        for (QEvent::Type t : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease})
+            SendMouse(target, t, target->mapFrom(mini, QPointF(x, 12)));
         return host.calls.join(u',');
     }
 
@@ -111,10 +114,10 @@ TEST_F(MiniPlayerTest, VisibilityByPointerCtrlAndOtherWindows)
         if (r.volumeShowing) mini->ShowVol(1000);
         input = {r.y, r.ctrl, r.other};
         mini->Timer1_Timer();
-        const int row = int(&r - rows);
-        EXPECT_EQ(mini->isVisible(), r.shown) << row;
-        EXPECT_TRUE(!r.shown || mini->CurrentView() == r.view) << row;
-        EXPECT_EQ(mini->findChild<QWidget*>("hlbShow")->isVisible(), r.shown && r.view == View::Controls) << row;
+        SCOPED_TRACE(int(&r - rows));
+        EXPECT_EQ(mini->isVisible(), r.shown);
+        EXPECT_TRUE(!r.shown || mini->CurrentView() == r.view);
+        EXPECT_EQ(mini->findChild<QWidget*>("hlbShow")->isVisible(), r.shown && r.view == View::Controls);
     }
 }
 
@@ -124,8 +127,7 @@ TEST_F(MiniPlayerTest, SwitchedOffUnloadsAtTheNextTickAndATitleLineBringsItBack)
     mini->ShowVol(2000);
     Settings.ShowMiniPlayer = 0;
     mini->Timer1_Timer();
-    EXPECT_EQ(frmMiniPlayer::Loaded(), nullptr);
-    EXPECT_FALSE(Timer("Timer1")->isActive() || Timer("Timer2")->isActive());
+    EXPECT_FALSE(frmMiniPlayer::Loaded() || Timer("Timer1")->isActive() || Timer("Timer2")->isActive());
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(old.isNull());
 
@@ -163,9 +165,8 @@ TEST_F(MiniPlayerTest, MouseSetsTheVolumeAndButtonsSendOnlyTheirCommand)
          {std::pair{143, ""}, {144, "vol 0"}, {300, "vol 16332"}, {457, "vol 32768"}, {463, "vol 32768"}})
         EXPECT_EQ(Click(x), QLatin1String(sent)) << x;
     host.calls.clear();
-    QMouseEvent drag(QEvent::MouseMove, QPointF(300, 12), QPointF(300, 12), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
-    QMouseEvent hover(QEvent::MouseMove, QPointF(400, 12), QPointF(400, 12), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
-    QApplication::sendEvent(mini, &drag);
+    SendMouse(mini, QEvent::MouseMove, QPointF(300, 12));  // dragged
+    QMouseEvent hover(QEvent::MouseMove, QPointF(400, 12), QPointF(400, 12), Qt::NoButton, {}, Qt::NoModifier);
     QApplication::sendEvent(mini, &hover);
     EXPECT_EQ(host.calls, QStringList{"vol 16332"});
 
@@ -204,22 +205,20 @@ TEST_F(MiniPlayerTest, DroppedFiles)
     };
     const LibraryDatabase before = Library;
     for (const auto& r : rows) {
+        SCOPED_TRACE(r.path.toStdString());
         Library = before;
-        Library.ListSets[ViewList].Entries[0].Items = {2, 0};
-        Library.ListSets[SyncList].Entries[0].Items = {1};
+        Slot(ViewList) = {2, 0};
+        Slot(SyncList) = {1};
         host.calls.clear();
         shown.clear();
         mini->DropFile(r.path);
-        const std::string row = r.path.toStdString();
-        EXPECT_EQ(shown.join(u','), r.message) << row;
-        EXPECT_EQ(host.calls.join(u','), r.played) << row;
-        EXPECT_EQ(Queue(), r.queue) << row;
-        EXPECT_EQ(Library.ListSets[ViewList].Entries[0].Items + Library.ListSets[SyncList].Entries[0].Items,
-                  (QVector<int32_t>{2, 0, 1})) << row;
-        EXPECT_EQ(Library.Files.size(), 3 + r.queue.contains(3)) << row;
+        EXPECT_EQ(shown.join(u',') + "/" + host.calls.join(u','), r.message + "/" + r.played);
+        EXPECT_EQ(Queue(), r.queue);
+        EXPECT_EQ(Slot(ViewList) + Slot(SyncList), (QVector<int32_t>{2, 0, 1}));
+        EXPECT_EQ(Library.Files.size(), 3 + r.queue.contains(3));
         const auto& artists = Library.ListSets[ArtistSet].Entries;  // the categories know a new title
         EXPECT_EQ(std::any_of(artists.begin(), artists.end(), [](const ListEntry& e) { return e.Items.contains(3); }),
-                  r.queue.contains(3)) << row;
+                  r.queue.contains(3));
     }
 }
 
@@ -244,14 +243,14 @@ TEST_F(MiniPlayerTest, DroppedPlaylistQueuesExactlyItsTitlesInFileOrder)
             host.calls.clear();
             shown.clear();
             mini->DropFile(dir.filePath("list.m3u"));
-            const std::string row = r.text.toStdString();
-            EXPECT_EQ(Queue(), r.queue) << row;
-            EXPECT_EQ(Library.Files.size(), 3 + r.added) << row;
+            SCOPED_TRACE(r.text.toStdString());
+            EXPECT_EQ(Queue(), r.queue);
+            EXPECT_EQ(Library.Files.size(), 3 + r.added);
             const QStringList expected = r.queue == QVector<int32_t>{0, 1}
                 ? QStringList{}
                 : QStringList{"Audio:Next", QStringLiteral("play %1").arg(r.queue[0]), "AudioPlaying"};
-            EXPECT_EQ(host.calls, expected) << row;
-            EXPECT_EQ(shown.isEmpty(), !expected.isEmpty()) << row;
+            EXPECT_EQ(host.calls, expected);
+            EXPECT_EQ(shown.isEmpty(), !expected.isEmpty());
         }
 }
 

@@ -1,14 +1,10 @@
 #include "core/UiServices.h"
 #include "platform/KeyState.h"
-#include "tests/support/PlatformTest.h"
+#include "tests/support/WindowTest.h"
 #include "ui/dialogs/frmHotKEnable.h"
 #include "ui/dialogs/frmSelectLibraryAction.h"
 
-#include <QKeyEvent>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QRadioButton>
-#include <functional>
 
 namespace {
 
@@ -23,8 +19,7 @@ protected:
 void Press(QDialog& d, Qt::Key key)
 {
     d.show();
-    QKeyEvent e(QEvent::KeyPress, key, Qt::NoModifier);
-    QApplication::sendEvent(d.focusWidget() ? d.focusWidget() : &d, &e);
+    SendKey(d.focusWidget() ? d.focusWidget() : &d, key);
 }
 
 TEST_F(OptionsDialogs, CaptureTicksKeepTheFullestCombination)

@@ -4,7 +4,6 @@
 #include "core/LibraryDatabase.h"
 #include "core/LibrarySync.h"
 #include "core/Runtime.h"
-#include "core/Settings.h"
 #include "core/TagReader.h"
 #include "core/UiServices.h"
 #include "platform/AutoRun.h"
@@ -20,18 +19,8 @@
 #include "ui/dialogs/frmSelectLibraryAction.h"
 #include "ui/main/OtherWindows.h"
 
-#include <QCheckBox>
 #include <QDir>
-#include <QFrame>
-#include <QKeyEvent>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QPointer>
-#include <QPushButton>
 #include <QRadioButton>
-#include <QTemporaryDir>
-#include <QTreeWidget>
 #include <deque>
 
 namespace {
@@ -40,23 +29,20 @@ using Answer = std::function<void(QDialog&)>;
 
 TEST(OptionsConversions, NumbersHotKeysAndFolders)
 {
-    const struct { const char* text; std::optional<int16_t> want; } days[] = {
-        {"2.9", 2}, {"-0.5", -1}, {"Tage", 0}, {"32767", 32767}, {"32768", {}}, {"-32768", -32768}, {"-32769", {}},
-    };
-    for (const auto& r : days) EXPECT_EQ(DaysFromText(QString::fromLatin1(r.text)), r.want) << r.text;
-    const struct { const char* text; std::optional<int32_t> want; } fades[] = {
-        {"2.5", 2}, {"3.5", 4}, {"x", 0}, {"2147483647", 2147483647}, {"3000000000", {}},
-    };
-    for (const auto& r : fades) EXPECT_EQ(CrossfadeFromText(QString::fromLatin1(r.text)), r.want) << r.text;
+    using Days = std::pair<const char*, std::optional<int16_t>>;
+    for (const auto& [text, want] : {Days{"2.9", 2}, {"-0.5", -1}, {"Tage", 0}, {"32767", 32767}, {"32768", {}},
+                                     {"-32768", -32768}, {"-32769", {}}})
+        EXPECT_EQ(DaysFromText(text), want) << text;
+    using Fade = std::pair<const char*, std::optional<int32_t>>;
+    for (const auto& [text, want] :
+         {Fade{"2.5", 2}, {"3.5", 4}, {"x", 0}, {"2147483647", 2147483647}, {"3000000000", {}}})
+        EXPECT_EQ(CrossfadeFromText(text), want) << text;
     EXPECT_FALSE(CheckedForSwitch(1));  // a stray stored 1 is off
-    EXPECT_EQ(HotKeyFromLabel(HotKeyLabelText(QString())), QString());
-    EXPECT_EQ(HotKeyLabelText(QString()), QStringLiteral("(kein HotKey festgelegt)"));
-
-    const struct { const char *joined, *stored; bool changed; } folders[] = {
-        {"/a\r/b", "/a\r\r/b", false}, {"/a\r/b", "/a\r/b\r", false}, {"/a\r/b", "/b\r/a", true}, {"/A", "/a", true},
-    };
-    for (const auto& r : folders)
-        EXPECT_EQ(FoldersChanged(QString::fromLatin1(r.joined), QString::fromLatin1(r.stored)), r.changed) << r.stored;
+    EXPECT_EQ(HotKeyLabelText("") + '|' + HotKeyFromLabel(HotKeyLabelText("")), "(kein HotKey festgelegt)|");
+    using Folders = std::tuple<const char*, const char*, bool>;
+    for (const auto& [joined, stored, changed] : {Folders{"/a\r/b", "/a\r\r/b", false}, {"/a\r/b", "/a\r/b\r", false},
+                                                  {"/a\r/b", "/b\r/a", true}, {"/A", "/a", true}})
+        EXPECT_EQ(FoldersChanged(joined, stored), changed) << stored;
 }
 
 class FakeHost : public OptionsHost {
@@ -86,13 +72,9 @@ protected:
     void SetUp() override
     {
         WindowTest::SetUp();
-        ASSERT_TRUE(config_.isValid());
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(config_.path()));
         SetOptionsHost(&host_);
-        SetFolderDialogService([this](const QString& prompt) {
-            prompts_ << prompt;
-            return folder_;
-        });
+        SetFolderDialogService([this](const QString& prompt) { return prompts_ << prompt, folder_; });
         SetModalAnswerer([this](QDialog& d) {
             dialogs_ << d.objectName();
             if (dialogAnswers_.empty()) return;
@@ -102,7 +84,7 @@ protected:
         });
         LoadOptionsTree();
         LoadOptions();
-        ShowOptions(QStringLiteral("Main"));
+        ShowOptions("Main");
         page_ = CurrentOptionsPage();
         ASSERT_TRUE(page_);
     }
@@ -110,6 +92,7 @@ protected:
     T* Find(const char* name) { return page_->findChild<T*>(QLatin1String(name)); }
     QListWidget* Folders() { return Find<QListWidget>("AudioDBDirectorys"); }
     void Apply() { page_->Command1->click(); }
+    void AddFolder(const QString& folder) { folder_ = folder, Find<QPushButton>("Command4")->click(); }
     static QStringList VisibleFrames(QWidget* root, const QString& prefix)
     {
         QStringList out;
@@ -120,8 +103,8 @@ protected:
     static SettingsRecord OnDisk()
     {
         SettingsRecord r = Settings;
-        QFile ini(DataFile(QStringLiteral("Settings.ini")));
-        if (ini.open(QIODevice::ReadOnly)) SettingsFromBytes(ini.readAll(), r);
+        const QByteArray ini = ReadRawFile(DataFile("Settings.ini"));
+        if (!ini.isEmpty()) SettingsFromBytes(ini, r);
         return r;
     }
 
@@ -155,118 +138,79 @@ TEST_F(OptionsPageTest, ControlsShowAndStoreTheirFields)
                             "IntHotK_ShowMe", "IntHotK_VolPlus", "IntHotK_VolMinus"};
     int i = 0;
     for (const auto& c : checks) Settings.*c.field = (i++ % 2) ? SwitchOn : SwitchOff;
-    Settings.LibraryFolders = QStringLiteral("/m/a\r\r/m/b");
+    Settings.LibraryFolders = "/m/a\r\r/m/b";
     Settings.SyncIntervalDays = 7;
     Settings.CrossfadeTime = 12;
     for (int k = 0; k < HotKeyCount; ++k) Settings.*HotKeyFields[k] = k == 3 ? QString() : QString::number(k + 10);
     page_->Command2->click();  // revert: the record again
 
-    EXPECT_EQ(Folders()->count(), 2);
-    EXPECT_EQ(Find<QLineEdit>("AudioDBsyncAutoTXT")->text(), QStringLiteral("7"));
-    EXPECT_EQ(Find<QLineEdit>("CrossfaderTime")->text(), QStringLiteral("12"));
+    QLineEdit *days = Find<QLineEdit>("AudioDBsyncAutoTXT"), *fade = Find<QLineEdit>("CrossfaderTime");
+    EXPECT_EQ(QString::number(Folders()->count()) + '|' + days->text() + '|' + fade->text(), "2|7|12");
     for (const auto& c : checks) EXPECT_EQ(Find<QCheckBox>(c.name)->isChecked(), IsOn(Settings.*c.field)) << c.name;
     for (int k = 0; k < HotKeyCount; ++k)
         EXPECT_EQ(Find<QLabel>(labels[k])->text(), HotKeyLabelText(Settings.*HotKeyFields[k])) << labels[k];
 
     for (const auto& c : checks) Find<QCheckBox>(c.name)->toggle();
-    Find<QLineEdit>("AudioDBsyncAutoTXT")->setText(QStringLiteral("32768"));  // beyond the field: kept
-    Find<QLineEdit>("CrossfaderTime")->setText(QStringLiteral("3.5"));
-    Find<QLabel>(labels[0])->setText(QStringLiteral("(kein HotKey festgelegt)"));
+    days->setText("32768");  // beyond the field: kept
+    fade->setText("3.5");
+    Find<QLabel>(labels[0])->setText("(kein HotKey festgelegt)");
     const SettingsRecord before = Settings;
     Apply();
 
     for (const auto& c : checks) EXPECT_EQ(Settings.*c.field, IsOn(before.*c.field) ? SwitchOff : SwitchOn) << c.name;
-    EXPECT_EQ(Settings.LibraryFolders, QStringLiteral("/m/a\r/m/b"));  // joined text, and no question
+    EXPECT_EQ(Settings.LibraryFolders, "/m/a\r/m/b");  // joined text, and no question
     EXPECT_TRUE(dialogs_.isEmpty());
-    EXPECT_EQ(Settings.SyncIntervalDays, 7);
-    EXPECT_EQ(Find<QLineEdit>("AudioDBsyncAutoTXT")->text(), QStringLiteral("7"));
-    EXPECT_EQ(Settings.CrossfadeTime, 4);
-    EXPECT_EQ(Settings.HotKeyPause, QString());
-    EXPECT_EQ(Settings.HotKeyStop, QStringLiteral("11"));
+    EXPECT_EQ(std::tuple(Settings.SyncIntervalDays, days->text(), Settings.CrossfadeTime), std::tuple(7, "7", 4));
+    EXPECT_EQ(Settings.HotKeyPause + '|' + Settings.HotKeyStop, "|11");
     EXPECT_EQ(OnDisk(), Settings);
 }
 
 TEST_F(OptionsPageTest, CategoriesShowOneFrameAndTheirTitle)
 {
     frmOptions window(nullptr);
-    EXPECT_EQ(window.lblTitle->text(), QStringLiteral("Sarovin Optionen"));
+    EXPECT_EQ(window.lblTitle->text(), "Sarovin Optionen");
     LoadOptionsTree();  // a second opening
     QTreeWidget* tree = page_->trvOptionsTree;
-    EXPECT_EQ(page_->lblOptTitle->text(), QStringLiteral("Einstellungen - Sarovin Optionen"));
-    int nodes = 0;
-    for (QTreeWidgetItemIterator it(tree); *it; ++it) ++nodes;
-    EXPECT_EQ(nodes, 14);
+    EXPECT_EQ(page_->lblOptTitle->text(), "Einstellungen - Sarovin Optionen");
+    QMap<QString, QTreeWidgetItem*> nodes;
+    for (QTreeWidgetItemIterator it(tree); *it; ++it) nodes[(*it)->data(0, Qt::UserRole).toString()] = *it;
+    EXPECT_EQ(nodes.size(), 14);
 
     const struct { const char *key, *title; } rows[] = {
-        {"Main", "Sarovin Optionen"},
-        {"IntMisc", "Bedienung - Allgemein"},
-        {"IntHot", "Bedienung - Hot-Keys (Tastenkombinationen)"},
-        {"AudioDB", "Audio - Bibliothek"},
-        {"AudioCrossfader", "Audio - Crossfader"},
-        {"IntDragDrop", nullptr},
+        {"Main", "Sarovin Optionen"}, {"IntMisc", "Bedienung - Allgemein"},
+        {"IntHot", "Bedienung - Hot-Keys (Tastenkombinationen)"}, {"AudioDB", "Audio - Bibliothek"},
+        {"AudioCrossfader", "Audio - Crossfader"}, {"IntDragDrop", nullptr},
     };
     for (const auto& r : rows) {
-        const QString key = QString::fromLatin1(r.key);
-        const QString title = r.title ? QString::fromUtf8(r.title) : key + QStringLiteral(" (nicht Verfügbar)");
+        SCOPED_TRACE(r.key);
+        const QString key = r.key, title = r.title ? QString(r.title) : key + " (nicht Verfügbar)";
         // The page through a click on the node where there is one.
-        const auto found = tree->findItems(QStringLiteral("*"), Qt::MatchWildcard | Qt::MatchRecursive);
-        auto node = std::find_if(found.begin(), found.end(),
-                                 [&](QTreeWidgetItem* n) { return n->data(0, Qt::UserRole).toString() == key; });
-        if (node != found.end()) emit tree->itemClicked(*node, 0);
+        if (nodes.contains(key)) emit tree->itemClicked(nodes[key], 0);
         else ShowOptions(key);
         window.ShowOption(key);
-        EXPECT_EQ(page_->lblOptTitle->text(), QStringLiteral("Einstellungen - ") + title) << r.key;
-        EXPECT_EQ(window.lblTitle->text(), title) << r.key;
-        EXPECT_EQ(VisibleFrames(page_, QStringLiteral("frOpt")),
-                  r.title ? QStringList{QStringLiteral("frOpt") + key} : QStringList{}) << r.key;
-        EXPECT_EQ(VisibleFrames(&window, QStringLiteral("fr")),
-                  r.title ? QStringList{QStringLiteral("fr") + key} : QStringList{}) << r.key;
-        EXPECT_EQ(window.Label4->isVisibleTo(&window), !r.title) << r.key;
+        EXPECT_EQ(page_->lblOptTitle->text(), "Einstellungen - " + title);
+        EXPECT_EQ(window.lblTitle->text(), title);
+        EXPECT_EQ(VisibleFrames(page_, "frOpt"), r.title ? QStringList{"frOpt" + key} : QStringList{});
+        EXPECT_EQ(VisibleFrames(&window, "fr"), r.title ? QStringList{"fr" + key} : QStringList{});
+        EXPECT_EQ(window.Label4->isVisibleTo(&window), !r.title);
     }
 }
 
 TEST_F(OptionsPageTest, FoldersAddAndRemove)
 {
-    Settings.LibraryFolders = QStringLiteral("/m/a\r/m/b");
+    Settings.LibraryFolders = "/m/a\r/m/b";
     LoadOptions();
-    folder_ = QStringLiteral("/m/c");
-    Find<QPushButton>("Command4")->click();
+    AddFolder("/m/c");
     Folders()->setCurrentRow(2);
     Find<QPushButton>("Command5")->click();
     Folders()->clearSelection();
     Find<QPushButton>("Command5")->click();  // nothing selected: nothing removed
-    folder_.clear();                          // cancelled: nothing added
-    Find<QPushButton>("Command4")->click();
+    AddFolder("");                            // cancelled: nothing added
     Apply();
-    EXPECT_EQ(prompts_, QStringList(2, QStringLiteral("Bitte geben Sie das gewünschte Verzeichnis an.")));
-    EXPECT_EQ(Settings.LibraryFolders, QStringLiteral("/m/a\r/m/b"));
+    EXPECT_EQ(prompts_, QStringList(2, "Bitte geben Sie das gewünschte Verzeichnis an."));
+    EXPECT_EQ(Settings.LibraryFolders, "/m/a\r/m/b");
     EXPECT_TRUE(dialogs_.isEmpty());
 }
-
-// A real library over two generated titles, one folder each; the page adds the second.
-class OptionsLibraryTest : public OptionsPageTest {
-protected:
-    void SetUp() override
-    {
-        OptionsPageTest::SetUp();
-        ASSERT_TRUE(music_.isValid());
-        for (const char* name : {"a", "b"}) {
-            QDir().mkpath(Folder(name));
-            ASSERT_TRUE(MakeToneFile(Folder(name) + QStringLiteral("/Ton.ogg"), FixtureFormat::Ogg, 0.2));
-        }
-        SetTagReader(&ProgramTagReader());
-        Settings.LibraryFolders = Folder("a");
-        ASSERT_EQ(SyncLibrary(1).status, SyncResult::Done);
-        ASSERT_EQ(Titles(), 1);
-        Library.Files[0].PlayCNT = 7;
-        LoadOptions();
-        folder_ = Folder("b");
-        Find<QPushButton>("Command4")->click();
-    }
-    QString Folder(const char* name) const { return music_.path() + u'/' + QLatin1String(name); }
-    int Titles() const { return Library.Files.size(); }
-    QTemporaryDir music_;
-};
 
 Answer Pick(QRadioButton* frmSelectLibraryAction::*option)
 {
@@ -277,41 +221,48 @@ Answer Pick(QRadioButton* frmSelectLibraryAction::*option)
     };
 }
 
-TEST_F(OptionsLibraryTest, TheChoiceDecidesOverTheLibrary)
+// A real library over two generated titles, one folder each; the page adds the
+// second. Busy, nothing is asked; else only the rebuild changes the library.
+TEST_F(OptionsPageTest, TheChoiceDecidesOverTheLibrary)
 {
+    QTemporaryDir music;
+    const auto folder = [&](const char* name) { return music.filePath(name); };
+    for (const char* name : {"a", "b"}) {
+        QDir().mkpath(folder(name));
+        ASSERT_TRUE(MakeToneFile(folder(name) + "/Ton.ogg", FixtureFormat::Ogg, 0.2));
+    }
+    SetTagReader(&ProgramTagReader());
+    Settings.LibraryFolders = folder("a");
+    ASSERT_EQ(SyncLibrary(1).status, SyncResult::Done);
+    Library.Files[0].PlayCNT = 7;
+    LoadOptions();
+    AddFolder(folder("b"));
     const struct { const char* what; Answer answer; int titles; } rows[] = {
-        {"Nichts verändern", Pick(&frmSelectLibraryAction::Option3), 1},
-        {"frame", [](QDialog& d) { d.close(); }, 1},
-        {"Esc", [](QDialog& d) { d.reject(); }, 1},
+        {"busy", nullptr, 1},
+        {"Nichts verändern", Pick(&frmSelectLibraryAction::Option3), 1},  // as frame and Esc answer
         {"rebuild", Pick(&frmSelectLibraryAction::Option1), 2},
     };
     for (const auto& r : rows) {
-        Settings.LibraryFolders = Folder("a");
+        SCOPED_TRACE(r.what);
+        Settings.LibraryFolders = folder("a");
         dialogs_.clear();
-        dialogAnswers_.push_back(r.answer);
+        shown.clear();
+        std::optional<BusyGuard> busy;
+        if (r.answer) dialogAnswers_.push_back(r.answer);
+        else busy.emplace();
         Apply();
-        EXPECT_EQ(dialogs_, QStringList{"frmSelectLibraryAction"}) << r.what;
-        EXPECT_EQ(Titles(), r.titles) << r.what;
-        EXPECT_EQ(OnDisk().LibraryFolders, Folder("a") + u'\r' + Folder("b")) << r.what;
+        EXPECT_EQ(dialogs_, r.answer ? QStringList{"frmSelectLibraryAction"} : QStringList{});
+        EXPECT_EQ(shown.size() == 1 && shown[0].startsWith("48|Synchronisieren|"), !r.answer);
+        EXPECT_EQ(Library.Files.size(), r.titles);
+        EXPECT_EQ(OnDisk().LibraryFolders, folder("a") + '\r' + folder("b"));
     }
     EXPECT_EQ(Library.Files[0].PlayCNT, 0);
-}
-
-TEST_F(OptionsLibraryTest, BusyRefusesWithTheBusyMessage)
-{
-    BusyGuard busy;
-    Apply();
-    EXPECT_TRUE(dialogs_.isEmpty());
-    ASSERT_EQ(shown.size(), 1);
-    EXPECT_TRUE(shown[0].startsWith(QStringLiteral("48|Synchronisieren|")));
-    EXPECT_EQ(Titles(), 1);
-    EXPECT_EQ(OnDisk().LibraryFolders, Folder("a") + u'\r' + Folder("b"));
 }
 
 TEST_F(OptionsPageTest, AutostartEntryFollowsTheSwitchAndFailuresAreReported)
 {
     auto* run = Find<QCheckBox>("IntMisc_Run_at_Startup");
-    const QString entry = AutoRunEntryPath(QStringLiteral("Sarovin"));
+    const QString entry = AutoRunEntryPath("Sarovin");
     for (bool on : {true, false, false}) {  // the last: already missing, no error
         run->setChecked(on);
         Apply();
@@ -320,9 +271,9 @@ TEST_F(OptionsPageTest, AutostartEntryFollowsTheSwitchAndFailuresAreReported)
     EXPECT_TRUE(shown.isEmpty());
 
     // Occupied paths: the settings file and the entry (not removable).
-    const QString ini = DataFile(QStringLiteral("Settings.ini"));
+    const QString ini = DataFile("Settings.ini");
     QFile::remove(ini);
-    ASSERT_TRUE(QDir().mkpath(ini + QStringLiteral("/x")) && QDir().mkpath(entry + QStringLiteral("/x")));
+    ASSERT_TRUE(QDir().mkpath(ini + "/x") && QDir().mkpath(entry + "/x"));
     Find<QCheckBox>("Crossfader_Enable")->setChecked(true);
     Apply();
     EXPECT_EQ(Settings.CrossfaderEnabled, SwitchOn);
@@ -331,8 +282,8 @@ TEST_F(OptionsPageTest, AutostartEntryFollowsTheSwitchAndFailuresAreReported)
 
 TEST_F(OptionsPageTest, FactorySettings)
 {
-    Settings.LibraryFolders = QStringLiteral("/m/a");
-    Settings.HotKeyPause = QStringLiteral("17 + 80");
+    Settings.LibraryFolders = "/m/a";
+    Settings.HotKeyPause = "17 + 80";
     LoadOptions();
     const SettingsRecord untouched = Settings;
     messageAnswer = MsgNo;
@@ -342,9 +293,8 @@ TEST_F(OptionsPageTest, FactorySettings)
     EXPECT_EQ(shown, QStringList{"52|Werkseinstellungen laden|Sind sie sicher, dass Sie alle ihre Einstellungen "
                                   "zurücksetzen wollen?\r\nDiese Aktion kann nicht rückgängig gemacht werden."});
 
-    folder_ = QStringLiteral("/m/b");
-    Find<QPushButton>("Command4")->click();
-    Find<QLineEdit>("CrossfaderTime")->setText(QStringLiteral("11"));
+    AddFolder("/m/b");
+    Find<QLineEdit>("CrossfaderTime")->setText("11");
     QString asked;
     dialogAnswers_.push_back([&](QDialog& d) {
         asked = Find<QLineEdit>("CrossfaderTime")->text();  // before the defaults are shown
@@ -356,7 +306,7 @@ TEST_F(OptionsPageTest, FactorySettings)
     RestoreEqGains(std::vector<float>(EqGainCount, 3.0f));
     messageAnswer = MsgYes;
     page_->comDefault->click();
-    EXPECT_EQ(asked, QStringLiteral("11"));
+    EXPECT_EQ(asked, "11");
     for (int band = 0; band < kEqBands; ++band) {
         float inForce = 0;  // 0 only asks
         SetBandGain(band, inForce);
@@ -365,7 +315,7 @@ TEST_F(OptionsPageTest, FactorySettings)
 
     const SettingsRecord onDisk = OnDisk();  // saved before the reset, not after
     EXPECT_EQ(onDisk.CrossfadeTime, 11);
-    EXPECT_EQ(onDisk.LibraryFolders, QStringLiteral("/m/a\r/m/b"));
+    EXPECT_EQ(onDisk.LibraryFolders, "/m/a\r/m/b");
     const SettingsRecord now = std::exchange(Settings, onDisk);
     ResetSettingsForScreen();
     const SettingsRecord expected = std::exchange(Settings, now);
@@ -377,7 +327,7 @@ TEST_F(OptionsPageTest, FactorySettings)
 
 TEST_F(OptionsPageTest, HotKeyChangeCancelAndRevert)
 {
-    Settings.HotKeyNext = QStringLiteral("17 + 35");
+    Settings.HotKeyNext = "17 + 35";
     LoadOptions();
     auto* label = Find<QLabel>("IntHotK_Next");
     QStringList opened;
@@ -389,35 +339,29 @@ TEST_F(OptionsPageTest, HotKeyChangeCancelAndRevert)
             (ok ? capture.Command1 : capture.Command2)->click();
         };
     };
-    dialogAnswers_ = {answer(true, QStringLiteral("18 + 36")), answer(true, QString()),
-                      answer(false, QStringLiteral("99"))};
-    const QStringList want = {"18 + 36", "(kein HotKey festgelegt)", "(kein HotKey festgelegt)"};
-    for (const QString& text : want) {
+    dialogAnswers_ = {answer(true, "18 + 36"), answer(true, ""), answer(false, "99")};
+    for (const char* text : {"18 + 36", "(kein HotKey festgelegt)", "(kein HotKey festgelegt)"}) {
         Find<QPushButton>("cmdChangeHotK_2")->click();
         EXPECT_EQ(label->text(), text);
     }
-    EXPECT_EQ(opened, QStringList(3, QStringLiteral("17 + 35")));  // the stored field, not the label
+    EXPECT_EQ(opened, QStringList(3, "17 + 35"));  // the stored field, not the label
     EXPECT_EQ(host_.timerCalls, (QList<bool>{false, true, false, true, false, true}));
-    EXPECT_EQ(Settings.HotKeyNext, QStringLiteral("17 + 35"));
-
-    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);  // Esc on the page reverts
-    QApplication::sendEvent(page_->trvOptionsTree, &escape);
-    EXPECT_EQ(label->text(), QStringLiteral("17 + 35"));
+    EXPECT_EQ(Settings.HotKeyNext, "17 + 35");
+    SendKey(page_->trvOptionsTree, Qt::Key_Escape);  // Esc on the page reverts
+    EXPECT_EQ(label->text(), "17 + 35");
 }
 
 TEST_F(OptionsPageTest, WindowButtons)
 {
-    const struct { const char* button; bool saved; int result; } rows[] = {
-        {"Command1", true, -1}, {"Command3", true, QDialog::Accepted}, {"Command2", false, QDialog::Rejected},
-    };
-    for (const auto& r : rows) {
+    for (const auto& [button, saved, result] :
+         {std::tuple{"Command1", true, -1}, {"Command3", true, 1}, {"Command2", false, 0}}) {  // apply, OK, cancel
         Settings.CrossfadeTime = 3;
         frmOptions window(nullptr);
         window.setResult(-1);
-        window.findChild<QLineEdit*>(QStringLiteral("CrossfaderTime"))->setText(QStringLiteral("8"));
-        window.findChild<QPushButton*>(QLatin1String(r.button))->click();
-        EXPECT_EQ(Settings.CrossfadeTime, r.saved ? 8 : 3) << r.button;
-        EXPECT_EQ(window.result(), r.result) << r.button;
+        window.findChild<QLineEdit*>("CrossfaderTime")->setText("8");
+        window.findChild<QPushButton*>(button)->click();
+        EXPECT_EQ(Settings.CrossfadeTime, saved ? 8 : 3) << button;
+        EXPECT_EQ(window.result(), result) << button;
     }
     QPointer<frmOptions> open = new frmOptions(nullptr);
     UnloadOptionsWindow();

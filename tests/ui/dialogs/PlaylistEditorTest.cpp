@@ -7,13 +7,8 @@
 #include "tests/support/WindowTest.h"
 
 #include <QClipboard>
-#include <QCoreApplication>
 #include <QGuiApplication>
-#include <QLineEdit>
-#include <QListWidget>
 #include <QPlainTextEdit>
-#include <QPushButton>
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -41,7 +36,7 @@ TEST_F(PlaylistEditorTest, UsedSlotsMoveToTheFront)
     Settings.DynPlaylists[19] = {"neunzehn", "a\r\nb"};
     frmPlaylistDynamic* w = Make();
     EXPECT_EQ(Texts(w->List1), (QStringList{"zwei", "sieben", "neunzehn"}));
-    EXPECT_EQ(w->Text2->text(), QStringLiteral("zwei"));
+    EXPECT_EQ(w->Text2->text(), "zwei");
     w->close();
     std::array<DynPlaylist, DynPlaylistCount> want{};
     want[0] = {"zwei", "rating>3"}, want[1] = {"sieben", ""}, want[2] = {"neunzehn", "a\r\nb"};
@@ -63,7 +58,7 @@ TEST_F(PlaylistEditorTest, EveryWayOfClosingWritesBackOnce)
         EXPECT_EQ(PlaylistEditor(), w);
         w->cmdNew->click();
         way(w);
-        EXPECT_EQ(Settings.DynPlaylists[0].Name, QStringLiteral("Neue Playlist"));
+        EXPECT_EQ(Settings.DynPlaylists[0].Name, "Neue Playlist");
         EXPECT_EQ(treeLoads_, 1);
         EXPECT_EQ(PlaylistEditor(), nullptr);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -73,31 +68,29 @@ TEST_F(PlaylistEditorTest, EveryWayOfClosingWritesBackOnce)
 TEST_F(PlaylistEditorTest, NewStopsAtTwentyAndDeleteKeepsTheLast)
 {
     frmPlaylistDynamic* w = Make();
-    // Nothing to edit: the fields take nothing.
-    EXPECT_FALSE(w->Text1->isEnabled() || w->Text2->isEnabled() || w->cmdTakeOver->isEnabled());
+    const auto editable = [&] { return w->Text1->isEnabled() + w->Text2->isEnabled() + w->cmdTakeOver->isEnabled(); };
+    EXPECT_EQ(editable(), 0);  // nothing to edit: the fields take nothing
     for (int i = 0; i < 25; ++i) w->cmdNew->click();
     EXPECT_EQ(w->List1->count(), 20);
     EXPECT_FALSE(w->cmdNew->isEnabled());
-    EXPECT_TRUE(w->Text1->isEnabled() && w->Text2->isEnabled() && w->cmdTakeOver->isEnabled());
+    EXPECT_EQ(editable(), 3);
     w->close();
     for (const DynPlaylist& p : Settings.DynPlaylists) EXPECT_EQ(p, (DynPlaylist{"Neue Playlist", ""}));
 
     Settings.DynPlaylists = {};
-    std::tie(Settings.DynPlaylists[0], Settings.DynPlaylists[1], Settings.DynPlaylists[2]) =
-        std::tuple(DynPlaylist{"eins", "q1"}, DynPlaylist{"zwei", "q2"}, DynPlaylist{"drei", "q3"});
+    Settings.DynPlaylists[0] = {"eins", "q1"}, Settings.DynPlaylists[1] = {"zwei", "q2"};
+    Settings.DynPlaylists[2] = {"drei", "q3"};
     w = Make();
-    w->List1->setCurrentRow(-1);
-    w->cmdDelete->click();
-    EXPECT_EQ(Texts(w->List1), (QStringList{"eins", "zwei", "drei"}));
-    w->List1->setCurrentRow(1);
-    w->cmdDelete->click();
-    EXPECT_EQ(Texts(w->List1), (QStringList{"eins", "drei"}));
+    // No row, the middle one, then the last twice: one entry always stays.
+    const struct { int row; QStringList left; } steps[] = {
+        {-1, {"eins", "zwei", "drei"}}, {1, {"eins", "drei"}}, {1, {"eins"}}, {0, {"eins"}}};
+    for (const auto& s : steps) {
+        w->List1->setCurrentRow(s.row);
+        w->cmdDelete->click();
+        EXPECT_EQ(Texts(w->List1), s.left) << s.row;
+    }
     EXPECT_EQ(w->List1->currentRow(), 0);
-    w->List1->setCurrentRow(1);
-    w->cmdDelete->click();
-    w->cmdDelete->click();
-    EXPECT_EQ(Texts(w->List1), QStringList{"eins"});
-    EXPECT_EQ(w->Text1->toPlainText(), QStringLiteral("q1"));
+    EXPECT_EQ(w->Text1->toPlainText(), "q1");
 }
 
 TEST_F(PlaylistEditorTest, TakenOverQueryIsStoredWithWindowsLineEnds)
@@ -105,29 +98,28 @@ TEST_F(PlaylistEditorTest, TakenOverQueryIsStoredWithWindowsLineEnds)
     frmPlaylistDynamic* w = Make();
     w->cmdNew->click();
     w->cmdNew->click();
-    w->Text2->setText(QStringLiteral("Gut und neu"));
-    w->Text1->setPlainText(QStringLiteral("rating>3\nyear>2003"));
+    w->Text2->setText("Gut und neu");
+    w->Text1->setPlainText("rating>3\nyear>2003");
     w->cmdTakeOver->click();
     EXPECT_EQ(Texts(w->List1), (QStringList{"Neue Playlist", "Gut und neu"}));
 
     // Another row drops what was not taken over.
-    w->Text2->setText(QStringLiteral("verloren"));
+    w->Text2->setText("verloren");
     w->List1->setCurrentRow(0);
     w->List1->setCurrentRow(1);
-    EXPECT_EQ(w->Text2->text(), QStringLiteral("Gut und neu"));
+    EXPECT_EQ(w->Text2->text(), "Gut und neu");
 
     const QString tooLong(65536, u'x');
     w->Text1->setPlainText(tooLong);
     w->cmdTakeOver->click();
-    EXPECT_EQ(shown, QStringList{QStringLiteral(
-                             "48|Dynamische Wiedergabelisten|Der Text ist zu lang und wurde nicht übernommen.")});
+    EXPECT_EQ(shown, QStringList{"48|Dynamische Wiedergabelisten|Der Text ist zu lang und wurde nicht übernommen."});
     EXPECT_EQ(w->Text1->toPlainText(), tooLong);
     w->close();
     EXPECT_EQ(Settings.DynPlaylists[1], (DynPlaylist{"Gut und neu", "rating>3\r\nyear>2003"}));
 
     w = Make();
     w->List1->setCurrentRow(1);
-    EXPECT_EQ(w->Text1->toPlainText(), QStringLiteral("rating>3\nyear>2003"));
+    EXPECT_EQ(w->Text1->toPlainText(), "rating>3\nyear>2003");
 }
 
 TEST_F(PlaylistEditorTest, HelpListsTheCriteriaAndCopiesOne)
@@ -141,11 +133,11 @@ TEST_F(PlaylistEditorTest, HelpListsTheCriteriaAndCopiesOne)
                            "album=The Matrix Reloaded", "rating>3", "rating>=3", "rating=5", "rating<2", "rating<=4",
                            "year>2003", "year=2005", "year<>2000", "genre<>*hip*hop*", "bitrate>=128", "track<>",
                            "33 top addtime"}));
-    QGuiApplication::clipboard()->setText(QStringLiteral("vorher"));
+    QGuiApplication::clipboard()->setText("vorher");
     QListWidgetItem* last = help->List2->item(17);
     help->List2->setCurrentItem(last);
     emit help->List2->itemDoubleClicked(last);
-    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("33 top addtime"));
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "33 top addtime");
 }
 
 } // namespace

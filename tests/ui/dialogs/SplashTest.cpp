@@ -4,9 +4,7 @@
 #include "platform/QtUiServices.h"
 
 #include <QApplication>
-#include <QDialog>
 #include <QLabel>
-#include <QMetaObject>
 #include <QRegularExpression>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -29,19 +27,19 @@ protected:
 
 TEST_F(Splash, TimerShowsTheStepInACopyStopsAfter101TicksAndEachStartCountsAfresh)
 {
-    SetSplashStep(QStringLiteral("Einstellungen"));  // harmless without a splash
+    SetSplashStep("Einstellungen");  // harmless without a splash
     SetSplashTimer(true);
     UnloadSplash();
     ShowSplash();
     QPointer<frmSplash> old = SplashWindow();
-    EXPECT_TRUE(old->Label3->text().contains(QRegularExpression(QStringLiteral("^Version \\d+\\.\\d+\\.\\d+ beta$"))));
+    EXPECT_TRUE(old->Label3->text().contains(QRegularExpression("^Version \\d+\\.\\d+\\.\\d+ beta$")));
     SetSplashTimer(true);
     Tick(*old, 60);
     ShowSplash();  // a fresh window and counter
     EXPECT_FALSE(old);
     frmSplash* s = SplashWindow();
     EXPECT_EQ(s->SecondSplash(), nullptr);
-    SetSplashStep(QStringLiteral("Tag-Reader"));
+    SetSplashStep("Tag-Reader");
     SetSplashTimer(true);
     s->Timer1->setInterval(3600000);  // only the ticks given here
     Tick(*s, 100);
@@ -51,9 +49,8 @@ TEST_F(Splash, TimerShowsTheStepInACopyStopsAfter101TicksAndEachStartCountsAfres
 
     QPointer<frmSplash> copy = s->SecondSplash();
     ASSERT_TRUE(copy);
-    EXPECT_TRUE(copy->isWindow() && copy->isVisible());
-    EXPECT_EQ(copy->Label5->text(), QStringLiteral("Tag-Reader"));
-    EXPECT_EQ(copy->SecondSplash(), nullptr);
+    EXPECT_TRUE(copy->isWindow() && copy->isVisible() && !copy->SecondSplash());
+    EXPECT_EQ(copy->Label5->text(), "Tag-Reader");
     UnloadSplash();
     EXPECT_FALSE(copy);
 }
@@ -64,7 +61,7 @@ TEST_F(Splash, MessageBoxesStackAboveIt)
     QApplication::setActiveWindow(nullptr); // as on a desktop: a splash gets no focus
     QWidget* owner = nullptr;
     SetModalAnswerer([&](QDialog& d) { owner = d.parentWidget(); });
-    ShowMessageBox(QStringLiteral("Hallo"), 64, QStringLiteral("Sarovin"));
+    ShowMessageBox("Hallo", 64, "Sarovin");
     EXPECT_EQ(owner, SplashWindow());
 }
 

@@ -13,13 +13,8 @@
 #include "ui/main/OtherWindows.h"
 
 #include <QComboBox>
-#include <QCoreApplication>
 #include <QFile>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QTabWidget>
-#include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -54,7 +49,6 @@ protected:
     void SetUp() override
     {
         WindowTest::SetUp();
-        ASSERT_TRUE(tree_.isValid());
         SetTagEditorHost(&host_);
     }
     void TearDown() override
@@ -62,22 +56,12 @@ protected:
         UnloadTagEditor();
         SetTagEditorHost(nullptr);
     }
-
     frmAudioProperties* Open(int32_t index)
     {
         EXPECT_TRUE(OpenTagEditor(index));
         return TagEditor();
     }
-    QString P(const char* name) const { return tree_.filePath(QString::fromUtf8(name)); }
-    // Four files a..d synchronised into Library; the editor shows c.
-    frmAudioProperties* SyncAndOpenC()
-    {
-        SetTagReader(&reader_);
-        for (const char* name : {"a.mp3", "b.mp3", "c.mp3", "d.mp3"}) EXPECT_TRUE(WriteRawFile(P(name), "x"));
-        EXPECT_EQ(SyncLibrary(1, tree_.path()).status, SyncResult::Done);
-        EXPECT_EQ(Library.Files.value(2).FileName, P("c.mp3"));
-        return Open(2);
-    }
+    QString P(const char* name) const { return tree_.filePath(name); }
 
     QTemporaryDir tree_;
     FakeHost host_;
@@ -86,14 +70,12 @@ protected:
 
 TEST_F(TagEditorTest, FirstKeystrokeMarksOnce)
 {
-    const struct { const char *before, *after; } rows[] = {
-        {"", "Tag;"}, {"R", "RTag;"}, {"Tag;", "Tag;"}, {"RTag;", "RTag;"}};
-    for (const auto& r : rows) {
-        Library.Files = {Record("/m/a.mp3", QString::fromUtf8(r.before))};
+    for (const auto& [before, after] : {std::pair{"", "Tag;"}, {"R", "RTag;"}, {"Tag;", "Tag;"}, {"RTag;", "RTag;"}}) {
+        Library.Files = {Record("/m/a.mp3", before)};
         frmAudioProperties* w = Open(0);
-        w->tagTitel->insert(QStringLiteral("x"));
-        w->tagTitel->insert(QStringLiteral("y"));
-        EXPECT_EQ(Library.Files[0].Actions + "|" + Library.Files[0].Tags.Title, QString::fromUtf8(r.after) + "|xy");
+        w->tagTitel->insert("x");
+        w->tagTitel->insert("y");
+        EXPECT_EQ(Library.Files[0].Actions + "|" + Library.Files[0].Tags.Title, after + QString("|xy"));
         EXPECT_TRUE(w->cmdSave->isEnabled());
     }
 }
@@ -109,19 +91,19 @@ TEST_F(TagEditorTest, WhatIsStoredAndWhatIsNot)
     EXPECT_TRUE(host_.open && w->isVisible());
 
     TagEditorShowProps(1);
-    w->FileName->insert(QStringLiteral("zzz"));
-    EXPECT_EQ(Library.Files[1].Actions + Library.Files[1].FileName, QStringLiteral("/m/b.mp3"));
+    w->FileName->insert("zzz");
+    EXPECT_EQ(Library.Files[1].Actions + Library.Files[1].FileName, "/m/b.mp3");
     EXPECT_FALSE(w->cmdSave->isEnabled());
 
     // A rating outside the list selects nothing and survives an edit.
     EXPECT_EQ(w->tagRating->currentIndex(), -1);
-    w->tagTitel->insert(QStringLiteral("x"));
+    w->tagTitel->insert("x");
     EXPECT_EQ(Library.Files[1].Rating, 7);
 
     ASSERT_TRUE(w->ShowProps(0));
     w->tagRating->setCurrentIndex(3);
     EXPECT_EQ(Library.Files[0].Rating, 3);
-    EXPECT_EQ(Library.Files[0].Actions, QStringLiteral("Tag;"));
+    EXPECT_EQ(Library.Files[0].Actions, "Tag;");
     EXPECT_FALSE(w->ShowProps(-1) || w->ShowProps(2));
     EXPECT_EQ(w->ShownIndex, 0);
 
@@ -142,10 +124,9 @@ TEST_F(TagEditorTest, StepsThroughTheList)
         host_.keys = r.keys;
         host_.row = r.row;
         (r.delta > 0 ? w->cmdNext : w->cmdPrev)->click();
-        EXPECT_EQ(host_.row, r.wantRow) << r.row << r.delta;
-        EXPECT_EQ(w->ShownIndex, r.wantShown) << r.row << r.delta;
+        EXPECT_EQ(std::pair(host_.row, w->ShownIndex), std::pair(r.wantRow, r.wantShown)) << r.row << r.delta;
     }
-    for (const LibraryEntry& e : Library.Files) EXPECT_EQ(e.Actions, QString());
+    for (const LibraryEntry& e : Library.Files) EXPECT_EQ(e.Actions, "");
 }
 
 TEST_F(TagEditorTest, SaveWritesOrSaysWhyNot)
@@ -153,46 +134,45 @@ TEST_F(TagEditorTest, SaveWritesOrSaysWhyNot)
     const QString mp3 = P("a.mp3"), ogg = P("b.ogg");
     ASSERT_TRUE(MakeToneFile(mp3, FixtureFormat::Mp3, 0.3) && MakeToneFile(ogg, FixtureFormat::Ogg, 0.3));
     Library.Files = {Record(mp3), Record(ogg)};
-    Library.Files[1].Tags.Format = QStringLiteral("OGG");
+    Library.Files[1].Tags.Format = "OGG";
     const QByteArray mp3Before = ReadRawFile(mp3), oggBefore = ReadRawFile(ogg);
-
     frmAudioProperties* w = Open(1);
-    w->tagTitel->setText(QStringLiteral("Neu"));
-    w->cmdSave->click();
-    EXPECT_EQ(shown, QStringList{QStringLiteral("48|Eigenschaften|Dieses Dateiformat kann keine ID3v1-Tags "
-                                                    "aufnehmen. Die Änderungen bleiben in der Bibliothek.")});
-    EXPECT_EQ(Library.Files[1].Actions, QStringLiteral("Tag;"));
+    const QString caption = "|Eigenschaften|";
+    // Not writable, a failed write, then a good one; "Tag;" stays until the file has the tags.
+    const struct { int index; bool fail; QString message, actions; } rows[] = {
+        {1, false, "48" + caption + "Dieses Dateiformat kann keine ID3v1-Tags aufnehmen. Die Änderungen bleiben "
+                                    "in der Bibliothek.", "Tag;"},
+        {0, true, "16" + caption + "Die Tags konnten nicht in die Datei geschrieben werden.", "Tag;"},
+        {0, false, "", ""},
+    };
+    for (const auto& r : rows) {
+        shown.clear();
+        w->ShowProps(r.index);
+        w->tagTitel->setText("Übermorgen");
+        SetTagWriteFailure(r.fail);
+        w->cmdSave->click();
+        EXPECT_EQ(shown.join(""), r.message);
+        EXPECT_EQ(Library.Files[r.index].Actions, r.actions);
+        EXPECT_EQ(w->cmdSave->isEnabled(), !r.actions.isEmpty());
+    }
     EXPECT_EQ(ReadRawFile(ogg), oggBefore);
-
-    shown.clear();
-    w->ShowProps(0);
-    w->tagTitel->setText(QStringLiteral("Übermorgen"));
-    SetTagWriteFailure(true);
-    w->cmdSave->click();
-    EXPECT_EQ(shown,
-              QStringList{QStringLiteral("16|Eigenschaften|Die Tags konnten nicht in die Datei geschrieben werden.")});
-    EXPECT_EQ(Library.Files[0].Actions, QStringLiteral("Tag;"));
-
-    shown.clear();
-    SetTagWriteFailure(false);
-    w->cmdSave->click();
-    EXPECT_TRUE(shown.isEmpty());
-    EXPECT_EQ(Library.Files[0].Actions, QString());
-    EXPECT_FALSE(w->cmdSave->isEnabled());
     EXPECT_EQ(ReadRawFile(mp3).size(), mp3Before.size() + 128);
-    EXPECT_EQ(TagLibReader().Open(mp3).Title, QStringLiteral("Übermorgen"));
+    EXPECT_EQ(TagLibReader().Open(mp3).Title, "Übermorgen");
 }
 
 // A synchronisation renumbers the records: the edit goes to the shown file, or nowhere once it is gone.
 TEST_F(TagEditorTest, EditFollowsTheShownFileThroughASync)
 {
-    for (const std::string gone : {"a.mp3", "c.mp3"}) {
+    SetTagReader(&reader_);
+    for (const char* gone : {"a.mp3", "c.mp3"}) {
         Library = LibraryDatabase();
-        frmAudioProperties* w = SyncAndOpenC();
-        ASSERT_TRUE(QFile::remove(P(gone.c_str())));
+        for (const char* name : {"a.mp3", "b.mp3", "c.mp3", "d.mp3"}) ASSERT_TRUE(WriteRawFile(P(name), "x"));
         ASSERT_EQ(SyncLibrary(1, tree_.path()).status, SyncResult::Done);
-        w->tagTitel->setText(QStringLiteral("Neu"));
-        EXPECT_EQ(w->cmdSave->isEnabled(), gone == "a.mp3");
+        frmAudioProperties* w = Open(2);
+        ASSERT_TRUE(QFile::remove(P(gone)));
+        ASSERT_EQ(SyncLibrary(1, tree_.path()).status, SyncResult::Done);
+        w->tagTitel->setText("Neu");
+        EXPECT_EQ(w->cmdSave->isEnabled(), gone == QString("a.mp3"));
         for (const LibraryEntry& e : Library.Files) {
             const bool shown = e.FileName == P("c.mp3");
             EXPECT_EQ(e.Tags.Title == "Neu", shown) << gone;

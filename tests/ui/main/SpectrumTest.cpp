@@ -2,10 +2,9 @@
 #include "ui/main/Spectrum.h"
 
 #include "tests/sound/SoundTestUtil.h"
-#include "tests/ui/WindowTestSupport.h"
-#include "audio/EngineAccess.h"
-#include "audio/fmodAudio.h"
+#include "tests/support/WindowTest.h"
 #include "controls/SpectrumBox.h"
+#include "core/Settings.h"
 #include "core/Units.h"
 #include "ui/dialogs/frmMiniPlayer.h"
 #include "ui/main/OtherWindows.h"
@@ -35,11 +34,11 @@ TEST(SpectrumPeaks, WeightsAndTheRingOfTheLast100Peaks)
     EXPECT_EQ(feed(0.0f), (QVector<float>{0.0f, 0.0f}));
 }
 
-class SpectrumDisplay : public ::testing::Test {
+class SpectrumDisplay : public WindowTest {
 protected:
     void SetUp() override
     {
-        SetAudioOutput(kOffline);
+        WindowTest::SetUp();
         ASSERT_TRUE(InitAudio());
         DisplayedSpectrumPeaks() = {};
         Settings.ShowMiniPlayer = Settings.SpectrumInMini = Settings.SpectrumInMain = SwitchOn;
@@ -56,13 +55,10 @@ protected:
     {
         UnloadMiniPlayer();
         SetSpectrumForegroundSource({});
-        CloseAudio();
-        SetAudioOutput({});
     }
     SpectrumBox* Main() { return picture1.findChild<SpectrumBox*>(); }
     SpectrumBox* Mini() { return frmMiniPlayer::Loaded()->findChild<SpectrumBox*>("Picture2"); }
 
-    SavedGlobals saved;
     QTemporaryDir dir;
     QWidget picture1;
     bool inFront = true;
@@ -77,8 +73,7 @@ TEST_F(SpectrumDisplay, ToneAtOneKilohertzTopsBinTwentyOneInBothBoxes)
         const QVector<float>& h = b.box->Heights();
         ASSERT_EQ(h.size(), b.bars);
         const auto top = std::max_element(h.begin(), h.end());
-        EXPECT_EQ(top - h.begin() + 1, 21);
-        EXPECT_EQ(*top, 1.0f);
+        EXPECT_EQ(std::pair(top - h.begin() + 1, *top), std::pair(qsizetype(21), 1.0f));
         // On the top row only the tallest bar: its width and place (bin 21 centred at 20.5 of the bars).
         const QImage img = b.box->grab().toImage();
         int first = -1, count = 0;
@@ -114,11 +109,9 @@ TEST_F(SpectrumDisplay, SwitchesChooseBarsClearedOrUntouched)
         Main()->SetHeights(preset);
         Render(*AudioSystem(), kBlock);
         DrawSpectrum();
-        for (const auto& [box, shown] : {std::pair{Mini(), r.mini}, {Main(), r.main}}) {
-            const QVector<float>& h = box->Heights();
-            EXPECT_EQ(h.size() > 1, shown == Bars) << int(&r - rows);
-            EXPECT_EQ(h.isEmpty(), shown == Cleared) << int(&r - rows);
-        }
+        for (const auto& [box, shown] : {std::pair{Mini(), r.mini}, {Main(), r.main}})
+            EXPECT_EQ(box->Heights().size() > 1 ? Bars : box->Heights().isEmpty() ? Cleared : Untouched, shown)
+                << int(&r - rows);
     }
     UnloadMiniPlayer();  // the display never loads the strip
     Settings.ShowMiniPlayer = SwitchOn;
