@@ -3,7 +3,6 @@
 // the same keys.
 #include "controls/QV_ListControl.h"
 
-#include <QApplication>
 #include <QImage>
 #include <QPainter>
 #include <QRandomGenerator>
@@ -180,14 +179,3 @@ void BM_StdSortQStrings(benchmark::State& state)
 BENCHMARK(BM_StdSortQStrings)->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

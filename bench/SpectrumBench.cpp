@@ -16,7 +16,6 @@
 #include "ui/main/OtherWindows.h"
 #include "ui/main/Spectrum.h"
 
-#include <QApplication>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
@@ -75,14 +74,3 @@ void Tick(benchmark::State& state)
 } // namespace
 
 BENCHMARK(Tick)->Unit(benchmark::kMicrosecond)->UseRealTime();
-
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
