@@ -68,8 +68,11 @@ QString CleanPathComponent(const QString& text, const QString& extension)
     if (suffix.isEmpty())
         name = ChopTrailingDotsAndBlanks(CutToUtf8Bytes(ChopTrailingDotsAndBlanks(name), MaxComponentBytes));
     else
-        name = CutToUtf8Bytes(name, MaxComponentBytes - suffix.toUtf8().size()) + suffix;
-    return name.isEmpty() ? QStringLiteral("_") : name;
+        name = CutToUtf8Bytes(name, MaxComponentBytes - suffix.toUtf8().size());
+    // Players and car stereos skip hidden names; "_" has the dot's one byte.
+    if (name.isEmpty()) name = QStringLiteral("_");
+    else if (name[0] == u'.') name[0] = u'_';
+    return name + suffix;
 }
 
 QString SyncTargetPath(const QString& root, const LibraryEntry& entry)

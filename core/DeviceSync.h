@@ -14,9 +14,10 @@
 QString SizeToText(double bytes);
 
 // Tag text as one path component: "/", "\", control characters and
-// : ? * " < > | become "_", trailing dots and blanks go, an empty result
-// becomes "_", and the component is cut to 255 UTF-8 bytes. A non-empty
-// extension is appended after a dot and kept whole when the name is cut.
+// : ? * " < > | become "_", trailing dots and blanks go, the component is cut
+// to 255 UTF-8 bytes, and a leading dot (a hidden file) becomes "_", as does an
+// empty name. A non-empty extension is appended after a dot and kept whole
+// when the name is cut.
 QString CleanPathComponent(const QString& text, const QString& extension = QString());
 
 // root/artist/album/title.ext of the record, each part one clean component;

@@ -3,8 +3,11 @@
 #include "core/Files.h"
 
 #include <QFile>
+#include <QSet>
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <mutex>
 #include <optional>
@@ -16,6 +19,21 @@
 namespace {
 
 constexpr size_t BlockBytes = size_t(1) << 20;
+
+// Our temporary files: the prefix and mkostemp's six letters or digits.
+constexpr char TempPrefix[] = ".sarovin-";
+constexpr size_t TempPrefixLength = sizeof(TempPrefix) - 1;
+constexpr size_t TempSuffixLength = 6;
+
+bool IsOurTemp(const char* name)
+{
+    if (std::strncmp(name, TempPrefix, TempPrefixLength) != 0) return false;
+    const char* suffix = name + TempPrefixLength;
+    if (std::strlen(suffix) != TempSuffixLength) return false;
+    for (const char* c = suffix; *c; ++c)
+        if (!((*c >= 'a' && *c <= 'z') || (*c >= 'A' && *c <= 'Z') || (*c >= '0' && *c <= '9'))) return false;
+    return true;
+}
 
 std::mutex g_hookMutex;
 CopyBlockHook g_hook;
@@ -89,6 +107,35 @@ bool WriteAll(int fd, const char* data, size_t size)
     return true;
 }
 
+bool RootOnDevice(const CopyPlan& plan, const std::string& canonicalRoot)
+{
+    struct stat rootStat {};
+    return !canonicalRoot.empty() && ::stat(QFile::encodeName(plan.Root).constData(), &rootStat) == 0
+           && uint64_t(rootStat.st_dev) == plan.Device;
+}
+
+// A copy cut off by a pulled or read-only drive leaves its temporary file in
+// the target folder; the next copy into that folder takes it away.
+void RemoveLeftovers(const CopyPlan& plan, const std::string& canonicalRoot)
+{
+    if (!RootOnDevice(plan, canonicalRoot)) return;
+    QSet<QString> folders;
+    for (const CopyJob& job : plan.Jobs) folders.insert(GetParentFolder(job.Target));
+    for (const QString& folder : folders) {
+        const auto real = RealPath(QFile::encodeName(folder));
+        if (!Inside(canonicalRoot, real)) continue;
+        DIR* dir = ::opendir(real->c_str());
+        if (!dir) continue;
+        while (const dirent* entry = ::readdir(dir)) {
+            struct stat st {};
+            if (IsOurTemp(entry->d_name) && ::fstatat(::dirfd(dir), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0
+                && S_ISREG(st.st_mode))
+                ::unlinkat(::dirfd(dir), entry->d_name, 0);
+        }
+        ::closedir(dir);
+    }
+}
+
 // Where the kernel cannot copy between these two files, a read/write loop does.
 bool RangeCopyUnsupported(int error)
 {
@@ -146,10 +193,7 @@ public:
     {
         const CopyJob& job = plan_.Jobs[index];
         // An unplugged stick leaves its empty mount folder on the system disk.
-        struct stat rootStat {};
-        if (root_.empty() || ::stat(QFile::encodeName(plan_.Root).constData(), &rootStat) != 0
-            || uint64_t(rootStat.st_dev) != plan_.Device)
-            return Outcome::Failed;
+        if (!RootOnDevice(plan_, root_)) return Outcome::Failed;
 
         Fd in(::open(QFile::encodeName(job.Source).constData(), O_RDONLY | O_CLOEXEC));
         struct stat source {};
@@ -158,8 +202,15 @@ public:
         // A link on the device must not lead the folders or the file outside its root.
         const QString parent = GetParentFolder(job.Target);
         if (!Inside(root_, NearestExisting(parent))) return Outcome::Failed;
+        QStringList made;  // outermost first
+        for (QString p = parent; !p.isEmpty() && ::access(QFile::encodeName(p).constData(), F_OK) != 0;
+             p = GetParentFolder(p))
+            made.prepend(p);
         CreatePath(parent);
         if (!Inside(root_, RealPath(QFile::encodeName(parent)))) return Outcome::Failed;
+        // A new folder lasts only once its entry in the folder above does.
+        for (const QString& folder : made)
+            if (!SyncFolder(QFile::encodeName(GetParentFolder(folder)), index)) return Outcome::Failed;
 
         const QByteArray target = QFile::encodeName(job.Target);
         struct stat existing {};
@@ -167,7 +218,8 @@ public:
             && existing.st_ino == source.st_ino)
             return Outcome::Copied;  // the library file already is its own copy
 
-        std::string temp = QFile::encodeName(parent).toStdString() + "/.sarovin-XXXXXX";
+        const QByteArray folder = QFile::encodeName(parent);
+        std::string temp = folder.toStdString() + '/' + TempPrefix + std::string(TempSuffixLength, 'X');
         Fd out(::mkostemp(temp.data(), O_CLOEXEC));
         if (out.get() < 0) return Outcome::Failed;
         Outcome result = CopyData(in.get(), out.get(), index);
@@ -177,11 +229,27 @@ public:
         }
         if (!out.Close() && result == Outcome::Copied) result = Outcome::Failed;
         if (result == Outcome::Copied && ::rename(temp.c_str(), target.constData()) != 0) result = Outcome::Failed;
-        if (result != Outcome::Copied) ::unlink(temp.c_str());
-        return result;
+        if (result != Outcome::Copied) {
+            ::unlink(temp.c_str());
+            return result;
+        }
+        // The rename lasts only once the folder is flushed; a drive gone read-only fails here.
+        return SyncFolder(folder, index) ? Outcome::Copied : Outcome::Failed;
     }
 
 private:
+    bool SyncFolder(const QByteArray& folder, int index)
+    {
+        if (hook_) {
+            if (const int error = hook_(index, CopyFolderSync)) {
+                errno = error;
+                return false;
+            }
+        }
+        Fd dir(::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        return dir.get() >= 0 && ::fsync(dir.get()) == 0;
+    }
+
     Outcome CopyData(int in, int out, int index)
     {
         bool kernelCopy = true;
@@ -228,6 +296,7 @@ void DeviceCopier::Run()
 {
     const QByteArray root = QFile::encodeName(plan_.Root);
     const std::string canonicalRoot = RealPath(root).value_or(std::string());
+    RemoveLeftovers(plan_, canonicalRoot);
     FileCopy file(plan_, canonicalRoot, hook_, cancel_);
     for (int i = 0; i < plan_.Jobs.size() && !cancel_; ++i) {
         current_ = i;
@@ -240,11 +309,6 @@ void DeviceCopier::Run()
         }
     }
     if (!cancel_) current_ = int(plan_.Jobs.size());
-
-    // Copied means on the device: the folders' entries and the renames too.
-    Fd dir(::open(root.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dir.get() >= 0) ::syncfs(dir.get());
-
     running_ = false;
     QMetaObject::invokeMethod(this, &DeviceCopier::Finished, Qt::QueuedConnection);
 }

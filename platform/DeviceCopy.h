@@ -7,8 +7,11 @@
 //
 // Each file goes into a temporary file in its target folder, is flushed to
 // the device and then renamed over its final name, so no final name ever holds
-// half a file. Folders are made only inside the root, and the root must still
-// be on the device it was chosen on.
+// half a file; a file counts as copied only once the folder that holds it (and
+// the parent of every folder made for it) is flushed too. Folders are made only
+// inside the root, and the root must still be on the device it was chosen on.
+// At the start our own temporary files left in the target folders by a copy
+// that was cut off are removed; nothing else is.
 #pragma once
 
 #include <QObject>
@@ -32,8 +35,11 @@ struct CopyPlan {
 };
 
 // Runs on the worker before each block of a file with the job's index and the
-// bytes written of it so far; a non-zero errno fails the file as a failed write
-// would. For tests: slow writes and full devices. An empty function removes it.
+// bytes written of it so far, and with CopyFolderSync before each flush of a
+// folder; a non-zero errno fails the file as a failed write or flush would.
+// For tests: slow writes, full devices, drives gone read-only. An empty
+// function removes it.
+constexpr int64_t CopyFolderSync = -1;
 using CopyBlockHook = std::function<int(int job, int64_t written)>;
 void SetCopyBlockHook(CopyBlockHook hook);
 

@@ -64,7 +64,7 @@ protected:
     CopyPlan plan;
 };
 
-TEST_F(DeviceCopyTest, FailedTitlesLeaveNoTraceAndTheRestGoOn)
+TEST_F(DeviceCopyTest, FailedTitlesAreNotCountedAndOnlyOurLeftoversGo)
 {
     const QByteArray one = Content(3 * MiB / 2, 'a'), two = Content(5 * MiB / 2, 'b'), three = Content(10, 'c');
     Add("1.mp3", one, "A/B/1.mp3");
@@ -75,12 +75,21 @@ TEST_F(DeviceCopyTest, FailedTitlesLeaveNoTraceAndTheRestGoOn)
     // The library already on the device: its file is its own target.
     ASSERT_TRUE(Write(root + "/X/Y/own.mp3", one));
     plan.Jobs.append({root + "/X/Y/own.mp3", root + "/X/Y/own.mp3", double(one.size())});
-    SetCopyBlockHook([](int job, int64_t written) { return job == 2 && written >= MiB ? ENOSPC : 0; });
+    // The drive turns read-only: the rename's folder flush, or a new folder's, fails.
+    Add("ro.mp3", three, "A/B/ro.mp3");
+    Add("ro2.mp3", three, "N/ew/ro.mp3");
+    SetCopyBlockHook([](int job, int64_t written) {
+        return job == 2 && written >= MiB ? ENOSPC : job >= 5 && written == CopyFolderSync ? EROFS : 0;
+    });
+    // Left by a copy cut off earlier: ours in a target folder go, the rest stays.
+    for (const char* name : {"A/C/.sarovin-Ab12Z9", "A/C/.sarovin-Ab12Z", "A/C/.hidden", "Q/.sarovin-Ab12Z9"})
+        ASSERT_TRUE(Write(root + u'/' + name, "x"));
 
     const auto copier = Run();
-    EXPECT_EQ(std::tuple(copier->Attempted(), copier->Copied(), copier->Current()), std::tuple(5, 3, 5));
+    EXPECT_EQ(std::tuple(copier->Attempted(), copier->Copied(), copier->Current()), std::tuple(7, 3, 7));
     EXPECT_EQ(copier->DoneBytes(), double(one.size() + three.size() + one.size()));
-    EXPECT_EQ(FilesUnder(root), (QStringList{"A/B/1.mp3", "A/C/3.mp3", "X/Y/own.mp3"}));
+    EXPECT_EQ(FilesUnder(root), (QStringList{"A/B/1.mp3", "A/B/ro.mp3", "A/C/.hidden", "A/C/.sarovin-Ab12Z",
+                                             "A/C/3.mp3", "Q/.sarovin-Ab12Z9", "X/Y/own.mp3"}));
     EXPECT_EQ(ReadRawFile(root + "/A/B/1.mp3") + ReadRawFile(root + "/A/C/3.mp3") + ReadRawFile(root + "/X/Y/own.mp3"),
               one + three + one);
 }
