@@ -56,14 +56,15 @@ struct ColumnHeader {
     float fontSize = 0;
 };
 
+// "Nr." holds two digits and "Bewertung" five stars in the fonts found on Linux.
 const ColumnHeader Columns[] = {
-    {u"Nr.", 200},
+    {u"Nr.", 400},
     {u"Titel", 3000},
     {u"Interpret", 2000},
     {u"Album", 2000},
     {u"Genre", 1500},
     {u"Dauer", 700},
-    {u"Bewertung", 1000, true, u"Wingdings", true, 12},
+    {u"Bewertung", 1300, true, u"Wingdings", true, 12},
     {u"Bitrate", 700},
     {u"Dateiname", 2500},
     {u"Dateigrösse", 500, true, u"MS Sans Serif", false},

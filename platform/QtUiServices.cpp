@@ -6,7 +6,9 @@
 #include <QApplication>
 #include <QAbstractButton>
 #include <QFileDialog>
+#include <QLibraryInfo>
 #include <QPointer>
+#include <QTranslator>
 
 namespace {
 QPointer<QWidget>& FallbackOwner()
@@ -83,8 +85,24 @@ int AnswerForButton(QMessageBox::StandardButton button)
     }
 }
 
+bool LoadQtTranslation()
+{
+    static QPointer<QTranslator> loaded;
+    if (loaded) return true;
+    auto* translator = new QTranslator(QCoreApplication::instance());
+    if (!translator->load(QStringLiteral("qtbase_de"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))
+        || !QCoreApplication::installTranslator(translator)) {
+        delete translator;
+        return false;
+    }
+    loaded = translator;
+    return true;
+}
+
 void ConfigureFolderDialog(QFileDialog& dialog, const QString& prompt)
 {
+    // The desktop's own dialog would ignore Qt's translation.
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
     dialog.setWindowTitle(prompt);
     dialog.setFileMode(QFileDialog::Directory);
     dialog.setOption(QFileDialog::ShowDirsOnly, true);
@@ -111,6 +129,7 @@ QString ShowFolderDialog(const QString& prompt)
 
 void ConfigureSaveDialog(QFileDialog& dialog, const QString& title, const QStringList& filters, int initialFilter)
 {
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
     dialog.setWindowTitle(title);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
@@ -130,6 +149,7 @@ SaveFileAnswer ShowSaveFileDialog(const QString& title, const QStringList& filte
 
 void InstallQtUiServices()
 {
+    LoadQtTranslation();
     SetMessageBoxService(ShowMessageBox);
     SetFolderDialogService(ShowFolderDialog);
     SetSaveFileDialogService(ShowSaveFileDialog);

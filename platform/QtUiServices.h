@@ -17,7 +17,11 @@ std::unique_ptr<QMessageBox> MakeMessageBox(const QString& text, int style, cons
                                             QWidget* owner = nullptr);
 // The program's answer code for the button that closed a box.
 int AnswerForButton(QMessageBox::StandardButton button);
-// Directories only, the prompt as title.
+// Qt's own texts (dialog buttons, file dialogs) in German, whatever the
+// desktop's language; Qt's default locale stays as it is. False when Qt's
+// translation is not installed: its texts then stay English.
+bool LoadQtTranslation();
+// Directories only, the prompt as title; Qt's own dialog, on every desktop.
 void ConfigureFolderDialog(QFileDialog& dialog, const QString& prompt);
 
 // The owner of message boxes and dialogs: the active window, else the window
@@ -33,5 +37,5 @@ QString ShowFolderDialog(const QString& prompt);
 void ConfigureSaveDialog(QFileDialog& dialog, const QString& title, const QStringList& filters, int initialFilter);
 SaveFileAnswer ShowSaveFileDialog(const QString& title, const QStringList& filters, int initialFilter);
 
-// Installs the functions above as the core's services.
+// Installs the functions above as the core's services and loads Qt's translation.
 void InstallQtUiServices();

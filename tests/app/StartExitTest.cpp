@@ -11,6 +11,7 @@
 #include "core/Settings.h"
 #include "core/UiServices.h"
 #include "platform/TermSignal.h"
+#include "tests/controls/ListControlTestSupport.h"
 #include "tests/support/AudioFixtures.h"
 #include "tests/support/StartTest.h"
 #include "ui/dialogs/frmPlaylistDynamic.h"
@@ -20,6 +21,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFontMetrics>
 #include <QLockFile>
 #include <QMap>
 #include <QProcess>
@@ -268,6 +270,29 @@ TEST_F(StartExit, SessionEndDuringTheGreetingEndsTheStart)
     Main(QString());
     ASSERT_EQ(exitCodes, std::vector<int>{0});
     EXPECT_EQ(Counts(), (std::array{0, -1, 1}));  // the start went no further
+}
+
+// The widest value of a column fits its cells in the fonts the list draws
+// with, plain and bold (the playing row).
+TEST_F(StartExit, NumberAndRatingFitTheirColumns)
+{
+    WriteSettings(3, -1, 3);
+    Main(QString());
+    ASSERT_TRUE(MainWindow());
+    const QV_ListControl& list = *MainWindow()->QV_ListControl1;
+    const struct { int column; QStringList values; } rows[] = {
+        {0, {"00", "11", "22", "33", "44", "55", "66", "77", "88", "99"}},
+        {6, {QString(5, QChar(171))}},
+    };
+    for (const auto& r : rows)
+        for (const bool bold : {false, true})
+            for (const QString& value : r.values) {
+                const QFontMetrics metrics(ListControlProbe::CellFont(list, r.column, bold), &list);
+                EXPECT_LE(metrics.horizontalAdvance(ListControlProbe::Drawn(list, r.column, value)),
+                          ListControlProbe::InnerPx(list, r.column))
+                    << r.column << ' ' << bold << ' ' << value.toStdString();
+            }
+    ExitProgram();
 }
 
 TEST_F(StartExit, StartResumesOpensItsViewAndMayStayInTheTray)

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "controls/QV_ListControl.h"
+#include "controls/SymbolGlyphs.h"
 #include "tests/support/WidgetTest.h"
 
 #include <QApplication>
@@ -18,6 +19,20 @@ struct ListControlProbe {
     static QString Caption(const L& l, int labelRow, int column) { return Label(l, labelRow, column).caption; }
     static ListCell Key(const L& l, qint32 row) { return l.rows_[size_t(row)].key; }
     static QString Cell(const L& l, qint32 row, int column) { return l.CellAt(l.rows_[size_t(row)], column).Text(); }
+    // A column's cell font, the text drawn for a cell value, and the pixels a cell shows.
+    static QFont CellFont(const L& l, int column, bool bold)
+    {
+        return bold ? l.styles_[size_t(column)].bold : l.styles_[size_t(column)].normal;
+    }
+    static QString Drawn(const L& l, int column, const QString& value)
+    {
+        return SymbolGlyphText(l.columns_[size_t(column)].fontName, value);
+    }
+    static int InnerPx(const L& l, int column)
+    {
+        const auto& place = l.places_[size_t(column)];
+        return l.PxX(place.left + place.inner) - l.PxX(place.left);
+    }
 };
 
 // Answers row i with the cells of rows(i) (title "T<i>" in column 1 when no

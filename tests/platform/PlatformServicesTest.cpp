@@ -6,7 +6,9 @@
 #include "tests/support/PlatformTest.h"
 
 #include <QCoreApplication>
+#include <QDialogButtonBox>
 #include <QFile>
+#include <QFileDialog>
 #include <QLockFile>
 #include <QPushButton>
 #include <csignal>
@@ -34,6 +36,21 @@ TEST(QtMessageBox, StylesMapToIconsAndButtons)
     EXPECT_EQ(AnswerForButton(question->standardButton(question->escapeButton())), MsgNo);
     for (const auto& [button, answer] : {std::pair{B::Yes, 6}, {B::Ok, 1}, {B::Cancel, 2}})
         EXPECT_EQ(AnswerForButton(button), answer);
+}
+
+// Qt's own dialogs speak German on any desktop.
+TEST(QtDialogs, SaveDialogSpeaksGerman)
+{
+    ASSERT_TRUE(LoadQtTranslation());
+    QFileDialog dialog;
+    ConfigureSaveDialog(dialog, QStringLiteral("Exportieren"), {QStringLiteral("M3U (*.m3u)")}, 1);
+    auto* buttons = dialog.findChild<QDialogButtonBox*>();
+    ASSERT_TRUE(buttons);
+    QString accept;
+    for (QAbstractButton* b : buttons->buttons())
+        if (buttons->buttonRole(b) == QDialogButtonBox::AcceptRole) accept = b->text();
+    EXPECT_EQ(accept.remove(u'&'), QStringLiteral("Speichern"));
+    EXPECT_TRUE(dialog.testOption(QFileDialog::DontUseNativeDialog));
 }
 
 using SingleInstance = PlatformTest;

@@ -6,7 +6,9 @@
 #include "core/UiServices.h"
 #include "ui/main/OtherWindows.h"
 
+#include <QCheckBox>
 #include <QFile>
+#include <QPushButton>
 
 namespace {
 
@@ -179,6 +181,14 @@ TEST_F(MainWindowMenus, OptionsOpenInTheirPaneAndTheWheelScrollsTheList)
     ASSERT_NE(title, nullptr);
     EXPECT_TRUE(w->frOptions->isVisibleTo(w.get()));
     EXPECT_TRUE(title->text().startsWith("Einstellungen"));
+    // Applying the page shows its switch in the menu check and the button at once.
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.path()));
+    Settings.CrossfaderEnabled = SwitchOn;
+    Trigger("mAudioCrossfader");  // off, and shown so
+    w->frOptions->findChild<QCheckBox*>("Crossfader_Enable")->setChecked(true);
+    w->frOptions->findChild<QPushButton*>("Command1")->click();
+    qunsetenv("XDG_CONFIG_HOME");
+    EXPECT_TRUE(Checked("mAudioCrossfader") && w->Label20->BackColor() == kOn);
 
     Library.Files.resize(200);
     w->Command("AudioLibrary");

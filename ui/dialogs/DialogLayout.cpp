@@ -1,5 +1,7 @@
 #include "ui/dialogs/DialogLayout.h"
 
+#include "platform/WindowPlace.h"
+
 #include <QGuiApplication>
 #include <QScreen>
 
@@ -7,9 +9,9 @@ void CentreOnScreen(QWidget& window)
 {
     const QScreen* screen = window.screen() ? window.screen() : QGuiApplication::primaryScreen();
     if (!screen) return;
-    QRect r(QPoint(), window.frameGeometry().size());
+    QRect r(QPoint(), OuterSize(window));
     r.moveCenter(screen->geometry().center());
-    window.move(r.topLeft());
+    MoveInsideScreen(window, r);
 }
 
 void SetBackground(QWidget& w, const QColor& colour)

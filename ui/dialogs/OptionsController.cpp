@@ -100,6 +100,7 @@ void OptionsController::SaveOptions()
     if (const auto fade = CrossfadeFromText(c_.CrossfaderTime->text())) s.CrossfadeTime = *fade;
     else c_.CrossfaderTime->setText(QString::number(s.CrossfadeTime));
     for (int i = 0; i < HotKeyCount; ++i) s.*HotKeyFields[i] = HotKeyFromLabel(c_.hotKeyLabels[i]->text());
+    if (OptionsHost* host = CurrentOptionsHost()) host->RefreshToggleStates();
 
     QStringList failed;
     if (!SaveSettings()) failed << DataFile(QStringLiteral("Settings.ini"));

@@ -11,6 +11,9 @@ public:
     // Shows the record's states again after a reset to the defaults: the
     // list's column visibility and the toggle states of menus and buttons.
     virtual void ReapplySettings() = 0;
+    // Shows the switches again in the menu checks and buttons that mirror
+    // them, after the page has stored its fields.
+    virtual void RefreshToggleStates() = 0;
     // Owner of the modal dialogs the options open.
     virtual QWidget* DialogOwner() = 0;
     // The pane the options page is placed in (frOptions).

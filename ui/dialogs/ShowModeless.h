@@ -1,4 +1,5 @@
-// Shows a modeless window; one already open comes to the front instead.
+// Shows a modeless window, placed inside the screen; one already open comes
+// to the front instead.
 #pragma once
 
 class QWidget;

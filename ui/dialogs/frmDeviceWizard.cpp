@@ -5,6 +5,7 @@
 #include "core/UiServices.h"
 #include "core/Units.h"
 #include "platform/DeviceCopy.h"
+#include "platform/WindowPlace.h"
 #include "ui/dialogs/DialogParts.h"
 #include "ui/dialogs/ShowModeless.h"
 #include "ui/main/OtherWindows.h"
@@ -246,7 +247,7 @@ bool frmDeviceWizard::Load()
 
     QWidget* owner = parentWidget();
     const QRect area = owner ? owner->frameGeometry() : screen()->availableGeometry();
-    move(area.center() - QPoint(width() / 2, height() / 2));
+    MoveInsideScreen(*this, QRect(area.center() - QPoint(width() / 2, height() / 2), OuterSize(*this)));
 
     FillDrives();
     cmd_WindowsXP_Button2_Click();

@@ -11,12 +11,14 @@
 #include "core/UiServices.h"
 #include "core/VbHelpers.h"
 #include "controls/QV_HoverLabel.h"
+#include "platform/WindowPlace.h"
 #include "ui/main/OtherWindows.h"
 
 #include <QApplication>
 #include <QCursor>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -76,6 +78,20 @@ QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& text, con
     label->setStyleSheet(QStringLiteral("color: white; background: transparent;"));
     label->setAttribute(Qt::WA_TransparentForMouseEvents);  // clicks and drops reach the strip
     return label;
+}
+
+// The text cut at its end to the width, "..." standing for the rest.
+QString ElideRight(const QFontMetrics& metrics, const QString& text, int width)
+{
+    if (metrics.horizontalAdvance(text) <= width) return text;
+    const QString dots = QStringLiteral("...");
+    qsizetype fit = 0, over = text.size();
+    while (over - fit > 1) {
+        const qsizetype mid = (fit + over) / 2;
+        (metrics.horizontalAdvance(text.left(mid) + dots) <= width ? fit : over) = mid;
+    }
+    if (fit > 0 && text[fit - 1].isHighSurrogate()) --fit;
+    return text.left(fit) + dots;
 }
 
 int32_t IndexOfFile(const QString& path)
@@ -175,7 +191,7 @@ frmMiniPlayer::frmMiniPlayer()
 
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect g = screen->geometry();
-        move(g.x() + (g.width() - width()) / 2, g.y());
+        MoveInsideScreen(*this, QRect(QPoint(g.x() + (g.width() - width()) / 2, g.y()), OuterSize(*this)));
     }
     Timer1.start(50);
 }
@@ -197,7 +213,8 @@ void frmMiniPlayer::ShowView(View view)
 
 void frmMiniPlayer::SetTitleLine(const QString& line)
 {
-    Label1->setText(line);
+    // Centred, a line wider than the strip would lose both its ends.
+    Label1->setText(ElideRight(Label1->fontMetrics(), line, Label1->contentsRect().width()));
 }
 
 void frmMiniPlayer::Timer1_Timer()

@@ -179,7 +179,9 @@ void frmPlaylistDynamic::DeleteSelected()
 void frmPlaylistDynamic::TakeOver()
 {
     if (CurrentIndex < 0 || CurrentIndex >= EditList.size()) return;
-    const QString name = Text2->text();
+    // A name is one line: a pasted line break becomes a blank.
+    QString name = Text2->text();
+    name.replace(QStringLiteral("\r\n"), QStringLiteral(" ")).replace(u'\r', u' ').replace(u'\n', u' ');
     const QString query = EditTextToQuery(Text1->toPlainText());
     if (name.toUtf8().size() > MaxStoredTextBytes || query.toUtf8().size() > MaxStoredTextBytes) {
         MsgBox(QStringLiteral("Der Text ist zu lang und wurde nicht übernommen."), 48,

@@ -11,6 +11,7 @@
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
+#include <algorithm>
 
 namespace {
 
@@ -94,6 +95,15 @@ void LibraryCheckPage::Place(QWidget* w, int left, int top, int width, int heigh
 {
     w->setGeometry(TwipsToPixels(left, logicalDpiX()), TwipsToPixels(top, logicalDpiY()),
                    TwipsToPixels(width, logicalDpiX()), TwipsToPixels(height, logicalDpiY()));
+}
+
+void LibraryCheckPage::showEvent(QShowEvent* event)
+{
+    // The home text takes three lines in the fonts found on Linux, more than
+    // its designed height: the label grows to its text, in the font it is shown in.
+    lblOrgHome->resize(lblOrgHome->width(),
+                       std::max(TwipsToPixels(615, logicalDpiY()), lblOrgHome->heightForWidth(lblOrgHome->width())));
+    QWidget::showEvent(event);
 }
 
 void LibraryCheckPage::cmdOrgStart_Click()

@@ -24,6 +24,9 @@ public:
     QPushButton *cmdOrgStart, *cmdOrgExecute;
     QPlainTextEdit* txtOrgThings;
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     void Place(QWidget* w, int left, int top, int width, int height);
 };

@@ -235,6 +235,12 @@ QTreeWidgetItem* AddNode(QTreeWidget& tree, QTreeWidgetItem* parent, const QStri
 // The slot an mPLDynamic entry runs.
 constexpr const char* kSlotProperty = "slot";
 
+// A name as a menu caption: its "&" shown, not taken as the access key.
+QString MenuCaption(QString name)
+{
+    return name.replace(u'&', QStringLiteral("&&"));
+}
+
 } // namespace
 
 QString DynPlaylistCommand(const QAction* action)
@@ -275,7 +281,7 @@ void RebuildFunctionTree(QTreeWidget& tree, QWidget& owner)
         first->setProperty(kSlotProperty, QVariant());
         return;
     }
-    first->setText(shown[0].Name);
+    first->setText(MenuCaption(shown[0].Name));
     first->setEnabled(true);
     first->setProperty(kSlotProperty, shown[0].Slot);
     QAction* before = nullptr;
@@ -285,7 +291,7 @@ void RebuildFunctionTree(QTreeWidget& tree, QWidget& owner)
         if (at >= 0 && at + 1 < all.size()) before = all[at + 1];
     }
     for (qsizetype k = 1; k < shown.size(); ++k) {
-        auto* a = new QAction(shown[k].Name, &owner);
+        auto* a = new QAction(MenuCaption(shown[k].Name), &owner);
         a->setObjectName(QStringLiteral("mPLDynamic%1").arg(k));
         a->setProperty(kSlotProperty, shown[k].Slot);
         if (menu) menu->insertAction(before, a);

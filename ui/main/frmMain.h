@@ -23,6 +23,7 @@
 #include <unordered_map>
 
 class QAction;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QMenu;
@@ -118,6 +119,7 @@ public:
 
     // ---- What the options page needs ----
     void ReapplySettings() override;
+    void RefreshToggleStates() override;
     QWidget* DialogOwner() override { return this; }
     QWidget* OptionsPageFrame() override { return frOptions; }
 
@@ -253,6 +255,8 @@ private:
     // Search box
     void txtSearch_Change();
     bool txtSearch_Event(QEvent* event);
+    // An enabled menu entry has this key as its shortcut.
+    bool IsMenuShortcut(const QKeyEvent& key) const;
     void PrepareSearchSlice();
 
     void OnLibraryReplaced(const LibraryDatabase& previous);

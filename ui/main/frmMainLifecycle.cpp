@@ -11,6 +11,7 @@
 #include "core/UiServices.h"
 #include "core/Units.h"
 #include "core/VbHelpers.h"
+#include "platform/WindowPlace.h"
 #include "ui/dialogs/frmMiniPlayer.h"
 #include "ui/main/OtherWindows.h"
 
@@ -149,6 +150,7 @@ void frmMain::MoveToSavedPlace()
         const WindowPlace p = DefaultMainWindowPlace(screen.width(), screen.height());
         outer = toRect(p.Left, p.Top, p.Width, p.Height);
     }
+    outer = InsideScreen(outer);
     const QSize frame = frameGeometry().size() - size();
     move(outer.topLeft());
     resize(outer.size() - frame);

@@ -15,11 +15,13 @@
 #include <QAction>
 #include <QCursor>
 #include <QKeyEvent>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
 #include <QMenu>
 #include <QTimer>
+#include <algorithm>
 
 namespace {
 
@@ -274,13 +276,34 @@ void frmMain::txtSearch_Change()
     SetViewCount(int32_t(matches) - 1);
 }
 
+bool frmMain::IsMenuShortcut(const QKeyEvent& key) const
+{
+    const QKeySequence pressed(QKeyCombination(key.modifiers() & ~Qt::KeypadModifier, Qt::Key(key.key())));
+    const QList<QAction*> actions = findChildren<QAction*>();
+    return std::any_of(actions.begin(), actions.end(),
+                       [&](const QAction* a) { return a->isEnabled() && a->shortcuts().contains(pressed); });
+}
+
 bool frmMain::txtSearch_Event(QEvent* event)
 {
     switch (event->type()) {
-    case QEvent::FocusIn:
+    case QEvent::FocusIn: {
         SetBase(txtSearch, 0xFFFFFF);
-        txtSearch->selectAll();
-        searchFocusByMouse_ = static_cast<QFocusEvent*>(event)->reason() == Qt::MouseFocusReason;
+        // Only the user's own ways in select the text, so that typing replaces
+        // it; a closing menu or window handing the focus back keeps the caret.
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason == Qt::MouseFocusReason || reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason
+            || reason == Qt::ShortcutFocusReason)
+            txtSearch->selectAll();
+        searchFocusByMouse_ = reason == Qt::MouseFocusReason;
+        return false;
+    }
+    case QEvent::ShortcutOverride:
+        // The box would take keys such as Ctrl+E (end of line) for itself: the menus' shortcuts win.
+        if (IsMenuShortcut(*static_cast<QKeyEvent*>(event))) {
+            event->ignore();
+            return true;
+        }
         return false;
     case QEvent::MouseButtonRelease:
         // The click that brought the focus would place the caret: it selects all too.

@@ -83,7 +83,10 @@ void frmMain::BuildMenus()
         if (QAction* a = MenuAction(QString::fromLatin1(name))) connect(a, &QAction::triggered, this, open);
 
     if (QAction* a = MenuAction(QStringLiteral("mAudioSearch")))
-        connect(a, &QAction::triggered, this, [this] { txtSearch->setFocus(); });
+        connect(a, &QAction::triggered, this, [this] {
+            txtSearch->setFocus(Qt::ShortcutFocusReason);
+            txtSearch->selectAll();
+        });
     if (QAction* a = MenuAction(QStringLiteral("mHelpUpdate")))
         connect(a, &QAction::triggered, this, [] { MsgBox(QStringLiteral("Diese Funktion ist nicht verfügbar.")); });
 
@@ -140,6 +143,11 @@ void ShowToggleStates()
 void frmMain::ReapplySettings()
 {
     LoadColumnVisibility();
+    ShowToggleStates();
+}
+
+void frmMain::RefreshToggleStates()
+{
     ShowToggleStates();
 }
 

@@ -53,6 +53,7 @@ public:
         return std::exchange(polling, on);
     }
     void ReapplySettings() override { reapplied << Settings; }
+    void RefreshToggleStates() override {}
     QWidget* DialogOwner() override { return nullptr; }
     QWidget* OptionsPageFrame() override { return &frOptions; }
 

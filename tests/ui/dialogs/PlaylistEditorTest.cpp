@@ -93,12 +93,12 @@ TEST_F(PlaylistEditorTest, NewStopsAtTwentyAndDeleteKeepsTheLast)
     EXPECT_EQ(w->Text1->toPlainText(), "q1");
 }
 
-TEST_F(PlaylistEditorTest, TakenOverQueryIsStoredWithWindowsLineEnds)
+TEST_F(PlaylistEditorTest, TakenOverNameIsOneLineAndQueryHasWindowsLineEnds)
 {
     frmPlaylistDynamic* w = Make();
     w->cmdNew->click();
     w->cmdNew->click();
-    w->Text2->setText("Gut und neu");
+    w->Text2->setText("Gut\r\nund\nneu");  // pasted line breaks
     w->Text1->setPlainText("rating>3\nyear>2003");
     w->cmdTakeOver->click();
     EXPECT_EQ(Texts(w->List1), (QStringList{"Neue Playlist", "Gut und neu"}));

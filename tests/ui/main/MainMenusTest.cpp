@@ -126,7 +126,7 @@ QStringList TreeAndMenu(const QTreeWidget& tree, QWidget& owner)
     }
     for (QAction* a : owner.findChild<QMenu*>("mPL")->actions())
         if (a->objectName().startsWith("mPLDynamic"))
-            out << a->objectName() + ' ' + a->text() + ' ' + DynPlaylistCommand(a) +
+            out << a->objectName() + ' ' + a->iconText() + ' ' + DynPlaylistCommand(a) +
                        (a->isEnabled() ? "" : " disabled");
     return out;
 }
@@ -140,16 +140,16 @@ TEST(MainMenus, TreeAndPlaylistMenuFollowTheStoredPlaylists)
     // Two playlists, then none: the rebuild leaves no entry or node behind.
     Settings.DynPlaylists = {};
     Settings.DynPlaylists[0] = {"Neue Playlist", ""};
-    Settings.DynPlaylists[1] = {"Rock", "genre=rock"};
-    Settings.DynPlaylists[7] = {"Gut", "rating>=4"};
+    Settings.DynPlaylists[1] = {"Rock & Pop", "genre=rock"};  // "&" shows as it is
+    Settings.DynPlaylists[7] = {"R&B", "rating>=4"};
     RebuildFunctionTree(tree, owner);
     RebuildFunctionTree(tree, owner);
     EXPECT_EQ(TreeAndMenu(tree, owner), Lines(R"(PL Wiedergabelisten bold
-  AudioLibrary Alle Titel | AudioPlaying Jukebox | PLDynamic1 Rock | PLDynamic7 Gut
+  AudioLibrary Alle Titel | AudioPlaying Jukebox | PLDynamic1 Rock & Pop | PLDynamic7 R&B
 Tools Tools bold
   AudioProp Tag-Editor | AudioDJStudio DJ-Studio | AudioRecode Recodieren | AudioOrganize Organisieren
 Options Einstellungen bold
-mPLDynamic0 Rock PLDynamic1 | mPLDynamic1 Gut PLDynamic7)"));
+mPLDynamic0 Rock & Pop PLDynamic1 | mPLDynamic1 R&B PLDynamic7)"));
     // New entries sit with entry 0, before the separator.
     EXPECT_TRUE(owner.findChild<QMenu*>("mPL")->actions()[3]->isSeparator());
 
