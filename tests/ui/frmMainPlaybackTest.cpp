@@ -44,17 +44,20 @@ TEST_F(MainWindowCommands, StringsAreMatchedExactly)
 TEST_F(MainWindowCommands, PauseAndStopShowTheirGlyphChecksAndTheIdleWindow)
 {
     MakeLibrary();
-    w->AudioPlay(0);
-    const struct { const char* cmd; const char* glyph; bool checked; } steps[] = {
-        {"Audio:Pause", "4", false}, {"Audio:Pause", ";", true}, {"Audio:Stop", ";", false},
-        {"Audio:Pause", ";", true},  // the stopped slot reports the state asked for
+    // Pause with nothing loaded (before any play, after Stop) starts the queue's head.
+    const struct { const char* cmd; QVector<int32_t> queue; const char* glyph; bool playing; } steps[] = {
+        {"Audio:Pause", {-1}, "4", false}, {"Audio:Pause", {1}, ";", true}, {"Audio:Pause", {1}, "4", false},
+        {"Audio:Pause", {1}, ";", true},   {"Audio:Stop", {1}, "4", false}, {"Audio:Pause", {-1}, "4", false},
+        {"Audio:Pause", {2}, ";", true},
     };
     for (const auto& s : steps) {
+        Queue() = s.queue;
         w->Command(s.cmd);
         EXPECT_EQ(w->Label17->Caption(), s.glyph) << s.cmd;
-        EXPECT_EQ(Checked("mAudioPlaying") + 2 * Checked("mTrayPlaying"), 3 * s.checked) << s.cmd;
+        EXPECT_EQ(Checked("mAudioPlaying") + 2 * Checked("mTrayPlaying"), 3 * s.playing) << s.cmd;
+        EXPECT_EQ(ChannelPaused(-1, w->Channel) == 0, s.playing) << s.cmd;
     }
-    w->AudioPlay(1);
+    EXPECT_EQ(w->CurrentTrack, 2);
     Advance(0.3);
     w->Command("Audio:Stop");
     w->tmrActualizeDisp_Timer();
@@ -93,7 +96,7 @@ TEST_F(MainWindowPlayback, LabelsForEachKindOfIndex)
     const struct { int32_t index; const char* labels; } rows[] = {
         {0, "Alpha|by 'Ann' from 'First'|00:01"}, {1, "Beta|by 'Bob' |00:01"}, {2, "Long|from 'Far'|00:10"},
         {3, "Nur|keine Informationen vorhanden|00:00"},
-        {99, "|keine Informationen vorhanden|00:00"},  // stale: the last length stays
+        {99, "keine Wiedergabe||00:00"},  // stale: nothing opens, nothing else is queued
         {-1, "keine Wiedergabe||00:00"},
     };
     for (const auto& r : rows) {
@@ -103,6 +106,30 @@ TEST_F(MainWindowPlayback, LabelsForEachKindOfIndex)
     EXPECT_EQ(w->lblTitle->font().pointSizeF(), 10.0);
     EXPECT_FALSE(w->lblTitle->font().bold());
     EXPECT_EQ(w->lblTimeElapsed->text(), "00:00");
+}
+
+TEST_F(MainWindowPlayback, ANewTitleLeavesThePaneAndTheFocusWhereTheyAre)
+{
+    MakeLibrary();
+    Queue() = {0, 1, 2};
+    w->show();
+    w->activateWindow();
+    w->Command("AudioPlaying");
+    w->AudioPlay(0);
+    w->QV_ListControl1->setFocus();
+    QApplication::processEvents();
+    SendKey(QApplication::focusWidget(), Qt::Key_Right);
+    EXPECT_EQ(View().Items, (QVector<int32_t>{1, 2}));
+    EXPECT_TRUE(w->QV_ListControl1->hasFocus());
+    SendKey(QApplication::focusWidget(), Qt::Key_Space, " ");
+    EXPECT_EQ(std::pair(w->CurrentTrack, ChannelPaused(-1, w->Channel)), std::pair(1, 1));
+    const auto shown = [&] { return std::pair(w->frOptions->isVisible(), w->frMusicLibrary->isVisible()); };
+    w->Command("Options");
+    w->Command("Audio:Next");
+    EXPECT_EQ(View().Items, QVector<int32_t>{2});
+    EXPECT_EQ(shown(), std::pair(true, false));
+    w->Command("AudioPlaying");  // the command itself still shows the list
+    EXPECT_EQ(shown(), std::pair(false, true));
 }
 
 TEST_F(MainWindowPlayback, PendingEventsWaitUntilThePlayStarted)
@@ -132,6 +159,36 @@ TEST_F(MainWindowTick, RepeatTitleReplaysUncountedAndSkipsATitleThatCannotOpen)
     Advance(1.5);
     EXPECT_EQ(w->CurrentTrack, 1);
     EXPECT_TRUE(ChannelIsPlaying(w->Channel));
+}
+
+TEST_F(MainWindowTick, ATitleThatCannotOpenIsNotCountedAndNoneLeftEndsIdle)
+{
+    LibraryEntry gone;
+    gone.FileName = Tone("gone.wav");
+    gone.Tags.Title = "Weg";
+    gone.PlayTime = QStringLiteral("(noch nie)");
+    MakeLibrary({gone, gone});
+    const struct { bool repeatAll; QVector<int32_t> queue; int32_t current; } rows[] = {
+        {false, {3}, -1},
+        {true, {3, 4}, -1},  // one pass, then idle for good
+        {true, {3, 4, 2}, 2},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.queue.size());
+        NewWindow();
+        Settings.RepeatAll = r.repeatAll ? SwitchOn : SwitchOff;
+        w->AudioPlay(2);
+        Advance(0.2);
+        Queue() = r.queue;
+        w->AudioPlay(3);
+        Advance(1.0);
+        EXPECT_EQ(w->CurrentTrack, r.current);
+        EXPECT_EQ(w->lblTitle->text() + w->Label17->Caption(), r.current < 0 ? "keine Wiedergabe4" : "Long;");
+        EXPECT_EQ(Checked("mAudioPlaying"), r.current >= 0);
+        EXPECT_TRUE(r.current >= 0 || w->Twips(w->shSeek).Width == 0);
+        for (int i : {3, 4})
+            EXPECT_EQ(QString::number(Library.Files[i].PlayCNT) + Library.Files[i].PlayTime.toString(), "0(noch nie)");
+    }
 }
 
 TEST_F(MainWindowTick, IntroModeSkipsOnlyAboveTenSeconds)
