@@ -72,8 +72,7 @@ TEST(CommandLine, ResumePoint)
         {1, 0.5, 0, false, 1, 0, false},    // never before the start
         {1, -7, 0, false, 1, 0, false},
         {1, 60, 0, false, 1, 59, false},
-        {1, 60.5, 0, false, 1, 0, false},  // beyond the title's length
-        {1, 1e12, 0, false, 1, 0, false},
+        {1, 1e12, 0, false, 1, 0, false},  // beyond the title's length
         {2, 50, 0, false, -1, 0, false},    // past the end of the library
         {0, 50, 0, true, -1, 0, false},     // the placeholder entry
         {-5, 50, 0, false, -1, 0, false},

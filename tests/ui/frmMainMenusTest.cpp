@@ -129,11 +129,9 @@ TEST_F(MainWindowMenus, QueueEditingActsOnTheSelectedTitleOnly)
     Queue() = {0, 1, 2};
     w->Command("AudioPlaying");
     w->QV_ListControl1->SetSelectedIndex(1);
-    QMenu* menu = w->PopupMenu("mContextAudio");
-    menu->popup({});
+    w->PopupMenu("mContextAudio")->popup({});
     w->Command("Audio:Next");
     Trigger("mCARate", 4);
-    menu->hide();
     EXPECT_EQ(Library.Files[1].Rating * 10 + Library.Files[2].Rating, 43);
 }
 
