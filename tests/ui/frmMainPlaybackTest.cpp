@@ -122,10 +122,11 @@ TEST_F(MainWindowPlayback, ANewTitleLeavesThePaneAndTheFocusWhereTheyAre)
     EXPECT_EQ(std::tuple(View().Items, w->CurrentTrack, ChannelPaused(-1, w->Channel)),
               std::tuple(QVector<int32_t>{1, 2}, 1, 1));
     w->Command("Options");
-    w->Command("Audio:Next");
-    EXPECT_TRUE(w->frOptions->isVisible() && !w->frMusicLibrary->isVisible());
     w->Command("AudioPlaying");  // the command itself still shows the list
     EXPECT_TRUE(!w->frOptions->isVisible() && w->frMusicLibrary->isVisible());
+    w->Command("Options");
+    w->Command("Audio:Next");
+    EXPECT_TRUE(w->frOptions->isVisible() && !w->frMusicLibrary->isVisible());
 }
 
 TEST_F(MainWindowPlayback, PendingEventsWaitUntilThePlayStarted)
