@@ -136,7 +136,12 @@ void frmMain::CmdPause()
     if (paused < 0) {
         // Nothing loaded (stopped, ended, never started): the queue's head starts.
         const int32_t head = QueueHead();
-        if (head >= 0) AudioPlay(head);
+        if (head >= 0) {
+            AudioPlay(head);
+        } else {
+            ShowPlaying(false);
+            Label17->SetCaption(kPlayGlyph);
+        }
         return;
     }
     const int state = ChannelPaused(paused != 0 ? 0 : 1, Channel);
@@ -312,7 +317,8 @@ void frmMain::AudioPlay(int32_t index, bool resumed)
             e.PlayCNT += 1;
             e.PlayTime = CurrentDateTime();
         }
-    } else if (CurrentTrack >= 0) {
+    } else if (CurrentTrack >= 0 && AudioSystemExists()) {
+        // Without a sound system no title opens; skipping would only empty the queue.
         PassOverUnplayable();
     }
 
