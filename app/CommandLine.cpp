@@ -46,7 +46,10 @@ ResumePoint ResumePointFor(const SettingsRecord& settings, const LibraryDatabase
     if (!IsValidLibraryIndex(store, track) || store.Files[track].FileName.isEmpty()) return point;
     point.track = track;
     const double position = settings.LastPosition - 1.0;
-    point.position = std::isfinite(position) && position > 0 ? position : 0.0;
+    // A position past the title's known end (a damaged settings file) starts it afresh.
+    const int32_t length = store.Files[track].Tags.Lenght;
+    const bool beyond = length > 0 && settings.LastPosition > length;
+    point.position = std::isfinite(position) && position > 0 && !beyond ? position : 0.0;
     point.paused = settings.LastPaused != 0;
     return point;
 }

@@ -29,7 +29,8 @@ int32_t FindLibraryFile(const LibraryDatabase& store, const QString& path);
 int32_t LibraryIndexForPlay(LibraryDatabase& store, const QString& path);
 
 // Where an empty command line resumes: the stored last title one second
-// before its stored position (never below 0), paused when it was paused.
+// before its stored position (never below 0, and 0 when the position lies
+// beyond the title's known length), paused when it was paused.
 // A stored index that is no longer a real library entry resumes nothing.
 struct ResumePoint {
     int32_t track = -1;

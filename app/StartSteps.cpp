@@ -130,7 +130,7 @@ void StepActOnCommandLine(const CommandLineRequest& request)
     if (request.kind == CommandLineRequest::Resume) {
         const ResumePoint at = ResumePointFor(Settings, Library);
         if (!w || at.track < 0) return;
-        w->AudioPlay(at.track);
+        w->AudioPlay(at.track, true);
         ChannelPosition(at.position, w->Channel);
         if (at.paused) w->Command(QStringLiteral("Audio:Pause"));
     } else if (request.kind == CommandLineRequest::Play) {

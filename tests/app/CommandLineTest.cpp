@@ -61,7 +61,8 @@ TEST(CommandLine, FindingTheFile)
 
 TEST(CommandLine, ResumePoint)
 {
-    const LibraryDatabase store = LibraryOf({"/m/a.mp3", "/m/b.mp3"});
+    LibraryDatabase store = LibraryOf({"/m/a.mp3", "/m/b.mp3"});
+    store.Files[1].Tags.Lenght = 60;
     const LibraryDatabase empty = LibraryOf({""});
     // LastTrack, LastPosition, LastPaused, library empty -> track, position, paused
     const struct { int32_t lastTrack; double lastPosition; int16_t lastPaused; bool emptyLibrary;
@@ -70,6 +71,8 @@ TEST(CommandLine, ResumePoint)
         {0, 50, 0, false, 0, 49, false},
         {1, 0.5, 0, false, 1, 0, false},    // never before the start
         {1, -7, 0, false, 1, 0, false},
+        {1, 60, 0, false, 1, 59, false},
+        {1, 1e12, 0, false, 1, 0, false},  // beyond the title's length
         {2, 50, 0, false, -1, 0, false},    // past the end of the library
         {0, 50, 0, true, -1, 0, false},     // the placeholder entry
         {-5, 50, 0, false, -1, 0, false},

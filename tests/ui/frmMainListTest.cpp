@@ -171,6 +171,8 @@ TEST_F(MainWindowList, SynchronisationMovesIndicesAndResetsTheList)
 TEST_F(MainWindowSearch, TypingFiltersDownAndEnterPlayAndColours)
 {
     MakeLibrary({Entry("Abba Gold"), Entry("Gold")});
+    Library.Files[3].FileName = Tone("a.wav");  // Enter plays them
+    Library.Files[4].FileName = Tone("b.wav");
     EXPECT_EQ(w->txtSearch->text(), "(Suchbegriff)");
     const auto base = [&] { return w->txtSearch->palette().color(QPalette::Base); };
     const QColor idle(0xC0, 0xC0, 0xFF);

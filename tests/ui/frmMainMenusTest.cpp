@@ -8,6 +8,7 @@
 
 #include <QCheckBox>
 #include <QFile>
+#include <QMenu>
 #include <QPushButton>
 
 namespace {
@@ -125,6 +126,15 @@ TEST_F(MainWindowMenus, QueueEditingActsOnTheSelectedTitleOnly)
     EXPECT_EQ(w->CurrentTrack, 2);
     Trigger("mCARate", 3);
     EXPECT_EQ(Library.Files[2].Rating, 3);
+
+    // The menu rates the title it opened on, though a new title rebuilt the view meanwhile.
+    Queue() = {0, 1, 2};
+    w->Command("AudioPlaying");
+    w->QV_ListControl1->SetSelectedIndex(1);
+    w->PopupMenu("mContextAudio")->popup({});
+    w->Command("Audio:Next");
+    Trigger("mCARate", 4);
+    EXPECT_EQ(Library.Files[1].Rating * 10 + Library.Files[2].Rating, 43);
 }
 
 TEST_F(MainWindowMenus, ReplaceKeepsThePlayingTitleAtTheHeadWithoutRestart)
@@ -138,6 +148,10 @@ TEST_F(MainWindowMenus, ReplaceKeepsThePlayingTitleAtTheHeadWithoutRestart)
     EXPECT_EQ(Queue(), (QVector<int32_t>{1, 0, 2}));
     EXPECT_EQ(w->CurrentTrack, 1);
     EXPECT_EQ(AudioSlotState(w->Channel).Sound, playing);
+    View() = {"leer", {-1}};  // an empty view: the queue empties and the title fades out
+    Trigger("mCAReplacePlaying");
+    EXPECT_EQ(std::pair(Queue(), w->CurrentTrack), std::pair(QVector<int32_t>{-1}, -1));
+    EXPECT_EQ(w->lblTitle->text(), "keine Wiedergabe");
 }
 
 TEST_F(MainWindowMenus, RatingFromEitherMenuChecksTheNewRating)

@@ -44,17 +44,20 @@ TEST_F(MainWindowCommands, StringsAreMatchedExactly)
 TEST_F(MainWindowCommands, PauseAndStopShowTheirGlyphChecksAndTheIdleWindow)
 {
     MakeLibrary();
-    w->AudioPlay(0);
-    const struct { const char* cmd; const char* glyph; bool checked; } steps[] = {
-        {"Audio:Pause", "4", false}, {"Audio:Pause", ";", true}, {"Audio:Stop", ";", false},
-        {"Audio:Pause", ";", true},  // the stopped slot reports the state asked for
+    // Pause with nothing loaded (before any play, after Stop) starts the queue's head.
+    const struct { const char* cmd; QVector<int32_t> queue; const char* glyph; bool playing; } steps[] = {
+        {"Audio:Pause", {-1}, "4", false}, {"Audio:Pause", {1}, ";", true}, {"Audio:Pause", {1}, "4", false},
+        {"Audio:Pause", {1}, ";", true},   {"Audio:Stop", {1}, "4", false}, {"Audio:Pause", {-1}, "4", false},
+        {"Audio:Pause", {2}, ";", true},
     };
     for (const auto& s : steps) {
+        Queue() = s.queue;
         w->Command(s.cmd);
         EXPECT_EQ(w->Label17->Caption(), s.glyph) << s.cmd;
-        EXPECT_EQ(Checked("mAudioPlaying") + 2 * Checked("mTrayPlaying"), 3 * s.checked) << s.cmd;
+        EXPECT_EQ(Checked("mAudioPlaying") + 2 * Checked("mTrayPlaying"), 3 * s.playing) << s.cmd;
+        EXPECT_EQ(ChannelPaused(-1, w->Channel) == 0, s.playing) << s.cmd;
     }
-    w->AudioPlay(1);
+    EXPECT_EQ(w->CurrentTrack, 2);
     Advance(0.3);
     w->Command("Audio:Stop");
     w->tmrActualizeDisp_Timer();
@@ -93,7 +96,7 @@ TEST_F(MainWindowPlayback, LabelsForEachKindOfIndex)
     const struct { int32_t index; const char* labels; } rows[] = {
         {0, "Alpha|by 'Ann' from 'First'|00:01"}, {1, "Beta|by 'Bob' |00:01"}, {2, "Long|from 'Far'|00:10"},
         {3, "Nur|keine Informationen vorhanden|00:00"},
-        {99, "|keine Informationen vorhanden|00:00"},  // stale: the last length stays
+        {99, "keine Wiedergabe||00:00"},  // stale: nothing opens, nothing else is queued
         {-1, "keine Wiedergabe||00:00"},
     };
     for (const auto& r : rows) {
@@ -103,6 +106,27 @@ TEST_F(MainWindowPlayback, LabelsForEachKindOfIndex)
     EXPECT_EQ(w->lblTitle->font().pointSizeF(), 10.0);
     EXPECT_FALSE(w->lblTitle->font().bold());
     EXPECT_EQ(w->lblTimeElapsed->text(), "00:00");
+}
+
+TEST_F(MainWindowPlayback, ANewTitleLeavesThePaneAndTheFocusWhereTheyAre)
+{
+    MakeLibrary();
+    Queue() = {0, 1, 2};
+    w->show();
+    w->activateWindow();
+    w->Command("AudioPlaying");
+    w->QV_ListControl1->setFocus();
+    QApplication::processEvents();
+    SendKey(QApplication::focusWidget(), Qt::Key_Right);
+    SendKey(QApplication::focusWidget(), Qt::Key_Space, " ");
+    EXPECT_EQ(std::tuple(View().Items, w->CurrentTrack, ChannelPaused(-1, w->Channel)),
+              std::tuple(QVector<int32_t>{1, 2}, 1, 1));
+    w->Command("Options");
+    w->Command("AudioPlaying");  // the command itself still shows the list
+    EXPECT_TRUE(!w->frOptions->isVisible() && w->frMusicLibrary->isVisible());
+    w->Command("Options");
+    w->Command("Audio:Next");
+    EXPECT_TRUE(w->frOptions->isVisible() && !w->frMusicLibrary->isVisible());
 }
 
 TEST_F(MainWindowPlayback, PendingEventsWaitUntilThePlayStarted)
@@ -116,22 +140,38 @@ TEST_F(MainWindowPlayback, PendingEventsWaitUntilThePlayStarted)
     EXPECT_EQ(channelSeen, 1);
 }
 
-TEST_F(MainWindowTick, RepeatTitleReplaysUncountedAndSkipsATitleThatCannotOpen)
+// After a title that cannot open, the next one that can; none left: idle. Only
+// what opens counts, and a repeated title once.
+TEST_F(MainWindowTick, TitlesThatCannotOpenAreSkippedUncountedAndNoneLeftEndsIdle)
 {
-    MakeLibrary();
-    Settings.RepeatTitle = SwitchOn;
-    Queue() = {0, 1};
-    w->CurrentTrack = -1;
-    w->AudioPlay(0);
-    Advance(1.5);
-    EXPECT_EQ(w->CurrentTrack, 0);
-    EXPECT_EQ(Library.Files[0].PlayCNT, 1);
-    EXPECT_TRUE(ChannelIsPlaying(w->Channel));
-
-    Library.Files[0].FileName = Tone("gone.wav");
-    Advance(1.5);
-    EXPECT_EQ(w->CurrentTrack, 1);
-    EXPECT_TRUE(ChannelIsPlaying(w->Channel));
+    LibraryEntry gone;
+    gone.FileName = Tone("gone.wav");
+    const struct { bool repeatAll, repeatTitle; QVector<int32_t> queue; int32_t play, current; const char* display;
+                   int plays; /* of 0, 3 and 4 */ } rows[] = {
+        {false, false, {3}, 3, -1, "keine Wiedergabe4", 0},
+        {true, false, {3, 4}, 3, -1, "keine Wiedergabe4", 0},  // one pass, then idle for good
+        {true, false, {3, 4, 2}, 3, 2, "Long;", 0},
+        {false, true, {3, 0}, 3, 0, "Alpha;", 1},
+        {false, false, {-1}, 0, 0, "Alpha;", 1},  // the title ends, no head: nothing follows
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(&r - rows);
+        NewWindow();
+        MakeLibrary({gone, gone});
+        Settings.RepeatAll = r.repeatAll ? SwitchOn : SwitchOff;
+        Settings.RepeatTitle = r.repeatTitle ? SwitchOn : SwitchOff;
+        w->AudioPlay(2);
+        Advance(0.2);
+        Queue() = r.queue;
+        w->AudioPlay(r.play);
+        Advance(1.5);
+        EXPECT_EQ(w->CurrentTrack, r.current);
+        EXPECT_EQ(w->lblTitle->text() + w->Label17->Caption(), r.display);
+        EXPECT_EQ(Checked("mAudioPlaying"), r.current >= 0);
+        EXPECT_TRUE(r.current >= 0 || w->Twips(w->shSeek).Width == 0);
+        EXPECT_EQ(Library.Files[0].PlayCNT + Library.Files[3].PlayCNT + Library.Files[4].PlayCNT, r.plays);
+        EXPECT_TRUE(Library.Files[3].PlayTime.isNull() && Library.Files[4].PlayTime.isNull());
+    }
 }
 
 TEST_F(MainWindowTick, IntroModeSkipsOnlyAboveTenSeconds)
@@ -146,16 +186,6 @@ TEST_F(MainWindowTick, IntroModeSkipsOnlyAboveTenSeconds)
         w->tmrActualizeDisp_Timer();
         EXPECT_EQ(w->CurrentTrack, current) << at;
     }
-}
-
-TEST_F(MainWindowTick, AnEmptyQueueHeadEndsThePlay)
-{
-    MakeLibrary();
-    Queue() = {-1};
-    w->AudioPlay(0);
-    const int channel = w->Channel;
-    Advance(1.5);
-    EXPECT_EQ(std::pair(int(w->Channel), w->CurrentTrack), std::pair(channel, 0));
 }
 
 void Mouse(QWidget* target, QEvent::Type type, double xTwips, double yTwips, Qt::MouseButtons held = Qt::LeftButton)

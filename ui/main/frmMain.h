@@ -16,6 +16,7 @@
 
 #include <QEvent>
 #include <QMainWindow>
+#include <QSet>
 #include <QString>
 #include <cstdint>
 #include <functional>
@@ -54,7 +55,8 @@ public:
 
     // ---- Playback ----
     // Starts the title with that library index on the idle slot (-1: idle display, fade out).
-    void AudioPlay(int32_t index);
+    // A resumed title (the last one, taken up at start) is not counted again.
+    void AudioPlay(int32_t index, bool resumed = false);
     // The now-playing queue becomes a copy of the view.
     void SetPlayingFromView();
     // Random pair swaps over the whole queue.
@@ -232,12 +234,16 @@ private:
     void CmdOptions();
     void CmdPL();
     void CmdAudioPlaying();
+    // The view := a copy of the queue named "Jukebox", its tree node selected; no pane changes.
+    void ShowQueueInView();
     void CmdAudioOrganize();
     void CmdDynamic(const QString& cmd);
 
     // Display
     void ShowIdleDisplay();
     void ShowArtistAlbum(const QString& text);
+    // After a title that could not be opened: on to the next, or idle when none is left to try.
+    void PassOverUnplayable();
     void SetTitleFont(bool playing);
     void DrawVolumeBar();
     void frSeek_Mouse(QEvent::Type type, int buttons, double x);
@@ -277,6 +283,8 @@ private:
     int32_t TrackLength = 0;
     bool WasPlaying = false;
     int32_t RememberedTrack = 0;  // the display tick's last known title
+    QSet<int32_t> unplayable_;    // titles that failed to open since the last that opened
+    int32_t contextTitle_ = -1;   // the title under the open context menu
     bool seekDragging_ = false;
     bool searchFocusByMouse_ = false;
     qsizetype searchTextMade_ = 0;

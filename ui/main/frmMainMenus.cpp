@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QTimer>
 #include <QTreeWidget>
 
 namespace {
@@ -113,6 +114,14 @@ void frmMain::BuildMenus()
     for (const auto& [name, handler] : window)
         if (QAction* a = MenuAction(QString::fromLatin1(name))) connect(a, &QAction::triggered, this, handler);
 
+    // The context menu's rating is for the title under the menu when it opened;
+    // the menu hides before its entry's action runs, so the title is let go after that.
+    if (QMenu* context = PopupMenu(QStringLiteral("mContextAudio"))) {
+        connect(context, &QMenu::aboutToShow, this, [this] { contextTitle_ = SelectedTitle(); });
+        connect(context, &QMenu::aboutToHide, this, [this] {
+            QTimer::singleShot(0, this, [this] { contextTitle_ = -1; });
+        });
+    }
     connect(Label20, &QV_HoverLabel::Click, this, &frmMain::ToggleCrossfader);
     connect(Label15, &QV_HoverLabel::Click, this, &frmMain::ToggleShuffle);
     // A click on a node sends its key once; a click beside the nodes does nothing.
@@ -250,7 +259,8 @@ void frmMain::ReplacePlaying()
     QueueItems& queue = Queue();
     // The playing title keeps playing when the new queue holds it.
     if (SwapKeyToHead(queue, CurrentTrack)) return;
-    if (WasPlaying && !queue.isEmpty() && queue.front() >= 0) AudioPlay(queue.front());
+    // An empty view gives the empty queue: -1 turns the display idle and fades out.
+    if (WasPlaying) AudioPlay(queue.front());
 }
 
 void frmMain::RatePlaying(int rating)
@@ -263,8 +273,9 @@ void frmMain::RatePlaying(int rating)
 
 void frmMain::RateSelected(int rating)
 {
-    const int32_t key = SelectedTitle();
-    if (key < 0) return;
+    // A new title may rebuild the view while the menu is open and move the selection.
+    const int32_t key = contextTitle_ >= 0 ? contextTitle_ : SelectedTitle();
+    if (!IsTitle(key)) return;
     Library.Files[key].Rating = int16_t(rating);
     QV_ListControl1_ItemSelect(QV_ListControl1->SelectedIndex(), 0, ListCell(qint64(key)));
     QV_ListControl1->ForceReNewData(ListCell(qint64(key)));

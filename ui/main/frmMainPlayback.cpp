@@ -18,6 +18,8 @@
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
 
+#include <algorithm>
+
 namespace {
 
 const QString kIdleTitle = QStringLiteral("keine Wiedergabe");
@@ -131,6 +133,17 @@ void frmMain::ShowPlaying(bool playing)
 void frmMain::CmdPause()
 {
     const int paused = ChannelPaused(-1, Channel);
+    if (paused < 0) {
+        // Nothing loaded (stopped, ended, never started): the queue's head starts.
+        const int32_t head = QueueHead();
+        if (head >= 0) {
+            AudioPlay(head);
+        } else {
+            ShowPlaying(false);
+            Label17->SetCaption(kPlayGlyph);
+        }
+        return;
+    }
     const int state = ChannelPaused(paused != 0 ? 0 : 1, Channel);
     ShowPlaying(state == 0);
     Label17->SetCaption(state == 0 ? kPauseGlyph : kPlayGlyph);
@@ -141,7 +154,7 @@ void frmMain::CmdStop()
     WasPlaying = false;
     StopSound(Channel);
     ShowPlaying(false);
-    Label17->SetCaption(kPauseGlyph);
+    Label17->SetCaption(kPlayGlyph);
 }
 
 void frmMain::CmdNext()
@@ -181,13 +194,18 @@ void frmMain::CmdOptions()
 
 void frmMain::CmdPL() { OpenPlaylistEditor(); }
 
-void frmMain::CmdAudioPlaying()
+void frmMain::ShowQueueInView()
 {
     ListEntry& view = SlotEntry(ViewList);
     view = SlotEntry(PlayingQueue);
     SelectNode(QStringLiteral("AudioPlaying"));
     view.Caption = QStringLiteral("Jukebox");
     SetViewCount(int32_t(view.Items.size()) - 1);
+}
+
+void frmMain::CmdAudioPlaying()
+{
+    ShowQueueInView();
     SetAudioMode();
 }
 
@@ -238,6 +256,9 @@ void frmMain::ShowIdleDisplay()
     lblArtistAlbum->setText(QString());
     lblTitle->setText(kIdleTitle);
     SetTitleFont(false);
+    // Nothing plays, so nothing may claim it.
+    ShowPlaying(false);
+    Label17->SetCaption(kPlayGlyph);
 }
 
 void frmMain::ShowArtistAlbum(const QString& text)
@@ -245,18 +266,12 @@ void frmMain::ShowArtistAlbum(const QString& text)
     lblArtistAlbum->setText(text.isEmpty() ? QStringLiteral("keine Informationen vorhanden") : text);
 }
 
-void frmMain::AudioPlay(int32_t index)
+void frmMain::AudioPlay(int32_t index, bool resumed)
 {
     const bool isNew = index != CurrentTrack;
     CurrentTrack = index;
     const bool known = IsValidLibraryIndex(Library, index);
     const QString file = known ? Library.Files[index].FileName : QString();
-    // The placeholder record of an empty library is no title.
-    if (isNew && known && !file.isEmpty()) {
-        LibraryEntry& e = Library.Files[index];
-        e.PlayCNT += 1;
-        e.PlayTime = CurrentDateTime();
-    }
 
     if (CurrentTrack == -1) {
         ShowIdleDisplay();
@@ -293,7 +308,41 @@ void frmMain::AudioPlay(int32_t index)
     PlayFile(file, newSlot, oldSlot, fade, fade, RoundToInt32(Volume));
     UpdateFades();
 
-    if (SlotEntry(ViewList).Caption == u"Jukebox") Command(QStringLiteral("AudioPlaying"));
+    if (LastPlayOpened()) {
+        unplayable_.clear();
+        // Only a title that is heard counts; the placeholder of an empty library
+        // is no title, and a resumed one was counted when it first started.
+        if (isNew && !resumed && known && !file.isEmpty()) {
+            LibraryEntry& e = Library.Files[index];
+            e.PlayCNT += 1;
+            e.PlayTime = CurrentDateTime();
+        }
+    } else if (CurrentTrack >= 0 && AudioSystemExists()) {
+        // Without a sound system no title opens; skipping would only empty the queue.
+        PassOverUnplayable();
+    }
+
+    // The list the user looks at follows the queue, but the pane and the focus
+    // stay where the user is: a new title must not pull him off another page.
+    if (SlotEntry(ViewList).Caption == u"Jukebox") ShowQueueInView();
+}
+
+void frmMain::PassOverUnplayable()
+{
+    unplayable_.insert(CurrentTrack);
+    // The display tick goes on to the next title as at the end of one, as long
+    // as the queue has a head and a title not yet tried; otherwise (repeat-all
+    // would turn the queue for ever) the display turns idle and stays so.
+    const QueueItems& queue = SlotEntry(PlayingQueue).Items;
+    const bool untried = queue.front() >= 0 && std::any_of(queue.begin(), queue.end(), [this](int32_t i) {
+        return i >= 0 && !unplayable_.contains(i);
+    });
+    WasPlaying = untried;
+    if (untried) return;
+    SetPlayingHighlight(false);
+    CurrentTrack = -1;
+    ShowIdleDisplay();
+    if (IsOn(Settings.ShowMiniPlayer)) MiniPlayerIdle();
 }
 
 // ---- Ticks ---------------------------------------------------------------------
@@ -305,7 +354,7 @@ void frmMain::tmrActualizeDisp_Timer()
         if (IsOn(Settings.RepeatTitle)) {
             AudioPlay(CurrentTrack);
             // A title that cannot be opened is not retried every tick.
-            if (!LastPlayOpened()) Command(QStringLiteral("Audio:Next"));
+            if (!LastPlayOpened() && WasPlaying) Command(QStringLiteral("Audio:Next"));
         } else {
             Command(QStringLiteral("Audio:Next"));
         }
