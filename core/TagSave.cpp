@@ -80,11 +80,13 @@ void SyncFolder(const QString& folder)
 // writing, so a crash or a full disk leaves it as it was.
 bool WriteThroughCopy(const LibraryEntry& entry, const TagWrite& write, const Fields& want, int16_t format)
 {
-    const QFileInfo info(entry.FileName);
+    // A link keeps pointing at the file, which is replaced where it lies.
+    const QFileInfo info(QFileInfo(entry.FileName).canonicalFilePath());
+    const QString target = info.filePath();
     QTemporaryFile copy(info.absolutePath() + QStringLiteral("/.sarovin-tag-XXXXXX.") + info.suffix());
     copy.setAutoRemove(true);
-    if (g_failAt == TagSaveStep::Copy || !copy.open() || !CopyFile(entry.FileName, copy)) return false;
-    copy.setPermissions(QFile::permissions(entry.FileName));
+    if (g_failAt == TagSaveStep::Copy || target.isEmpty() || !copy.open() || !CopyFile(target, copy)) return false;
+    copy.setPermissions(QFile::permissions(target));
 
     LibraryEntry scratch = entry;
     scratch.FileName = copy.fileName();
@@ -96,7 +98,7 @@ bool WriteThroughCopy(const LibraryEntry& entry, const TagWrite& write, const Fi
     if (g_failAt == TagSaveStep::Verify || back.Format != format || Read(back, entry.FileName) != want) return false;
     if (fsync(copy.handle()) != 0) return false;
     if (g_failAt == TagSaveStep::Rename ||
-        std::rename(QFile::encodeName(scratch.FileName).constData(), QFile::encodeName(entry.FileName).constData()) != 0)
+        std::rename(QFile::encodeName(scratch.FileName).constData(), QFile::encodeName(target).constData()) != 0)
         return false;
     copy.setAutoRemove(false);  // its name is the file's now
     SyncFolder(info.absolutePath());

@@ -263,6 +263,13 @@ QByteArray AudioPayload(const QString& path)
     AVFormatContext* in = nullptr;
     if (avformat_open_input(&in, QFile::encodeName(path).constData(), nullptr, nullptr) < 0) return {};
     QByteArray out;
+    if (QByteArray(in->iformat->name).startsWith("mpc")) {
+        // Its demuxer takes an APE tag's "AP" for an audio packet: the stream is what lies before the tag.
+        avformat_close_input(&in);
+        const QByteArray raw = ReadRawFile(path);
+        const qsizetype tag = raw.indexOf("APETAGEX");
+        return raw.left(tag >= 0 ? tag : raw.size() - (raw.right(128).startsWith("TAG") ? 128 : 0));
+    }
     const int stream = avformat_find_stream_info(in, nullptr) < 0
                            ? -1 : av_find_best_stream(in, AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
     std::unique_ptr<AVPacket, PacketFree> pkt(av_packet_alloc());

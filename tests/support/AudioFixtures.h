@@ -48,7 +48,9 @@ struct FixtureTags {
 bool WriteFixtureTags(const QString& path, const FixtureTags& tags);
 
 // The bytes of every packet of the file's first audio stream, in order, as
-// libavformat demuxes them: what a tag write must leave alone. Empty on failure.
+// libavformat demuxes them: what a tag write must leave alone (of Musepack the
+// bytes before its tags, whose APE tag the demuxer would read as a packet).
+// Empty on failure.
 QByteArray AudioPayload(const QString& path);
 
 // Writes bytes to path, replacing it (text or noise posing as an audio file).
