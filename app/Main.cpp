@@ -6,11 +6,13 @@
 #include "core/Runtime.h"
 #include "core/Settings.h"
 #include "core/TagReader.h"
+#include "core/TagWriter.h"
 #include "core/UiServices.h"
 #include "platform/QtUiServices.h"
 #include "platform/ScreenDefaults.h"
 #include "platform/SingleInstance.h"
 #include "platform/TagLibReader.h"
+#include "platform/TagLibWriter.h"
 #include "platform/TermSignal.h"
 #include "ui/main/frmMain.h"
 
@@ -220,6 +222,7 @@ int RunSarovin(int argc, char** argv)
     app.setQuitOnLastWindowClosed(false);
     InstallQtUiServices();
     SetTagReader(&ProgramTagReader());
+    SetTagWriter(&ProgramTagWriter());
     InstallSessionEndHandlers();
     Main();
     // Only the exit procedure ends the program; without a window nothing could reach it.

@@ -3,7 +3,6 @@
 #include "core/Genres.h"
 
 #include <QFile>
-#include <QStringList>
 
 namespace {
 
@@ -43,10 +42,9 @@ QByteArray MakeID3v1Block(const TagInfo& tags)
 bool WriteTagBlock(const LibraryEntry& entry, const QByteArray& block)
 {
     if (block.size() != kBlockSize || entry.FileName.isEmpty()) return false;
-    // Written in place, not through QSaveFile: rewriting a whole audio file to
-    // change its last 128 bytes would copy megabytes and drop its owner,
-    // permissions and hard links; here the audio data is never touched.
-    // ExistingOnly, because a tag is no reason to create a file.
+    // Written in place: the tag save hands over its copy of the file, which
+    // replaces the file only once it reads back right. ExistingOnly, because
+    // a tag is no reason to create a file.
     QFile file(entry.FileName);
     if (!file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly | QIODevice::Unbuffered)) return false;
     const qint64 size = file.size();
@@ -64,15 +62,6 @@ bool WriteTagBlock(const LibraryEntry& entry, const QByteArray& block)
         file.resize(size);
     }
     return false;
-}
-
-TagSaveResult SaveID3v1Tag(LibraryEntry& entry)
-{
-    static const QStringList kFormats = {QStringLiteral("MPEG"), QStringLiteral("MONKEY"), QStringLiteral("MPP")};
-    if (!kFormats.contains(entry.Tags.Format)) return TagSaveResult::FormatNotSupported;
-    if (!WriteTagBlock(entry, MakeID3v1Block(entry.Tags))) return TagSaveResult::Failed;
-    entry.Actions.remove(QStringLiteral("Tag;"));
-    return TagSaveResult::Saved;
 }
 
 void SetTagWriteFailure(bool fail)

@@ -1,21 +1,10 @@
-// modID3Tag: writes the tags edited in the tag editor back into the audio file
-// as an ID3v1 block, the last 128 bytes of the file.
+// modID3Tag: the ID3v1 block the tag editor's save writes into MPEG, Monkey's
+// Audio and Musepack files, the last 128 bytes of the file.
 #pragma once
 
 #include "core/LibraryTypes.h"
 
 #include <QByteArray>
-
-enum class TagSaveResult {
-    Saved,
-    Failed,              // missing, too short or unwritable file; nothing changed
-    FormatNotSupported,  // the format carries no ID3v1 block; the file is left alone
-};
-
-// Writes the record's tags into its file when its format is MPEG, MONKEY or
-// MPP (the formats that carry ID3v1 by convention) and then removes every
-// "Tag;" mark from Actions; the mark stays when nothing was written.
-TagSaveResult SaveID3v1Tag(LibraryEntry& entry);
 
 // The 128-byte block: "TAG", title, artist, album (30 bytes each), year (4),
 // comment (30), genre number (255 for a name not in the genre list). Texts are

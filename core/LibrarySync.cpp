@@ -324,6 +324,11 @@ QString FallbackTitle(const QString& path)
     return dot >= 0 ? name.left(dot) : name;
 }
 
+QString LibraryGenre(const QString& genre)
+{
+    return GenreText(genre);
+}
+
 bool AddFile(LibraryDatabase& store, const QString& path)
 {
     TagReader* reader = CurrentTagReader();

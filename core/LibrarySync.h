@@ -58,6 +58,8 @@ QStringList FoldersToScan(const QStringList& folders);
 
 // The title a file without a title tag gets: its name up to its last ".".
 QString FallbackTitle(const QString& path);
+// The genre a record gets from the one read: a number becomes its name.
+QString LibraryGenre(const QString& genre);
 
 // After a synchronisation has replaced Library each listener gets the library
 // as it was just before (valid during the call only), so that holders of

@@ -248,6 +248,20 @@ QString TrackOf(const TagLib::Tag* tag)
     return tag->track() ? QString::number(tag->track()) : QString();
 }
 
+// ID3v1 pads its comment with blanks, which TagLib hands on (its other
+// fields come trimmed): a blank comment is no comment.
+QString Comment(TagLib::File* f)
+{
+    for (const TagLib::Tag* t : TagsInOrder(f)) {
+        if (!t) continue;
+        QString c = Q(t->comment());
+        if (dynamic_cast<const TagLib::ID3v1::Tag*>(t))
+            while (!c.isEmpty() && (c.back() == u' ' || c.back() == u'\0')) c.chop(1);
+        if (!c.isEmpty()) return c;
+    }
+    return QString();
+}
+
 QString Track(TagLib::File* f)
 {
     for (const TagLib::Tag* t : TagsInOrder(f)) {
@@ -284,7 +298,7 @@ TagReading TagLibReader::Open(const QString& path)
     if (const TagLib::Tag* tag = ref.tag()) {
         r.Album = Q(tag->album());
         r.Artist = Q(tag->artist());
-        r.Comment = Q(tag->comment());
+        r.Comment = Comment(ref.file());
         r.Title = Q(tag->title());
         r.Year = tag->year() ? QString::number(tag->year()) : QString();
         r.Genre = Genre(ref.file());

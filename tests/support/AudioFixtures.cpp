@@ -239,7 +239,10 @@ bool WriteFixtureTags(const QString& path, const FixtureTags& tags)
         if (tags.Year) put("DATE", QString::number(tags.Year));
         ref.file()->setProperties(props);
     }
-    if (!mpeg || (tags.Id3v1Genre < 0 && !tags.Id3v1Only)) return ref.save();
+    const auto v2 = tags.Id3v2Version == 3 ? TagLib::ID3v2::v3 : TagLib::ID3v2::v4;
+    if (!mpeg) return ref.save();
+    if (tags.Id3v1Genre < 0 && !tags.Id3v1Only)  // as save() does, in the version asked for
+        return mpeg->save(TagLib::MPEG::File::AllTags, TagLib::File::StripOthers, v2, TagLib::File::Duplicate);
 
     // The ID3v1 block is written on its own so that TagLib copies nothing
     // between the two tags (a genre number would come back as a name).
@@ -252,7 +255,30 @@ bool WriteFixtureTags(const QString& path, const FixtureTags& tags)
     v1->setTrack(tags.Track.section(u'/', 0, 0).toUInt());
     v1->setGenreNumber(tags.Id3v1Genre < 0 ? 255 : unsigned(tags.Id3v1Genre));
     const int which = tags.Id3v1Only ? TagLib::MPEG::File::ID3v1 : TagLib::MPEG::File::AllTags;
-    return mpeg->save(which, TagLib::File::StripOthers, TagLib::ID3v2::v4, TagLib::File::DoNotDuplicate);
+    return mpeg->save(which, TagLib::File::StripOthers, v2, TagLib::File::DoNotDuplicate);
+}
+
+QByteArray AudioPayload(const QString& path)
+{
+    AVFormatContext* in = nullptr;
+    if (avformat_open_input(&in, QFile::encodeName(path).constData(), nullptr, nullptr) < 0) return {};
+    QByteArray out;
+    if (QByteArray(in->iformat->name).startsWith("mpc")) {
+        // Its demuxer takes an APE tag's "AP" for an audio packet: the stream is what lies before the tag.
+        avformat_close_input(&in);
+        const QByteArray raw = ReadRawFile(path);
+        const qsizetype tag = raw.indexOf("APETAGEX");
+        return raw.left(tag >= 0 ? tag : raw.size() - (raw.right(128).startsWith("TAG") ? 128 : 0));
+    }
+    const int stream = avformat_find_stream_info(in, nullptr) < 0
+                           ? -1 : av_find_best_stream(in, AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
+    std::unique_ptr<AVPacket, PacketFree> pkt(av_packet_alloc());
+    while (stream >= 0 && pkt && av_read_frame(in, pkt.get()) >= 0) {
+        if (pkt->stream_index == stream) out.append(reinterpret_cast<const char*>(pkt->data), pkt->size);
+        av_packet_unref(pkt.get());
+    }
+    avformat_close_input(&in);
+    return out;
 }
 
 bool WriteRawFile(const QString& path, const QByteArray& bytes)

@@ -41,9 +41,17 @@ struct FixtureTags {
     int Id3v1Genre = -1;
     // MPEG only: write the ID3v1 tag alone (no ID3v2 tag at all).
     bool Id3v1Only = false;
+    // MPEG only: the ID3v2 version written (3 or 4).
+    int Id3v2Version = 4;
 };
 
 bool WriteFixtureTags(const QString& path, const FixtureTags& tags);
+
+// The bytes of every packet of the file's first audio stream, in order, as
+// libavformat demuxes them: what a tag write must leave alone (of Musepack the
+// bytes before its tags, whose APE tag the demuxer would read as a packet).
+// Empty on failure.
+QByteArray AudioPayload(const QString& path);
 
 // Writes bytes to path, replacing it (text or noise posing as an audio file).
 bool WriteRawFile(const QString& path, const QByteArray& bytes);

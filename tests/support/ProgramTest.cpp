@@ -7,6 +7,8 @@
 #include "core/LibrarySync.h"
 #include "core/Settings.h"
 #include "core/TagReader.h"
+#include "core/TagSave.h"
+#include "core/TagWriter.h"
 #include "core/UiServices.h"
 
 #include <QCoreApplication>
@@ -27,6 +29,8 @@ void ProgramTest::ResetGlobals()
     SetTagReader(nullptr);
     SetDatabaseWriteCheck({});
     SetTagWriteFailure(false);
+    SetTagWriter(nullptr);
+    SetTagSaveFailure(TagSaveStep::None);
 }
 
 void ProgramTest::SetUp()

@@ -17,6 +17,8 @@ public:
     // True while the editor is loaded: the main list then calls
     // TagEditorShowProps for every row it selects.
     virtual void SetTagEditorOpen(bool open) = 0;
+    // The record's tags or rating changed: rows showing it are fetched again.
+    virtual void RecordChanged(int32_t index) = 0;
 };
 
 // Not owned; nullptr removes it (the editor then cannot step through the list).

@@ -3,8 +3,8 @@
 #include "audio/fmodAudio.h"
 #include "core/DbText.h"
 #include "core/Genres.h"
-#include "core/Id3v1Writer.h"
 #include "core/LibrarySync.h"
+#include "core/TagSave.h"
 #include "core/UiServices.h"
 #include "core/Units.h"
 #include "ui/dialogs/TagEditorHost.h"
@@ -235,7 +235,7 @@ void frmAudioProperties::SaveTag()
 {
     if (!IsValidLibraryIndex(Library, ShownIndex)) return;
     const QString caption = QStringLiteral("Eigenschaften");
-    switch (SaveID3v1Tag(Library.Files[ShownIndex])) {
+    switch (SaveTags(Library.Files[ShownIndex])) {
     case TagSaveResult::Saved:
         break;
     case TagSaveResult::FormatNotSupported:
@@ -248,6 +248,7 @@ void frmAudioProperties::SaveTag()
         break;
     }
     // The box may have let a synchronisation run: ShownIndex follows it.
+    if (g_host && IsValidLibraryIndex(Library, ShownIndex)) g_host->RecordChanged(ShownIndex);
     ShowProps(ShownIndex);
 }
 

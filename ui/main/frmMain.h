@@ -86,6 +86,7 @@ public:
     int32_t ItemCount() override;
     int32_t SelectedKey() override;
     void SetTagEditorOpen(bool open) override { TagEditorOpen = open; }
+    void RecordChanged(int32_t index) override;
 
     // Lays the panes out for the client area (runs on every resize).
     void Form_Resize();

@@ -255,6 +255,11 @@ int32_t frmMain::SelectedKey()
     return QV_ListControl1->SelectedIndex() == -1 ? -1 : KeyIndex(QV_ListControl1->SelectedKey());
 }
 
+void frmMain::RecordChanged(int32_t index)
+{
+    QV_ListControl1->ForceReNewData(ListCell(qint64(index)));
+}
+
 // ---- Search box ----------------------------------------------------------------
 
 void frmMain::txtSearch_Change()

@@ -1,11 +1,12 @@
 // The tag editor on a library made by hand (or synchronised from a temporary
 // folder), the main list played by a fake host.
-#include "core/Id3v1Writer.h"
 #include "core/LibraryDatabase.h"
 #include "core/LibrarySync.h"
 #include "core/TagReader.h"
+#include "core/TagSave.h"
 #include "core/UiServices.h"
 #include "platform/TagLibReader.h"
+#include "platform/TagLibWriter.h"
 #include "tests/support/AudioFixtures.h"
 #include "tests/support/WindowTest.h"
 #include "ui/dialogs/TagEditorHost.h"
@@ -24,7 +25,8 @@ struct FakeHost : TagEditorHost {
     int32_t ItemCount() override { return int32_t(keys.size()) - 1; }
     int32_t SelectedKey() override { return row >= 0 && row < keys.size() ? keys[row] : -1; }
     void SetTagEditorOpen(bool o) override { open = o; }
-    QVector<int32_t> keys;
+    void RecordChanged(int32_t index) override { changed << index; }
+    QVector<int32_t> keys, changed;
     int32_t row = -1;
     bool open = false;
 };
@@ -131,33 +133,40 @@ TEST_F(TagEditorTest, StepsThroughTheList)
 
 TEST_F(TagEditorTest, SaveWritesOrSaysWhyNot)
 {
-    const QString mp3 = P("a.mp3"), ogg = P("b.ogg");
-    ASSERT_TRUE(MakeToneFile(mp3, FixtureFormat::Mp3, 0.3) && MakeToneFile(ogg, FixtureFormat::Ogg, 0.3));
-    Library.Files = {Record(mp3), Record(ogg)};
-    Library.Files[1].Tags.Format = "OGG";
-    const QByteArray mp3Before = ReadRawFile(mp3), oggBefore = ReadRawFile(ogg);
+    const QString mp3 = P("a.mp3"), wav = P("b.wav");
+    ASSERT_TRUE(MakeToneFile(mp3, FixtureFormat::Mp3, 0.3) && MakeToneFile(wav, FixtureFormat::Wav, 0.3));
+    TagLibReader reader;
+    TagLibWriter writer;
+    SetTagReader(&reader);
+    SetTagWriter(&writer);
+    Library.Files = {Record(mp3), Record(wav)};
+    Library.Files[1].Tags.Format = "WAV";
+    const QByteArray wavBefore = ReadRawFile(wav);
     frmAudioProperties* w = Open(1);
     const QString caption = "|Eigenschaften|";
     // Not writable, a failed write, then a good one; "Tag;" stays until the file has the tags.
-    const struct { int index; bool fail; QString message, actions; } rows[] = {
-        {1, false, "48" + caption + "Dieses Dateiformat kann keine ID3v1-Tags aufnehmen. Die Änderungen bleiben "
-                                    "in der Bibliothek.", "Tag;"},
-        {0, true, "16" + caption + "Die Tags konnten nicht in die Datei geschrieben werden.", "Tag;"},
-        {0, false, "", ""},
+    const struct { int index; TagSaveStep fail; QString message, actions; } rows[] = {
+        {1, TagSaveStep::None, "48" + caption + "Dieses Dateiformat kann keine ID3v1-Tags aufnehmen. Die Änderungen "
+                                                "bleiben in der Bibliothek.", "Tag;"},
+        {0, TagSaveStep::Rename, "16" + caption + "Die Tags konnten nicht in die Datei geschrieben werden.", "Tag;"},
+        {0, TagSaveStep::None, "", ""},
     };
     for (const auto& r : rows) {
         shown.clear();
+        host_.changed.clear();
         w->ShowProps(r.index);
         w->tagTitel->setText("Übermorgen");
-        SetTagWriteFailure(r.fail);
+        SetTagSaveFailure(r.fail);
         w->cmdSave->click();
         EXPECT_EQ(shown.join(""), r.message);
         EXPECT_EQ(Library.Files[r.index].Actions, r.actions);
         EXPECT_EQ(w->cmdSave->isEnabled(), !r.actions.isEmpty());
+        EXPECT_EQ(host_.changed, QVector<int32_t>{r.index});  // the main list shows the record anew
     }
-    EXPECT_EQ(ReadRawFile(ogg), oggBefore);
-    EXPECT_EQ(ReadRawFile(mp3).size(), mp3Before.size() + 128);
-    EXPECT_EQ(TagLibReader().Open(mp3).Title, "Übermorgen");
+    EXPECT_EQ(ReadRawFile(wav), wavBefore);
+    EXPECT_EQ(reader.Open(mp3).Title, "Übermorgen");
+    SetTagWriter(nullptr);
+    SetTagReader(nullptr);
 }
 
 // A synchronisation renumbers the records: the edit goes to the shown file, or nowhere once it is gone.
