@@ -104,10 +104,11 @@ bool SpectrumBox::event(QEvent* event)
 void SpectrumBox::WatchLabel(QObject* object)
 {
     auto* label = qobject_cast<QLabel*>(object);
-    if (!label || labels_.contains(label)) return;
-    labels_.insert(label, {});
+    if (!label) return;
+    const auto found = labels_.constFind(label);
+    if (found != labels_.constEnd() && found->label) return;
+    labels_.insert(label, {label, {}, {}});
     label->installEventFilter(this);
-    connect(label, &QObject::destroyed, this, [this, label] { labels_.remove(label); });
 }
 
 bool SpectrumBox::eventFilter(QObject* watched, QEvent* event)
@@ -117,8 +118,8 @@ bool SpectrumBox::eventFilter(QObject* watched, QEvent* event)
     if (watched == parent && event->type() == QEvent::ChildPolished)
         WatchLabel(static_cast<QChildEvent*>(event)->child());
     if (event->type() == QEvent::Paint && !renderingLabel_) {
-        const auto found = labels_.constFind(static_cast<QLabel*>(watched));
-        if (found != labels_.constEnd() && PaintLabel(found.key(), *found)) return true;
+        const auto found = labels_.constFind(watched);
+        if (found != labels_.constEnd() && PaintLabel(*found)) return true;
     }
     return QWidget::eventFilter(watched, event);
 }
@@ -142,11 +143,12 @@ QString SpectrumBox::LabelKey(const QLabel* label)
 // before a frame; a label changed since paints itself as usual until then.
 void SpectrumBox::RefreshLabelPictures()
 {
-    for (auto it = labels_.begin(); it != labels_.end(); ++it) {
-        QLabel* label = it.key();
+    labels_.removeIf([](const auto& entry) { return entry.value().label.isNull(); });
+    for (LabelPicture& cached : labels_) {
+        QLabel* label = cached.label;
         if (!label->isVisible() || !label->pixmap().isNull() || label->movie()) continue;  // text labels only
-        const QString key = LabelKey(label);
-        if (key == it->key) continue;
+        QString key = LabelKey(label);
+        if (key == cached.key) continue;
         const qreal ratio = label->devicePixelRatioF();
         QPixmap picture(label->size() * ratio);
         picture.setDevicePixelRatio(ratio);
@@ -154,14 +156,15 @@ void SpectrumBox::RefreshLabelPictures()
         renderingLabel_ = true;
         label->render(&picture, QPoint(), QRegion(), QWidget::DrawChildren);
         renderingLabel_ = false;
-        *it = {key, picture};
+        cached.key = std::move(key);
+        cached.picture = picture;
     }
 }
 
-bool SpectrumBox::PaintLabel(QLabel* label, const LabelPicture& cached)
+bool SpectrumBox::PaintLabel(const LabelPicture& cached)
 {
-    if (cached.picture.isNull() || LabelKey(label) != cached.key) return false;
-    QPainter p(label);
+    if (!cached.label || cached.picture.isNull() || LabelKey(cached.label) != cached.key) return false;
+    QPainter p(cached.label);
     p.drawPixmap(0, 0, cached.picture);
     return true;
 }

@@ -13,12 +13,13 @@
 #include <QColor>
 #include <QHash>
 #include <QPixmap>
+#include <QPointer>
 #include <QRegion>
 #include <QTimer>
 #include <QVector>
 #include <QWidget>
 
-class QLabel;
+#include <QLabel>
 
 class SpectrumBox : public QWidget {
 public:
@@ -51,13 +52,14 @@ private:
     };
     Bar BarOf(const QVector<float>& heights, qsizetype i) const;
     struct LabelPicture {
+        QPointer<QLabel> label;
         QString key;  // what the label showed when the picture was made
         QPixmap picture;
     };
     static QString LabelKey(const QLabel* label);
     void WatchLabel(QObject* object);
     void RefreshLabelPictures();
-    bool PaintLabel(QLabel* label, const LabelPicture& cached);
+    bool PaintLabel(const LabelPicture& cached);
 
     static constexpr int kColumn = 32;  // pixels
 
@@ -67,6 +69,6 @@ private:
     QVector<float> heights_;  // latest
     QVector<float> shown_;    // as handed to the last frame; what the screen shows
     QTimer frame_;
-    QHash<QLabel*, LabelPicture> labels_;
+    QHash<const QObject*, LabelPicture> labels_;
     bool renderingLabel_ = false;
 };
