@@ -124,19 +124,10 @@ bool SpectrumBox::eventFilter(QObject* watched, QEvent* event)
     return QWidget::eventFilter(watched, event);
 }
 
-QString SpectrumBox::LabelKey(const QLabel* label)
+SpectrumBox::LabelLooks SpectrumBox::LooksOf(const QLabel* label)
 {
-    return label->text() + QChar(0) + label->font().key() + QChar(0) + label->styleSheet()
-           + QStringLiteral("|%1|%2|%3|%4|%5|%6|%7|%8|%9")
-                 .arg(label->width())
-                 .arg(label->height())
-                 .arg(label->palette().cacheKey())
-                 .arg(int(label->alignment()))
-                 .arg(label->isEnabled())
-                 .arg(label->wordWrap())
-                 .arg(label->margin())
-                 .arg(label->devicePixelRatioF())
-                 .arg(label->pixmap().isNull() && !label->movie());
+    return {label->text(), label->font(), label->styleSheet(), label->size(), label->palette().cacheKey(),
+            int(label->alignment()), label->margin(), label->devicePixelRatioF(), label->isEnabled(), label->wordWrap()};
 }
 
 // A widget cannot be rendered while it paints, so the pictures are made here,
@@ -147,8 +138,8 @@ void SpectrumBox::RefreshLabelPictures()
     for (LabelPicture& cached : labels_) {
         QLabel* label = cached.label;
         if (!label->isVisible() || !label->pixmap().isNull() || label->movie()) continue;  // text labels only
-        QString key = LabelKey(label);
-        if (key == cached.key) continue;
+        LabelLooks looks = LooksOf(label);
+        if (!cached.picture.isNull() && looks == cached.looks) continue;
         const qreal ratio = label->devicePixelRatioF();
         QPixmap picture(label->size() * ratio);
         picture.setDevicePixelRatio(ratio);
@@ -156,14 +147,14 @@ void SpectrumBox::RefreshLabelPictures()
         renderingLabel_ = true;
         label->render(&picture, QPoint(), QRegion(), QWidget::DrawChildren);
         renderingLabel_ = false;
-        cached.key = std::move(key);
+        cached.looks = std::move(looks);
         cached.picture = picture;
     }
 }
 
 bool SpectrumBox::PaintLabel(const LabelPicture& cached)
 {
-    if (!cached.label || cached.picture.isNull() || LabelKey(cached.label) != cached.key) return false;
+    if (!cached.label || cached.picture.isNull() || !(LooksOf(cached.label) == cached.looks)) return false;
     QPainter p(cached.label);
     p.drawPixmap(0, 0, cached.picture);
     return true;

@@ -51,12 +51,26 @@ private:
         int top;  // the box's height when the bar is not drawn
     };
     Bar BarOf(const QVector<float>& heights, qsizetype i) const;
+    // Everything a text label's picture depends on.
+    struct LabelLooks {
+        QString text;
+        QFont font;
+        QString styleSheet;
+        QSize size;
+        qint64 palette = 0;
+        int alignment = 0;
+        int margin = 0;
+        qreal ratio = 0;
+        bool enabled = false;
+        bool wordWrap = false;
+        bool operator==(const LabelLooks&) const = default;
+    };
     struct LabelPicture {
         QPointer<QLabel> label;
-        QString key;  // what the label showed when the picture was made
+        LabelLooks looks;  // when the picture was made
         QPixmap picture;
     };
-    static QString LabelKey(const QLabel* label);
+    static LabelLooks LooksOf(const QLabel* label);
     void WatchLabel(QObject* object);
     void RefreshLabelPictures();
     bool PaintLabel(const LabelPicture& cached);
