@@ -137,7 +137,8 @@ void SpectrumBox::RefreshLabelPictures()
     labels_.removeIf([](const auto& entry) { return entry.value().label.isNull(); });
     for (LabelPicture& cached : labels_) {
         QLabel* label = cached.label;
-        if (!label->isVisible() || !label->pixmap().isNull() || label->movie()) continue;  // text labels only
+        if (!label->isVisible() || label->size().isEmpty() || !label->pixmap().isNull() || label->movie())
+            continue;  // shown text labels only
         LabelLooks looks = LooksOf(label);
         if (!cached.picture.isNull() && looks == cached.looks) continue;
         const qreal ratio = label->devicePixelRatioF();
