@@ -10,6 +10,7 @@
 #include "ui/main/OtherWindows.h"
 
 #include <QImage>
+#include <QLabel>
 
 using namespace soundtest;
 
@@ -32,6 +33,44 @@ TEST(SpectrumPeaks, WeightsAndTheRingOfTheLast100Peaks)
     for (int k = 1; k < 100; ++k) ASSERT_NEAR(feed(0.01f)[0], 0.01f, 1e-6) << k;  // loud peak still in the ring
     EXPECT_EQ(feed(0.01f)[0], 1.0f);
     EXPECT_EQ(feed(0.0f), (QVector<float>{0.0f, 0.0f}));
+}
+
+// A frame repaints only what changed, the label over the bars from its picture:
+// the screen must end up as a fresh box showing the same.
+TEST(SpectrumBox, FramesOfChangedBarsAddUpToTheWholePicture)
+{
+    struct Strip {
+        QWidget picture;
+        SpectrumBox* box = new SpectrumBox(&picture);
+        QLabel* label = new QLabel(QStringLiteral("00:00"), &picture);
+        Strip()
+        {
+            picture.resize(120, 40);
+            label->setGeometry(0, 10, 50, 20);
+            box->SetColors(Qt::darkBlue, Qt::cyan);
+            box->SetBarWidth(3);
+            box->FillParent();
+            picture.show();
+        }
+        QImage Image() { return picture.grab().toImage(); }
+    };
+    QVector<float> before(40), after(40);
+    for (int i = 0; i < 40; ++i) {  // falling bars on the left, rising and unchanged ones on the right
+        before[i] = i < 20 ? 1.0f : 0.0f;
+        after[i] = i < 20 ? 0.25f : i % 3 ? 0.5f : 0.0f;
+    }
+    Strip shown;
+    shown.box->SetHeights(before);
+    shown.box->ShowFrame();
+    QImage screen = shown.Image();
+    shown.box->SetHeights(after);
+    shown.label->setText(QStringLiteral("00:01"));
+    const QRegion frame = shown.box->ShowFrame() + shown.label->geometry();
+    shown.picture.render(&screen, QPoint(), frame);
+    Strip fresh;
+    fresh.label->setText(QStringLiteral("00:01"));
+    fresh.box->SetHeights(after);
+    EXPECT_EQ(screen, fresh.Image());
 }
 
 class SpectrumDisplay : public WindowTest {
