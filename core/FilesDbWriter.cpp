@@ -3,6 +3,7 @@
 
 #include "core/DbText.h"
 #include "core/FilesDbKeys.h"
+#include "core/PeriodicSave.h"
 #include "core/Runtime.h"
 #include "core/UiServices.h"
 
@@ -206,17 +207,24 @@ bool WriteWhole(const QString& path, void (*write)(Utf8Writer&, const LibraryDat
 
 } // namespace
 
-QStringList WriteDatabase(const LibraryDatabase& store)
+QStringList WriteDatabaseFiles(const LibraryDatabase& store, const QString& filesPath, const QString& playingPath)
 {
-    const QString filesPath = DataFile(kFilesDb);
-    if (!WriteWhole(filesPath, WriteFilesDb, store)) {
+    if (!filesPath.isEmpty() && !WriteWhole(filesPath, WriteFilesDb, store)) {
         // The queue's indices belong to the records; with the old records kept,
         // the old queue is kept too.
         return {filesPath};
     }
-    const QString playingPath = DataFile(kPlayingDb);
-    if (!WriteWhole(playingPath, WritePlayingDb, store)) return {playingPath};
+    if (!playingPath.isEmpty() && !WriteWhole(playingPath, WritePlayingDb, store)) return {playingPath};
     return {};
+}
+
+QStringList WriteDatabase(const LibraryDatabase& store)
+{
+    WaitForPeriodicWrite();
+    const QStringList failed = WriteDatabaseFiles(store, DataFile(kFilesDb), DataFile(kPlayingDb));
+    if (&store == &Library && failed.isEmpty()) NoteFilesSaved(SavedFilesDb | SavedPlayingDb);
+    if (&store == &Library && failed == QStringList{DataFile(kPlayingDb)}) NoteFilesSaved(SavedFilesDb);
+    return failed;
 }
 
 bool SaveDatabase(LibraryDatabase& store)

@@ -23,7 +23,12 @@ bool SaveDatabase(LibraryDatabase& store);
 // SaveDatabase without telling anyone: the paths of the files that could not be
 // written. When Files.db fails, Playing.db is not written either, so the kept
 // pair still matches. For callers that report later (the exit procedure).
+// Waits for a running periodic write first.
 QStringList WriteDatabase(const LibraryDatabase& store);
+// WriteDatabase's work alone, from any thread: writes Files.db and Playing.db
+// of the store to the paths given (an empty path skips that file) without
+// waiting for the periodic writer or telling it.
+QStringList WriteDatabaseFiles(const LibraryDatabase& store, const QString& filesPath, const QString& playingPath);
 // "Die Datei ... konnte nicht gespeichert werden. ..." for one path.
 QString SaveFailedText(const QString& path);
 // Tells the user about files that could not be written, one message box each
@@ -31,7 +36,8 @@ QString SaveFailedText(const QString& path);
 // stderr instead.
 void ReportSaveFailures(const QStringList& paths);
 // Test seam: asked before each library file is committed; returning false makes
-// that write fail the way a full disk would.
+// that write fail the way a full disk would. Asked on the writing thread, which
+// is the periodic writer's worker for its writes.
 void SetDatabaseWriteCheck(std::function<bool(const QString& path)> check);
 
 // The value between "<key>" and "</key>" in a record's text; nothing when missing.

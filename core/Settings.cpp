@@ -1,5 +1,6 @@
 #include "core/Settings.h"
 
+#include "core/PeriodicSave.h"
 #include "core/Runtime.h"
 #include "core/VbHelpers.h"
 
@@ -177,14 +178,27 @@ void LoadSettings()
     SettingsFromBytes(data, Settings);
 }
 
+QByteArray SettingsFileBytes(const SettingsRecord& record)
+{
+    QByteArray data = SettingsToBytes(record);
+    if (data.size() < RecordLength) data.append(RecordLength - data.size(), '\0');
+    return data;
+}
+
+bool WriteSettingsFile(const QString& path, const QByteArray& bytes)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) return false;
+    if (file.write(bytes) != bytes.size()) return false;  // discarded, old file kept
+    return file.commit();
+}
+
 bool SaveSettings()
 {
-    QByteArray data = SettingsToBytes(Settings);
-    if (data.size() < RecordLength) data.append(RecordLength - data.size(), '\0');
-    QSaveFile file(SettingsPath());
-    if (!file.open(QIODevice::WriteOnly)) return false;
-    if (file.write(data) != data.size()) return false;  // discarded, old file kept
-    return file.commit();
+    WaitForPeriodicWrite();
+    if (!WriteSettingsFile(SettingsPath(), SettingsFileBytes(Settings))) return false;
+    NoteFilesSaved(SavedSettingsIni);
+    return true;
 }
 
 WindowPlace DefaultMainWindowPlace(double screenWidthTwips, double screenHeightTwips)

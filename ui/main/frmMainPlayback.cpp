@@ -256,6 +256,7 @@ void frmMain::AudioPlay(int32_t index)
         LibraryEntry& e = Library.Files[index];
         e.PlayCNT += 1;
         e.PlayTime = CurrentDateTime();
+        MarkLibraryChanged();
     }
 
     if (CurrentTrack == -1) {
