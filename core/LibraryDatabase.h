@@ -25,10 +25,13 @@ bool SaveDatabase(LibraryDatabase& store);
 // pair still matches. For callers that report later (the exit procedure).
 // Waits for a running periodic write first.
 QStringList WriteDatabase(const LibraryDatabase& store);
-// WriteDatabase's work alone, from any thread: writes Files.db and Playing.db
-// of the store to the paths given (an empty path skips that file) without
-// waiting for the periodic writer or telling it.
-QStringList WriteDatabaseFiles(const LibraryDatabase& store, const QString& filesPath, const QString& playingPath);
+// The periodic writer's pieces: the records [from, to) as Files.db holds them
+// (numbered by their index), Playing.db's bytes, and a file written whole from
+// chunks through a temporary file (false when it could not be; the write check
+// is asked as for the other writes). The last runs on any thread.
+QByteArray FilesDbRecordBytes(const LibraryDatabase& store, qsizetype from, qsizetype to);
+QByteArray PlayingDbBytes(const LibraryDatabase& store);
+bool WriteFileChunks(const QString& path, const QByteArrayList& chunks);
 // "Die Datei ... konnte nicht gespeichert werden. ..." for one path.
 QString SaveFailedText(const QString& path);
 // Tells the user about files that could not be written, one message box each

@@ -7,34 +7,42 @@
 #include "core/Settings.h"
 #include "core/UiServices.h"
 
+#include <QElapsedTimer>
 #include <QThread>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <utility>
 
 namespace {
 
-// What one write takes to the worker and brings back. The worker reads the
-// snapshot and fills failed; everything else is the UI thread's.
+// What one write takes to the worker and brings back. The UI thread fills the
+// bytes; the worker writes them and fills failed.
 struct WriteJob {
     unsigned files = 0;
-    LibraryDatabase store;  // shared copies of Library's records and queue
-    QByteArray settings;
+    QByteArrayList records;  // Files.db in pieces
+    QByteArray playing, settings;
     QString filesPath, playingPath, settingsPath;
     QStringList failed;
     unsigned failedFiles = 0;
 
     void Run()
     {
-        failed = WriteDatabaseFiles(store, files & SavedFilesDb ? filesPath : QString(),
-                                    files & SavedPlayingDb ? playingPath : QString());
-        if (files & SavedSettingsIni && !WriteSettingsFile(settingsPath, settings)) failed << settingsPath;
-        for (const QString& path : std::as_const(failed))
-            failedFiles |= path == filesPath ? SavedFilesDb : path == playingPath ? SavedPlayingDb : SavedSettingsIni;
-        // Files.db failed: Playing.db was left alone to keep the pair, so it is still to write.
-        if (failedFiles & SavedFilesDb) failedFiles |= files & SavedPlayingDb;
+        if (files & SavedFilesDb && !WriteFileChunks(filesPath, records)) {
+            // The queue's indices belong to the records: with the old records
+            // kept, the old queue is kept too, and both are still to write.
+            failed << filesPath;
+            failedFiles |= files & (SavedFilesDb | SavedPlayingDb);
+        } else if (files & SavedPlayingDb && !WriteFileChunks(playingPath, {playing})) {
+            failed << playingPath;
+            failedFiles |= SavedPlayingDb;
+        }
+        if (files & SavedSettingsIni && !WriteFileChunks(settingsPath, {settings})) {
+            failed << settingsPath;
+            failedFiles |= SavedSettingsIni;
+        }
     }
 };
 
@@ -56,7 +64,13 @@ struct PeriodicState {
     bool failureShown = false;
     QString failureText;    // to show in the run's one box
 
+    // A write: first the records are turned into bytes a slice per turn of
+    // the event loop (next..count of the array at identity), then the worker
+    // writes.
     std::unique_ptr<WriteJob> job;
+    qsizetype next = 0, count = 0;
+    const LibraryEntry* identity = nullptr;
+    unsigned generation = 0;
     QThread* worker = nullptr;
 };
 
@@ -81,6 +95,7 @@ const QVector<int32_t>& QueueOf(const LibraryDatabase& store)
 }
 
 void StartWrite();
+void Collect(bool wait);
 
 // The one message box of a run about a failed write, once no save of the UI
 // thread is under way (that one reports its own failures).
@@ -91,15 +106,70 @@ void ShowFailure()
         MsgBox(std::exchange(s.failureText, {}), 16, QStringLiteral("Sarovin"));
 }
 
-// Takes the result of an ended write; with wait, waits for it first. A failure
-// is told on stderr once until a write succeeds again.
+// A write given up before the worker began: its files are still to write.
+void Abandon()
+{
+    PeriodicState& s = State();
+    if (!s.job || s.worker) return;
+    s.pending |= s.job->files;
+    s.fresh = true;
+    s.job.reset();
+    ++s.generation;
+}
+
+// The bytes are complete: the queue and the settings as they are now (in the
+// same turn as the last records, so the queue's indices match them) go to
+// the worker with the records.
+void Launch()
+{
+    PeriodicState& s = State();
+    WriteJob& job = *s.job;
+    if (job.files & SavedPlayingDb) job.playing = PlayingDbBytes(Library);
+    if (job.files & SavedSettingsIni) job.settings = SettingsFileBytes(Settings);
+    s.worker = QThread::create([j = &job] { j->Run(); });
+    QObject::connect(s.worker, &QThread::finished, &Context(), [] { Collect(false); }, Qt::QueuedConnection);
+    s.worker->start();
+}
+
+// Records as bytes for a few milliseconds, then the next turn of the event
+// loop. A changed array (a synchronisation replaced it, records were added)
+// or a long operation starting gives the write up; the next check starts over.
+void Slice(unsigned generation)
+{
+    PeriodicState& s = State();
+    if (!s.job || s.worker || generation != s.generation) return;
+    const QVector<LibraryEntry>& files = std::as_const(Library.Files);
+    if (IsBusy() || files.size() != s.count || files.constData() != s.identity) {
+        Abandon();
+        return;
+    }
+    constexpr qsizetype kPiece = 256;
+    constexpr qint64 kSliceNs = 4'000'000;
+    QElapsedTimer slice;
+    slice.start();
+    while (s.next < s.count && slice.nsecsElapsed() < kSliceNs) {
+        const qsizetype to = std::min(s.next + kPiece, s.count);
+        s.job->records << FilesDbRecordBytes(Library, s.next, to);
+        s.next = to;
+    }
+    if (s.next < s.count)
+        QTimer::singleShot(0, &Context(), [generation] { Slice(generation); });
+    else
+        Launch();
+}
+
+// Takes the result of an ended write; with wait, waits for it first (a write
+// still being turned into bytes is given up: the save of the UI thread that
+// waits writes newer data). A failure is told on stderr once until a write
+// succeeds again.
 void Collect(bool wait)
 {
     PeriodicState& s = State();
+    if (wait) Abandon();
     if (!s.worker || (!wait && !s.worker->isFinished())) return;
     s.worker->wait();
     delete std::exchange(s.worker, nullptr);
-    const std::unique_ptr<WriteJob> job = std::move(s.job);  // the snapshot is freed here, on this thread
+    const std::unique_ptr<WriteJob> job = std::move(s.job);
     s.pending |= job->failedFiles;
     if (job->failed.isEmpty()) {
         s.failing = false;
@@ -112,7 +182,7 @@ void Collect(bool wait)
     if (wait) return;
     ShowFailure();
     // Changes that came during the write need not wait for the next check.
-    if (s.started && s.fresh && s.pending && !s.worker && !IsBusy()) StartWrite();
+    if (s.started && s.fresh && s.pending && !s.job && !IsBusy()) StartWrite();
 }
 
 void StartWrite()
@@ -121,16 +191,18 @@ void StartWrite()
     auto job = std::make_unique<WriteJob>();
     job->files = std::exchange(s.pending, 0u);
     s.fresh = false;
-    if (job->files & SavedFilesDb) job->store.Files = Library.Files;
-    if (job->files & SavedPlayingDb) job->store.ListSets[PlayingQueue] = Library.ListSets[PlayingQueue];
-    if (job->files & SavedSettingsIni) job->settings = s.seenSettings;
     job->filesPath = DataFile(QStringLiteral("Files.db"));
     job->playingPath = DataFile(QStringLiteral("Playing.db"));
     job->settingsPath = DataFile(QStringLiteral("Settings.ini"));
     s.job = std::move(job);
-    s.worker = QThread::create([j = s.job.get()] { j->Run(); });
-    QObject::connect(s.worker, &QThread::finished, &Context(), [] { Collect(false); }, Qt::QueuedConnection);
-    s.worker->start();
+    ++s.generation;
+    s.next = 0;
+    s.count = Library.Files.size();
+    s.identity = std::as_const(Library.Files).constData();
+    if (s.job->files & SavedFilesDb)
+        Slice(s.generation);
+    else
+        Launch();
 }
 
 void SeeNow(PeriodicState& s)
@@ -194,7 +266,7 @@ void CheckPeriodicSave()
         s.fresh = true;
     }
     // A failed write is tried again only with the next change, not every interval.
-    if (!s.fresh || !s.pending || s.worker || IsBusy()) return;
+    if (!s.fresh || !s.pending || s.job || IsBusy()) return;
     StartWrite();
 }
 
@@ -205,7 +277,7 @@ void WaitForPeriodicWrite()
 
 bool PeriodicWriteRunning()
 {
-    return State().worker != nullptr;
+    return State().job != nullptr;
 }
 
 void NoteFilesSaved(unsigned files)

@@ -6,12 +6,13 @@
 // or a power cut loses at most that interval. CleanExit stays off on disk, so
 // a crash still shows at the next start.
 //
-// Threads: everything here runs on the UI thread except the write itself, which
-// runs on one worker from a snapshot: shared copies of the records and of the
-// queue (implicitly shared, so taking them costs nothing; the UI thread's next
-// change copies the array instead of touching the snapshot) and the settings'
-// bytes. The worker only reads the snapshot; the UI thread frees it once the
-// worker has ended, at an event-loop turn like every other change.
+// Threads: the records are turned into bytes on the UI thread, a few
+// milliseconds per turn of the event loop, from Library itself (sharing the
+// array with another thread would make the UI thread's next change copy all of
+// it); a record changed meanwhile is marked and written again with the next
+// write. One worker thread then writes the bytes, the queue's and the settings'
+// (taken in the turn the records end) through temporary files; it touches
+// nothing but its bytes. Its end is taken on the UI thread.
 #pragma once
 
 #include "core/LibraryTypes.h"
