@@ -362,8 +362,9 @@ TEST_F(PeriodicSave, FailedWriteIsToldOnceAndTriedAgainWithTheNextChange)
     EXPECT_TRUE(Snapshot(home.path()).value("Files.db").contains("<Rating>3</Rating>"));
 }
 
-// The exit's save waits for a write still running: the worker is held until
-// the exit writes, or for half a second when the exit rightly waits for it.
+// The exit's save waits for a write still running: the worker is held before
+// it commits Files.db until the exit has committed its own (its Playing.db
+// comes next), or for half a second when the exit rightly waits for it.
 TEST_F(PeriodicSave, ExitWaitsForARunningWrite)
 {
     std::mutex m;
@@ -371,12 +372,11 @@ TEST_F(PeriodicSave, ExitWaitsForARunningWrite)
     bool exitWriting = false;
     const auto ui = std::this_thread::get_id();
     SetDatabaseWriteCheck([&](const QString& path) {
-        if (!path.endsWith(QStringLiteral("Files.db"))) return true;
         std::unique_lock lock(m);
-        if (std::this_thread::get_id() == ui) {
+        if (std::this_thread::get_id() == ui && path.endsWith(QStringLiteral("Playing.db"))) {
             exitWriting = true;
             exitWrote.notify_all();
-        } else {
+        } else if (std::this_thread::get_id() != ui && path.endsWith(QStringLiteral("Files.db"))) {
             exitWrote.wait_for(lock, std::chrono::milliseconds(500), [&] { return exitWriting; });
         }
         return true;
