@@ -185,18 +185,14 @@ QByteArray SettingsFileBytes(const SettingsRecord& record)
     return data;
 }
 
-bool WriteSettingsFile(const QString& path, const QByteArray& bytes)
-{
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) return false;
-    if (file.write(bytes) != bytes.size()) return false;  // discarded, old file kept
-    return file.commit();
-}
-
 bool SaveSettings()
 {
     WaitForPeriodicWrite();
-    if (!WriteSettingsFile(SettingsPath(), SettingsFileBytes(Settings))) return false;
+    const QByteArray data = SettingsFileBytes(Settings);
+    QSaveFile file(SettingsPath());
+    if (!file.open(QIODevice::WriteOnly)) return false;
+    if (file.write(data) != data.size()) return false;  // discarded, old file kept
+    if (!file.commit()) return false;
     NoteFilesSaved(SavedSettingsIni);
     return true;
 }

@@ -98,8 +98,6 @@ void LoadSettings();
 bool SaveSettings();
 // The file's bytes for a record: SettingsToBytes padded to the record length.
 QByteArray SettingsFileBytes(const SettingsRecord& record);
-// SaveSettings' work alone, from any thread: the bytes through a temporary file.
-bool WriteSettingsFile(const QString& path, const QByteArray& bytes);
 // The defaults; the window place comes from the screen size in twips.
 // InTray, StartCount, CleanExitCount, CleanExit, DynPlaylists, the spectrum
 // switches, the reserved field and non-empty LibraryFolders are kept.
