@@ -3,6 +3,7 @@
 #include "app/CommandLine.h"
 #include "app/StartSteps.h"
 #include "core/Clock.h"
+#include "core/PeriodicSave.h"
 #include "core/Runtime.h"
 #include "core/Settings.h"
 #include "core/TagReader.h"
@@ -35,6 +36,12 @@ struct ProgramState {
     bool exitStarted = false;
 };
 ProgramState state;
+
+std::chrono::milliseconds& PeriodicSaveInterval()
+{
+    static std::chrono::milliseconds interval = std::chrono::minutes(1);
+    return interval;
+}
 
 std::function<void(int)>& TerminateHook()
 {
@@ -91,8 +98,14 @@ void Main(const QString& commandLine)
     const auto ended = [] { return state.exitStarted; };
     SetExitProgram([] { ExitProgram(); });
 
-    if (!AcquireSingleInstanceLock()) {
-        TerminateProcess(0);
+    QString lockFailure;
+    if (!AcquireSingleInstanceLock(&lockFailure)) {
+        // Another instance ends this one silently; anything else is said.
+        if (!lockFailure.isEmpty()) {
+            std::fprintf(stderr, "Sarovin: %s\n", qPrintable(lockFailure));
+            MsgBox(lockFailure, 16, QStringLiteral("Sarovin"));
+        }
+        TerminateProcess(lockFailure.isEmpty() ? 0 : 1);
         return;
     }
 
@@ -150,6 +163,9 @@ void Main(const QString& commandLine)
     if (ended()) return;
     StepShowMainWindow();
 
+    // From here on what the user makes is saved within a minute, not only at the exit.
+    StartPeriodicSave(SessionEndMainWindow, PeriodicSaveInterval());
+
     SplashUnload();
     Pump();
 }
@@ -158,6 +174,9 @@ void ExitProgram()
 {
     if (state.exitStarted) return;
     state.exitStarted = true;
+    // A periodic write still running ends first: its older snapshot must not
+    // land over what the exit writes.
+    StopPeriodicSave();
 
     ExitRemoveWheelHook();
     ExitUnloadWindows();
@@ -200,6 +219,11 @@ QString ProgramCommandLine()
     return QCoreApplication::arguments().mid(1).join(u' ');
 }
 
+void SetPeriodicSaveInterval(std::chrono::milliseconds interval)
+{
+    PeriodicSaveInterval() = interval;
+}
+
 void SetTerminateHook(std::function<void(int)> hook)
 {
     TerminateHook() = std::move(hook);
@@ -207,6 +231,7 @@ void SetTerminateHook(std::function<void(int)> hook)
 
 void ResetProgramState()
 {
+    StopPeriodicSave();
     DestroyMainWindow();
     state = ProgramState{};
     ReleaseSingleInstanceLock();

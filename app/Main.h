@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QString>
+#include <chrono>
 #include <functional>
 
 // Creates the application, runs the start procedure and the message loop.
@@ -16,14 +17,17 @@ void Main(const QString& commandLine);
 // instance lock and ends the process. Runs once; later calls return at once.
 void ExitProgram();
 
-// The desktop session ends or SIGTERM came: the save-and-exit path without
+// The desktop session ends or an ending signal came: the save-and-exit path without
 // anything modal.
 void EndSession();
-// SIGTERM and the desktop's log-off both lead to EndSession.
+// SIGTERM, SIGINT, SIGHUP and the desktop's log-off all lead to EndSession.
 void InstallSessionEndHandlers();
 
 // The arguments after the program's path, joined by blanks.
 QString ProgramCommandLine();
+
+// How often the running program saves what changed (a minute; tests shorten it).
+void SetPeriodicSaveInterval(std::chrono::milliseconds interval);
 
 // How the process ends; the default flushes and exits at once. Tests replace it
 // (an empty function restores the default).

@@ -3,9 +3,11 @@
 
 #include "core/DbText.h"
 #include "core/FilesDbKeys.h"
+#include "core/PeriodicSave.h"
 #include "core/Runtime.h"
 #include "core/UiServices.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QSaveFile>
 #include <QStringEncoder>
@@ -145,10 +147,11 @@ void WriteDate(Utf8Writer& out, int k, const QVariant& value)
     WriteField(out, k, DbValueText(value));
 }
 
-void WriteFilesDb(Utf8Writer& out, const LibraryDatabase& store)
+void WriteFilesDbRange(Utf8Writer& out, const LibraryDatabase& store, qsizetype from, qsizetype to)
 {
-    qint64 n = 0;
-    for (const LibraryEntry& e : store.Files) {
+    qint64 n = from;
+    for (qsizetype i = from; i < to; ++i) {
+        const LibraryEntry& e = store.Files[i];
         ++n;
         out.Ascii("<");
         out.Number(n);
@@ -176,6 +179,11 @@ void WriteFilesDb(Utf8Writer& out, const LibraryDatabase& store)
         out.Number(n);
         out.Ascii(">\r\n");
     }
+}
+
+void WriteFilesDb(Utf8Writer& out, const LibraryDatabase& store)
+{
+    WriteFilesDbRange(out, store, 0, store.Files.size());
 }
 
 void WritePlayingDb(Utf8Writer& out, const LibraryDatabase& store)
@@ -206,16 +214,52 @@ bool WriteWhole(const QString& path, void (*write)(Utf8Writer&, const LibraryDat
 
 } // namespace
 
+QByteArray FilesDbRecordBytes(const LibraryDatabase& store, qsizetype from, qsizetype to)
+{
+    QByteArray bytes;
+    QBuffer sink(&bytes);
+    sink.open(QIODevice::WriteOnly);
+    Utf8Writer out(sink);
+    WriteFilesDbRange(out, store, from, to);
+    out.Finish();
+    return bytes;
+}
+
+QByteArray PlayingDbBytes(const LibraryDatabase& store)
+{
+    QByteArray bytes;
+    QBuffer sink(&bytes);
+    sink.open(QIODevice::WriteOnly);
+    Utf8Writer out(sink);
+    WritePlayingDb(out, store);
+    out.Finish();
+    return bytes;
+}
+
+bool WriteFileChunks(const QString& path, const QByteArrayList& chunks)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) return false;
+    for (const QByteArray& chunk : chunks)
+        if (file.write(chunk) != chunk.size()) break;  // the commit below fails then
+    if (WriteCheck() && !WriteCheck()(path)) file.cancelWriting();
+    return file.commit();
+}
+
 QStringList WriteDatabase(const LibraryDatabase& store)
 {
+    WaitForPeriodicWrite();
+    const bool mine = &store == &Library;
     const QString filesPath = DataFile(kFilesDb);
     if (!WriteWhole(filesPath, WriteFilesDb, store)) {
         // The queue's indices belong to the records; with the old records kept,
         // the old queue is kept too.
         return {filesPath};
     }
+    if (mine) NoteFilesSaved(SavedFilesDb);
     const QString playingPath = DataFile(kPlayingDb);
     if (!WriteWhole(playingPath, WritePlayingDb, store)) return {playingPath};
+    if (mine) NoteFilesSaved(SavedPlayingDb);
     return {};
 }
 

@@ -23,7 +23,15 @@ bool SaveDatabase(LibraryDatabase& store);
 // SaveDatabase without telling anyone: the paths of the files that could not be
 // written. When Files.db fails, Playing.db is not written either, so the kept
 // pair still matches. For callers that report later (the exit procedure).
+// Waits for a running periodic write first.
 QStringList WriteDatabase(const LibraryDatabase& store);
+// The periodic writer's pieces: the records [from, to) as Files.db holds them
+// (numbered by their index), Playing.db's bytes, and a file written whole from
+// chunks through a temporary file (false when it could not be; the write check
+// is asked as for the other writes). The last runs on any thread.
+QByteArray FilesDbRecordBytes(const LibraryDatabase& store, qsizetype from, qsizetype to);
+QByteArray PlayingDbBytes(const LibraryDatabase& store);
+bool WriteFileChunks(const QString& path, const QByteArrayList& chunks);
 // "Die Datei ... konnte nicht gespeichert werden. ..." for one path.
 QString SaveFailedText(const QString& path);
 // Tells the user about files that could not be written, one message box each
@@ -31,7 +39,8 @@ QString SaveFailedText(const QString& path);
 // stderr instead.
 void ReportSaveFailures(const QStringList& paths);
 // Test seam: asked before each library file is committed; returning false makes
-// that write fail the way a full disk would.
+// that write fail the way a full disk would. Asked on the writing thread, which
+// is the periodic writer's worker for its writes.
 void SetDatabaseWriteCheck(std::function<bool(const QString& path)> check);
 
 // The value between "<key>" and "</key>" in a record's text; nothing when missing.

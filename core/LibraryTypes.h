@@ -126,6 +126,10 @@ struct LibraryDatabase {
 // The one program-wide store.
 extern LibraryDatabase Library;
 
+// Library's records changed in place (a rating, a counted play, a tag edit):
+// Files.db is written again soon (core/PeriodicSave.h).
+void MarkLibraryChanged();
+
 // Format names by the tag reader's format code 0..9.
 extern const std::array<QString, 10> FileTypes;
 

@@ -1,5 +1,6 @@
 #include "core/Settings.h"
 
+#include "core/PeriodicSave.h"
 #include "core/Runtime.h"
 #include "core/VbHelpers.h"
 
@@ -177,14 +178,23 @@ void LoadSettings()
     SettingsFromBytes(data, Settings);
 }
 
+QByteArray SettingsFileBytes(const SettingsRecord& record)
+{
+    QByteArray data = SettingsToBytes(record);
+    if (data.size() < RecordLength) data.append(RecordLength - data.size(), '\0');
+    return data;
+}
+
 bool SaveSettings()
 {
-    QByteArray data = SettingsToBytes(Settings);
-    if (data.size() < RecordLength) data.append(RecordLength - data.size(), '\0');
+    WaitForPeriodicWrite();
+    const QByteArray data = SettingsFileBytes(Settings);
     QSaveFile file(SettingsPath());
     if (!file.open(QIODevice::WriteOnly)) return false;
     if (file.write(data) != data.size()) return false;  // discarded, old file kept
-    return file.commit();
+    if (!file.commit()) return false;
+    NoteFilesSaved(SavedSettingsIni);
+    return true;
 }
 
 WindowPlace DefaultMainWindowPlace(double screenWidthTwips, double screenHeightTwips)

@@ -93,8 +93,11 @@ void SettingsFromBytes(const QByteArray& data, SettingsRecord& record);
 // numbers as they are and the texts empty.
 void LoadSettings();
 // Writes the whole record through a temporary file; false when it could not
-// be written (the old file is then unchanged).
+// be written (the old file is then unchanged). Waits for a running periodic
+// write first.
 bool SaveSettings();
+// The file's bytes for a record: SettingsToBytes padded to the record length.
+QByteArray SettingsFileBytes(const SettingsRecord& record);
 // The defaults; the window place comes from the screen size in twips.
 // InTray, StartCount, CleanExitCount, CleanExit, DynPlaylists, the spectrum
 // switches, the reserved field and non-empty LibraryFolders are kept.

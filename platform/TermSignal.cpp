@@ -10,6 +10,10 @@
 
 namespace {
 
+// Each ends the program with a save: the desktop's log-off, Ctrl+C in a
+// terminal, a closed terminal.
+constexpr int kEndSignals[] = {SIGTERM, SIGINT, SIGHUP};
+
 int pipeFds[2] = {-1, -1};
 std::unique_ptr<QSocketNotifier> notifier;
 std::function<void()> callback;
@@ -51,12 +55,14 @@ bool WatchTermSignal(std::function<void()> onTerm)
     sa.sa_handler = OnTermSignal;
     sigemptyset(&sa.sa_mask);
     sa.sa_flags = SA_RESTART;
-    return ::sigaction(SIGTERM, &sa, nullptr) == 0;
+    bool ok = true;
+    for (const int sig : kEndSignals) ok = ::sigaction(sig, &sa, nullptr) == 0 && ok;
+    return ok;
 }
 
 void StopWatchingTermSignal()
 {
-    std::signal(SIGTERM, SIG_DFL);
+    for (const int sig : kEndSignals) std::signal(sig, SIG_DFL);
     notifier.reset();
     callback = nullptr;
     if (pipeFds[0] >= 0) Drain();

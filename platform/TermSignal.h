@@ -1,5 +1,6 @@
-// SIGTERM turned into an ordinary event: the signal handler only writes a byte
-// to a pipe; a socket notifier on the user-interface thread then calls back.
+// SIGTERM, SIGINT and SIGHUP turned into an ordinary event: the signal handler
+// only writes a byte to a pipe; a socket notifier on the user-interface thread
+// then calls back.
 #pragma once
 
 #include <functional>

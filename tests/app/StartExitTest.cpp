@@ -6,6 +6,7 @@
 #include "controls/QVTrayIcon.h"
 #include "core/LibraryDatabase.h"
 #include "core/LibrarySync.h"
+#include "core/PeriodicSave.h"
 #include "core/TagReader.h"
 #include "platform/TagLibReader.h"
 #include "core/Settings.h"
@@ -28,8 +29,13 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QThread>
+#include <atomic>
+#include <condition_variable>
 #include <csignal>
 #include <gtest/gtest.h>
+#include <mutex>
+#include <sys/stat.h>
+#include <thread>
 
 namespace {
 
@@ -233,22 +239,28 @@ TEST_F(StartExit, FailedLibrarySaveIsShownAfterTheSettingsAreSavedButNotAtASessi
     EXPECT_EQ(OnDisk().CleanExitCount, 5);
 }
 
-TEST_F(StartExit, TermSignalSavesAndExitsWithoutMessages)
+// The desktop's log-off, Ctrl+C in a terminal and a closed terminal.
+TEST_F(StartExit, EndingSignalsSaveAndExitWithoutMessages)
 {
-    WriteSettings(3, -1, 3);
-    InstallSessionEndHandlers();
-    Main(QString());
-    ASSERT_TRUE(MainWindow());
-    MainWindow()->SetVol(1234);  // the window's volume is what a session end keeps
-    std::raise(SIGTERM);
-    for (int i = 0; i < 1000 && exitCodes.empty(); ++i)
-        QCoreApplication::processEvents(QEventLoop::AllEvents);
-    ASSERT_EQ(exitCodes, std::vector<int>{0});
-    EXPECT_TRUE(SessionEnding());
-    EXPECT_TRUE(shown.empty());
-    EXPECT_FALSE(lockAtEnd);
-    EXPECT_EQ(Counts(), (std::array{4, -1, 4}));
-    EXPECT_EQ(OnDisk().SavedVolume, 1234);
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
+        SCOPED_TRACE(signal);
+        ResetProgramState();
+        exitCodes.clear();
+        WriteSettings(3, -1, 3);
+        InstallSessionEndHandlers();
+        Main(QString());
+        ASSERT_TRUE(MainWindow());
+        MainWindow()->SetVol(1234);  // the window's volume is what a session end keeps
+        std::raise(signal);
+        for (int i = 0; i < 1000 && exitCodes.empty(); ++i)
+            QCoreApplication::processEvents(QEventLoop::AllEvents);
+        ASSERT_EQ(exitCodes, std::vector<int>{0});
+        EXPECT_TRUE(SessionEnding());
+        EXPECT_TRUE(shown.empty());
+        EXPECT_FALSE(lockAtEnd);
+        EXPECT_EQ(Counts(), (std::array{4, -1, 4}));
+        EXPECT_EQ(OnDisk().SavedVolume, 1234);
+    }
 }
 
 TEST_F(StartExit, TermSignalBeforeTheSettingsAreReadWritesNothing)
@@ -262,6 +274,149 @@ TEST_F(StartExit, TermSignalBeforeTheSettingsAreReadWritesNothing)
     EXPECT_FALSE(lockAtEnd);
     EXPECT_TRUE(shown.empty());
     EXPECT_EQ(Snapshot(home.path()), before);
+}
+
+// The program started on TwoTitles(0) with the queue [1, 0]; what the start
+// itself changed (no title plays) already written.
+class PeriodicSave : public StartExit {
+protected:
+    void SetUp() override
+    {
+        StartExit::SetUp();
+        WriteSettings(3, -1, 3);
+        ASSERT_TRUE(WriteRawFile(HomeFile("Files.db"), TwoTitles(0)));
+        ASSERT_TRUE(WriteRawFile(HomeFile("Playing.db"), "1;0\r\n"));
+        Main(QString());
+        ASSERT_TRUE(MainWindow());
+        Save();
+    }
+    // What the timer does; then the worker's end.
+    static void Save()
+    {
+        CheckPeriodicSave();
+        WaitForPeriodicWrite();
+    }
+    // Files.db, Playing.db, Settings.ini: a file written anew has a new inode.
+    std::array<ino_t, 3> Inodes() const
+    {
+        std::array<ino_t, 3> ids{};
+        const char* names[] = {"Files.db", "Playing.db", "Settings.ini"};
+        for (int i = 0; i < 3; ++i) {
+            struct stat st = {};
+            if (::stat(QFile::encodeName(HomeFile(names[i])).constData(), &st) == 0) ids[i] = st.st_ino;
+        }
+        return ids;
+    }
+};
+
+TEST_F(PeriodicSave, WritesWhatChangedAndOnlyThat)
+{
+    frmMain* w = MainWindow();
+    const struct { const char* change; std::function<void()> make; std::array<bool, 3> written; } rows[] = {
+        {"nothing", [] {}, {false, false, false}},
+        {"rating", [w] { w->CurrentTrack = 1; w->RatePlaying(4); }, {true, false, false}},
+        {"queue", [] { Library.ListSets[PlayingQueue].Entries[0].Items = {0}; }, {false, true, false}},
+        {"volume", [w] { w->SetVol(1234); }, {false, false, true}},
+        {"nothing again", [] {}, {false, false, false}},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.change);
+        const auto before = Inodes();
+        r.make();
+        Save();
+        const auto after = Inodes();
+        for (int f = 0; f < 3; ++f) EXPECT_EQ(after[f] != before[f], r.written[f]) << f;
+    }
+    const auto files = Snapshot(home.path());
+    EXPECT_TRUE(files.value("Files.db").contains("<Rating>4</Rating>"));
+    EXPECT_EQ(files.value("Playing.db"), QByteArray("0\r\n"));
+    EXPECT_EQ(OnDisk().SavedVolume, 1234);
+    EXPECT_EQ(OnDisk().CleanExit, 0);  // a crash now still shows at the next start
+    EXPECT_TRUE(shown.empty());
+}
+
+TEST_F(PeriodicSave, FailedWriteIsToldOnceAndTriedAgainWithTheNextChange)
+{
+    std::atomic<int> tries = 0;  // Files.db and Playing.db
+    std::atomic<bool> fail = true;
+    SetDatabaseWriteCheck([&](const QString&) { return ++tries, !fail; });
+    const auto rate = [](int rating) { return [rating] { MainWindow()->CurrentTrack = 1; MainWindow()->RatePlaying(rating); }; };
+    const struct { const char* change; std::function<void()> make; bool fail; int tries; } rows[] = {
+        {"rating", rate(2), true, 1},
+        {"nothing", [] {}, true, 1},  // not tried again without a change
+        {"rating again", rate(3), true, 2},
+        {"queue", [] { Library.ListSets[PlayingQueue].Entries[0].Items = {0}; }, false, 4},  // Files.db too
+    };
+    testing::internal::CaptureStderr();
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.change);
+        fail = r.fail;
+        r.make();
+        Save();
+        CheckPeriodicSave();  // shows what the last write left to tell
+        EXPECT_EQ(tries, r.tries);
+        EXPECT_EQ(shown.size(), 1u);
+    }
+    const QString told = QString::fromStdString(testing::internal::GetCapturedStderr());
+    EXPECT_EQ(told.count(QStringLiteral("Files.db")), 1) << told.toStdString();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_TRUE(shown[0].startsWith("16|Sarovin|Die Datei ") && shown[0].contains("Files.db")) << shown[0].toStdString();
+    EXPECT_TRUE(Snapshot(home.path()).value("Files.db").contains("<Rating>3</Rating>"));
+}
+
+// The exit's save waits for a write still running: the worker is held before
+// it commits Files.db until the exit has committed its own (its Playing.db
+// comes next), or for half a second when the exit rightly waits for it.
+TEST_F(PeriodicSave, ExitWaitsForARunningWrite)
+{
+    std::mutex m;
+    std::condition_variable exitWrote;
+    bool exitWriting = false;
+    const auto ui = std::this_thread::get_id();
+    SetDatabaseWriteCheck([&](const QString& path) {
+        std::unique_lock lock(m);
+        if (std::this_thread::get_id() == ui && path.endsWith(QStringLiteral("Playing.db"))) {
+            exitWriting = true;
+            exitWrote.notify_all();
+        } else if (std::this_thread::get_id() != ui && path.endsWith(QStringLiteral("Files.db"))) {
+            exitWrote.wait_for(lock, std::chrono::milliseconds(500), [&] { return exitWriting; });
+        }
+        return true;
+    });
+    Library.Files[1].PlayCNT = 5;
+    MarkLibraryChanged();
+    CheckPeriodicSave();
+    Library.Files[1].PlayCNT = 7;
+    ExitProgram();
+    WaitForPeriodicWrite();
+    EXPECT_EQ(Snapshot(home.path()).value("Files.db"), TwoTitles(7));
+}
+
+TEST_F(StartExit, DataFolderThatCannotBeMadeIsToldAndEndsWithAnError)
+{
+    ASSERT_TRUE(WriteRawFile(HomeFile("Datei"), "x"));
+    QLockFile other(LockPath());
+    ASSERT_TRUE(other.tryLock(0));
+    const struct { const char* home; const char* told; int code; } rows[] = {
+        {"/Datei", "Datei kann nicht angelegt werden: An seiner Stelle liegt eine Datei.", 1},
+        {"/Datei/Sarovin", "Datei ist kein Ordner.", 1},
+        {"", "", 0},  // another instance holds the lock: silent
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.home);
+        ResetProgramState();
+        shown.clear();
+        exitCodes.clear();
+        qputenv("SAROVIN_HOME", QFile::encodeName(home.path() + QString::fromUtf8(r.home)));
+        testing::internal::CaptureStderr();
+        Main(QString());
+        const QString err = QString::fromStdString(testing::internal::GetCapturedStderr());
+        EXPECT_EQ(exitCodes, std::vector<int>{r.code});
+        const QString told = err.section(QStringLiteral("Sarovin: "), 1).trimmed();
+        EXPECT_EQ(shown, *r.told ? QStringList{"16|Sarovin|" + told} : QStringList{});
+        EXPECT_EQ(told.contains(home.path()) && told.contains(QString::fromUtf8(r.told)), *r.told != 0) << err.toStdString();
+    }
+    qputenv("SAROVIN_HOME", QFile::encodeName(home.path()));
 }
 
 TEST_F(StartExit, SessionEndDuringTheGreetingEndsTheStart)

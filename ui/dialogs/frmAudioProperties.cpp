@@ -216,6 +216,7 @@ void frmAudioProperties::WriteChanges()
     entry.Tags.Track = tagTrack->text();
     entry.Tags.Year = tagYear->text();
     Library.Files[ShownIndex] = std::move(entry);
+    MarkLibraryChanged();
     cmdSave->setEnabled(true);
 }
 

@@ -267,6 +267,7 @@ void frmMain::RatePlaying(int rating)
 {
     if (!IsTitle(CurrentTrack)) return;
     Library.Files[CurrentTrack].Rating = int16_t(rating);
+    MarkLibraryChanged();
     QV_ListControl1_ItemSelect(CurrentTrack, 0, ListCell(qint64(CurrentTrack)));
     QV_ListControl1->ForceReNewData(ListCell(qint64(CurrentTrack)));
 }
@@ -277,6 +278,7 @@ void frmMain::RateSelected(int rating)
     const int32_t key = contextTitle_ >= 0 ? contextTitle_ : SelectedTitle();
     if (!IsTitle(key)) return;
     Library.Files[key].Rating = int16_t(rating);
+    MarkLibraryChanged();
     QV_ListControl1_ItemSelect(QV_ListControl1->SelectedIndex(), 0, ListCell(qint64(key)));
     QV_ListControl1->ForceReNewData(ListCell(qint64(key)));
 }

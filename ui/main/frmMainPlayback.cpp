@@ -316,6 +316,7 @@ void frmMain::AudioPlay(int32_t index, bool resumed)
             LibraryEntry& e = Library.Files[index];
             e.PlayCNT += 1;
             e.PlayTime = CurrentDateTime();
+            MarkLibraryChanged();
         }
     } else if (CurrentTrack >= 0 && AudioSystemExists()) {
         // Without a sound system no title opens; skipping would only empty the queue.
