@@ -252,6 +252,7 @@ private:
 
     // Search box
     void txtSearch_Change();
+    void ShowSearchResult();  // the view becomes the search box's result
     bool txtSearch_Event(QEvent* event);
     void PrepareSearchSlice();
 
