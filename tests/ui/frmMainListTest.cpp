@@ -3,6 +3,7 @@
 
 #include "core/LibrarySync.h"
 #include "core/TagReader.h"
+#include "ui/main/OtherWindows.h"
 
 #include <QLocale>
 #include <QMenu>
@@ -159,6 +160,7 @@ TEST_F(MainWindowList, SynchronisationMovesIndicesAndRebuildsTheViewInPlace)
     QTemporaryDir music;
     FakeReader reader;
     SetTagReader(&reader);
+    LoadFunctionTree();
     for (const char* name : {"a.mp3", "b.mp3"}) ASSERT_TRUE(WriteRawFile(music.filePath(name), "x"));
     const struct { const char* command; const char* search; const char* caption; QVector<int32_t> items; } rows[] = {
         {"AudioLibrary", "b", "Suche: \"b\"", {1}},  // run again: b.mp3 is titled "b" now
