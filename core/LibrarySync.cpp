@@ -17,6 +17,7 @@
 #include <QSet>
 
 #include <algorithm>
+#include <bit>
 #include <dirent.h>
 #include <limits>
 #include <sys/stat.h>
@@ -287,32 +288,52 @@ std::vector<int32_t> CarryUserData(LibraryDatabase& work, const LibraryDatabase&
 {
     const QVector<LibraryEntry>& was = old.Files;
     std::vector<int32_t> moved(size_t(was.size()), -1);
-    QHash<QString, qsizetype> byName;
-    byName.reserve(was.size());
-    for (qsizetype i = was.size() - 1; i >= 0; --i)  // the first of equal names wins
-        if (!was[i].FileName.isEmpty()) byName.insert(was[i].FileName, i);
-    const auto carry = [&](qsizetype i, LibraryEntry* rec) {
-        const QString& name = std::as_const(work.Files)[i].FileName;
-        const auto it = name.isEmpty() ? byName.constEnd() : byName.constFind(name);
-        if (it == byName.constEnd()) return;
-        int32_t& to = moved[size_t(*it)];
-        if (to < 0) to = int32_t(i);
-        if (!rec) return;
-        const LibraryEntry& from = was[*it];
-        rec->Rating = from.Rating;
-        rec->PlayCNT = from.PlayCNT;
-        rec->PlayTime = from.PlayTime;
-        rec->AddTime = from.AddTime;
-        if (from.Actions.contains(QStringLiteral("Tag;"))) {
-            rec->Actions = from.Actions;
-            rec->Tags = from.Tags;
+    // Old paths by open addressing over one flat array: no node per record
+    // and no path copied, at most half full.
+    struct Slot {
+        size_t hash = 0;
+        qsizetype index = -1;
+    };
+    std::vector<Slot> table(std::bit_ceil(size_t(was.size()) * 2 + 2));
+    const size_t mask = table.size() - 1;
+    const auto slotOf = [&](const QString& name, size_t hash) -> Slot& {
+        for (size_t k = hash & mask;; k = (k + 1) & mask) {
+            Slot& s = table[k];
+            if (s.index < 0 || (s.hash == hash && was[s.index].FileName == name)) return s;
         }
     };
-    // Only a carry writes: an update that changed nothing stays shared with Library.
-    for (qsizetype i = 0; i < work.Files.size(); ++i) carry(i, keepUserData ? &work.Files[i] : nullptr);
-    // A record whose name an earlier one holds too goes where that one went.
-    for (qsizetype j = 0; j < was.size(); ++j)
-        if (moved[size_t(j)] < 0 && !was[j].FileName.isEmpty()) moved[size_t(j)] = moved[size_t(byName.value(was[j].FileName))];
+    for (qsizetype j = 0; j < was.size(); ++j) {
+        const QString& name = was[j].FileName;
+        if (name.isEmpty()) continue;
+        const size_t hash = qHash(name);
+        Slot& s = slotOf(name, hash);
+        if (s.index < 0) s = Slot{hash, j};  // the first of equal names holds the slot
+    }
+    const QVector<LibraryEntry>& now = std::as_const(work.Files);
+    for (qsizetype i = 0; i < now.size(); ++i) {
+        const QString& name = now[i].FileName;
+        if (name.isEmpty()) continue;
+        const qsizetype j = slotOf(name, qHash(name)).index;
+        if (j < 0) continue;
+        if (moved[size_t(j)] < 0) moved[size_t(j)] = int32_t(i);
+        // Only a carry writes: an update that changed nothing stays shared with Library.
+        if (!keepUserData) continue;
+        LibraryEntry& rec = work.Files[i];
+        const LibraryEntry& from = was[j];
+        rec.Rating = from.Rating;
+        rec.PlayCNT = from.PlayCNT;
+        rec.PlayTime = from.PlayTime;
+        rec.AddTime = from.AddTime;
+        if (from.Actions.contains(QStringLiteral("Tag;"))) {
+            rec.Actions = from.Actions;
+            rec.Tags = from.Tags;
+        }
+    }
+    // A record whose path an earlier one holds too goes where that one went.
+    for (qsizetype j = 0; j < was.size(); ++j) {
+        const QString& name = was[j].FileName;
+        if (moved[size_t(j)] < 0 && !name.isEmpty()) moved[size_t(j)] = moved[size_t(slotOf(name, qHash(name)).index)];
+    }
     return moved;
 }
 

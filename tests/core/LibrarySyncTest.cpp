@@ -364,12 +364,13 @@ TEST_F(LibrarySyncTest, ReplacementIsReportedSoIndicesCanMove)
     ASSERT_EQ(Sync(1, {"m"}), SyncResult::Done);
     Touch({"m/a.mp3"});
     QFile::remove(P("m/b.mp3"));
+    Library.Files.append(LibraryEntry{P("m/c.mp3")});  // a second record of c goes where the first goes
     QVector<int32_t> moved;
     const Subscription sub = SubscribeLibraryReplaced([&](const LibraryDatabase& previous) {
-        for (int32_t i : {0, 1, -1, 7}) moved.append(RemapLibraryIndex(previous, i));
+        for (int32_t i : {0, 1, 2, -1, 7}) moved.append(RemapLibraryIndex(previous, i));
     });
     ASSERT_EQ(Sync(1, {"m"}), SyncResult::Done);  // a, c
-    EXPECT_EQ(moved, (QVector<int32_t>{-1, 1, -1, -1}));
+    EXPECT_EQ(moved, (QVector<int32_t>{-1, 1, 1, -1, -1}));
 }
 
 } // namespace
