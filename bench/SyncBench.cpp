@@ -6,6 +6,9 @@
 //   SaveDatabase     SaveDatabase of the same library alone
 //   SyncUpdate       SyncLibrary mode 2 over the unchanged tree
 //   ListStatSave     recursive listing + one stat per file + SaveDatabase
+//   CarryOver        the rebuild's step that keeps ratings, counts and times:
+//                    CarryUserData of a freshly read library against the old
+//                    one (every path found, as in a reload of an unchanged tree)
 // The scan rate is files / (SyncRebuild - SaveDatabase). SAROVIN_BENCH_FILES
 // sets the number of files (default 10000).
 // SyncRebuild and SyncUpdate also report how long the event loop waited for
@@ -13,7 +16,7 @@
 // and save (the longest of all runs), and build_ms and save_ms, those two
 // steps, which let no event run (mean of the runs; save_ms runs from the
 // "Speichern" caption until SyncLibrary returns, so it also holds freeing the
-// library replaced).
+// library replaced), and captions, the caption changes of one run.
 #include "core/Busy.h"
 #include "core/LibraryDatabase.h"
 #include "core/LibrarySync.h"
@@ -90,6 +93,7 @@ public:
         timer_.setInterval(0);
         QObject::connect(&timer_, &QTimer::timeout, [this] { Turn(); });
         captions_ = SubscribeCaption([this](const QString& c) {
+            ++captionCount_;
             if (c == QStringLiteral("Sarovin (Views...)")) {
                 Turn();
                 building_ = true;
@@ -121,6 +125,7 @@ public:
         state.counters["gap_ms"] = double(gap_) / 1e6;
         state.counters["build_ms"] = double(build_) / 1e6 / std::max(1, runs_);
         state.counters["save_ms"] = double(save_) / 1e6 / std::max(1, runs_);
+        state.counters["captions"] = double(captionCount_) / std::max(1, runs_);
     }
 
 private:
@@ -138,6 +143,7 @@ private:
     bool building_ = false;
     qint64 last_ = 0, gap_ = 0, buildFrom_ = 0, saveFrom_ = 0, build_ = 0, save_ = 0;
     int runs_ = 0;
+    qint64 captionCount_ = 0;
 };
 
 void TagLibFloor(benchmark::State& state)
@@ -216,6 +222,17 @@ void ListStatSave(benchmark::State& state)
     }
 }
 
+void CarryOver(benchmark::State& state)
+{
+    if (Library.Files.size() != g_tree->files.size()) SyncLibrary(1, g_tree->root.path());
+    // The records a rebuild reads: paths of their own, not shared with the old ones.
+    LibraryDatabase work;
+    work.Files = Library.Files;
+    for (LibraryEntry& e : work.Files) e.FileName = QString(e.FileName.constData(), e.FileName.size());
+    for (auto _ : state) benchmark::DoNotOptimize(CarryUserData(work, Library, true));
+    state.counters["records"] = double(work.Files.size());
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -244,6 +261,7 @@ int main(int argc, char** argv)
     benchmark::RegisterBenchmark("SaveDatabase", SaveLibrary)->Unit(benchmark::kMillisecond)->Iterations(10);
     benchmark::RegisterBenchmark("SyncUpdate", SyncUpdate)->Unit(benchmark::kMillisecond)->Iterations(10);
     benchmark::RegisterBenchmark("ListStatSave", ListStatSave)->Unit(benchmark::kMillisecond)->Iterations(10);
+    benchmark::RegisterBenchmark("CarryOver", CarryOver)->Unit(benchmark::kMillisecond)->Iterations(3);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     SetTagReader(nullptr);

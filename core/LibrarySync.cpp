@@ -17,6 +17,7 @@
 #include <QSet>
 
 #include <algorithm>
+#include <bit>
 #include <dirent.h>
 #include <limits>
 #include <sys/stat.h>
@@ -188,21 +189,36 @@ private:
 };
 
 // Adds the listed files the store does not hold yet (held[i] false), in the
-// listing's order, the caption counting along.
+// listing's order, the caption counting along. The count changes the caption
+// at most every 100 ms: a caption per file (thousands a second) floods the
+// window system, which then lags far behind. The last count is always shown.
 void AddListed(LibraryDatabase& store, const FolderListing& listing, const std::vector<char>& held, BusyGuard* guard)
 {
+    constexpr double kCaptionInterval = 0.1;
     const std::vector<QString>& files = listing.Files();
     // Room for all at once: growing a large array step by step moves it
     // several times, each time a long wait for the event loop.
     const auto fresh = std::count(held.begin(), held.end(), 0);
     if (fresh > 0) store.Files.reserve(store.Files.size() + qsizetype(fresh));
+    const auto showCount = [&] { guard->SetCaption(QStringLiteral("Sarovin (Synchronisiere %1)").arg(store.Files.size() - 1)); };
+    double shownAt = 0;
+    bool shown = false, behind = false;
     for (size_t i = 0; i < files.size(); ++i) {
         if (!held[i]) {
             AddFile(store, files[i]);
-            if (guard) guard->SetCaption(QStringLiteral("Sarovin (Synchronisiere %1)").arg(store.Files.size() - 1));
+            if (guard) {
+                const double now = MonotonicSeconds();
+                behind = shown && now - shownAt < kCaptionInterval;
+                if (!behind) {
+                    showCount();
+                    shownAt = now;
+                    shown = true;
+                }
+            }
         }
         PumpIfDue();
     }
+    if (behind) showCount();
 }
 
 // The update's removal pass: a record stays when its file exists and lies
@@ -246,45 +262,80 @@ void TellFolderUnreadable(const QString& folder)
            48, IdleCaption);
 }
 
-// What the user did to Library while the sync pumped events is carried into
-// the working copy: in an update the play counts, ratings and unwritten tag
-// edits of the files it keeps, in both modes the records added meanwhile.
-// atStart shares Library's records as they were; while nothing wrote to them
-// they still share and there is nothing to carry.
-void TakeLiveChanges(LibraryDatabase& work, int16_t mode, const QVector<LibraryEntry>& atStart)
+// Records added to Library while the sync pumped events (a dropped file, the
+// command line) join the working copy at its end.
+void TakeAddedMeanwhile(LibraryDatabase& work, const QVector<LibraryEntry>& atStart)
 {
-    if (Library.Files.isSharedWith(atStart)) return;
-    const QVector<LibraryEntry>& live = Library.Files;
-    if (mode == 2) {
-        QHash<QString, qsizetype> byName;
-        byName.reserve(live.size());
-        for (qsizetype i = live.size() - 1; i >= 0; --i)  // the first of equal names wins
-            if (!live[i].FileName.isEmpty()) byName.insert(live[i].FileName, i);
-        for (LibraryEntry& rec : work.Files) {
-            const auto it = rec.FileName.isEmpty() ? byName.constEnd() : byName.constFind(rec.FileName);
-            if (it == byName.constEnd()) continue;
-            const LibraryEntry& now = live[*it];
-            rec.PlayCNT = now.PlayCNT;
-            rec.PlayTime = now.PlayTime;
-            rec.Rating = now.Rating;
-            if (now.Actions.contains(QStringLiteral("Tag;"))) {
-                rec.Actions = now.Actions;
-                rec.Tags = now.Tags;
-            }
-        }
-    }
     QSet<QString> known;
     known.reserve(atStart.size() + work.Files.size());
     for (const LibraryEntry& rec : atStart) known.insert(rec.FileName);
     for (const LibraryEntry& rec : work.Files) known.insert(rec.FileName);
-    for (const LibraryEntry& now : live) {
+    for (const LibraryEntry& now : std::as_const(Library.Files)) {
         if (now.FileName.isEmpty() || known.contains(now.FileName)) continue;
         known.insert(now.FileName);
         AppendRecord(work, now);
     }
 }
 
+// While the listeners of a replacement run: the library they are handed and
+// where each of its indices went, so that RemapLibraryIndex needs no search.
+const LibraryDatabase* g_replaced = nullptr;
+const std::vector<int32_t>* g_moved = nullptr;
+
 } // namespace
+
+std::vector<int32_t> CarryUserData(LibraryDatabase& work, const LibraryDatabase& old, bool keepUserData)
+{
+    const QVector<LibraryEntry>& was = old.Files;
+    std::vector<int32_t> moved(size_t(was.size()), -1);
+    // Old paths by open addressing over one flat array: no node per record
+    // and no path copied, at most half full.
+    struct Slot {
+        size_t hash = 0;
+        qsizetype index = -1;
+    };
+    std::vector<Slot> table(std::bit_ceil(size_t(was.size()) * 2 + 2));
+    const size_t mask = table.size() - 1;
+    const auto slotOf = [&](const QString& name, size_t hash) -> Slot& {
+        for (size_t k = hash & mask;; k = (k + 1) & mask) {
+            Slot& s = table[k];
+            if (s.index < 0 || (s.hash == hash && was[s.index].FileName == name)) return s;
+        }
+    };
+    for (qsizetype j = 0; j < was.size(); ++j) {
+        const QString& name = was[j].FileName;
+        if (name.isEmpty()) continue;
+        const size_t hash = qHash(name);
+        Slot& s = slotOf(name, hash);
+        if (s.index < 0) s = Slot{hash, j};  // the first of equal names holds the slot
+    }
+    const QVector<LibraryEntry>& now = std::as_const(work.Files);
+    for (qsizetype i = 0; i < now.size(); ++i) {
+        const QString& name = now[i].FileName;
+        if (name.isEmpty()) continue;
+        const qsizetype j = slotOf(name, qHash(name)).index;
+        if (j < 0) continue;
+        if (moved[size_t(j)] < 0) moved[size_t(j)] = int32_t(i);
+        // Only a carry writes: an update that changed nothing stays shared with Library.
+        if (!keepUserData) continue;
+        LibraryEntry& rec = work.Files[i];
+        const LibraryEntry& from = was[j];
+        rec.Rating = from.Rating;
+        rec.PlayCNT = from.PlayCNT;
+        rec.PlayTime = from.PlayTime;
+        rec.AddTime = from.AddTime;
+        if (from.Actions.contains(QStringLiteral("Tag;"))) {
+            rec.Actions = from.Actions;
+            rec.Tags = from.Tags;
+        }
+    }
+    // A record whose path an earlier one holds too goes where that one went.
+    for (qsizetype j = 0; j < was.size(); ++j) {
+        const QString& name = was[j].FileName;
+        if (moved[size_t(j)] < 0 && !name.isEmpty()) moved[size_t(j)] = moved[size_t(slotOf(name, qHash(name)).index)];
+    }
+    return moved;
+}
 
 QStringList NormaliseLibraryFolders(const QString& libraryFolders)
 {
@@ -412,12 +463,22 @@ SyncResult SyncLibrary(int16_t mode, const QString& libraryFolders)
     if (mode == 2) DropGone(work, folders, listing, held);
     AddListed(work, listing, held, &guard);
 
-    // No event runs from here until Library is replaced.
-    TakeLiveChanges(work, mode, atStart);
+    // No event runs from here until Library is replaced. What the user made
+    // stays with the files still there: in a rebuild their ratings, counts
+    // and times, in an update what was changed while the sync ran.
+    const bool changedMeanwhile = !Library.Files.isSharedWith(atStart);
+    if (changedMeanwhile) TakeAddedMeanwhile(work, atStart);
+    const std::vector<int32_t> moved = CarryUserData(work, Library, mode == 1 || changedMeanwhile);
     guard.SetCaption(QStringLiteral("Sarovin (Views...)"));
     BuildListSets(work);
     LibraryDatabase previous = std::exchange(Library, std::move(work));
+    g_replaced = &previous;
+    g_moved = &moved;
+    Library.ListSets[PlayingQueue].Entries[0].Items =
+        RemapLibraryItems(previous, previous.ListSets[PlayingQueue].Entries.value(0).Items);
     ReplacedListeners().Call(previous);
+    g_replaced = nullptr;
+    g_moved = nullptr;
     guard.SetCaption(QStringLiteral("Sarovin (Speichern...)"));
     // Saved from Library itself: whatever runs while a failure is reported
     // changes the library that is kept.
@@ -438,9 +499,22 @@ std::size_t LibraryReplacedListenerCount()
 int32_t RemapLibraryIndex(const LibraryDatabase& previous, int32_t index)
 {
     if (!IsValidLibraryIndex(previous, index)) return -1;
+    if (&previous == g_replaced) return (*g_moved)[size_t(index)];
     const QString& name = previous.Files[index].FileName;
     if (name.isEmpty()) return -1;
     for (qsizetype i = 0; i < Library.Files.size(); ++i)
         if (Library.Files[i].FileName == name) return int32_t(i);
     return -1;
+}
+
+QVector<int32_t> RemapLibraryItems(const LibraryDatabase& previous, const QVector<int32_t>& items)
+{
+    QVector<int32_t> out;
+    out.reserve(items.size());
+    for (const int32_t i : items) {
+        const int32_t to = i == -1 ? -1 : RemapLibraryIndex(previous, i);
+        if (to >= 0 || i == -1) out.append(to);
+    }
+    if (out.isEmpty()) out.append(-1);
+    return out;
 }

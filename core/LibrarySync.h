@@ -10,6 +10,7 @@
 #include <QStringList>
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 struct SyncResult {
     enum Status {
@@ -68,4 +69,16 @@ using LibraryReplacedHook = std::function<void(const LibraryDatabase& previous)>
 [[nodiscard]] Subscription SubscribeLibraryReplaced(LibraryReplacedHook hook);
 std::size_t LibraryReplacedListenerCount();
 // The index in Library of the file that had index in previous; -1 when gone.
+// Takes no search while the listeners run.
 int32_t RemapLibraryIndex(const LibraryDatabase& previous, int32_t index);
+// Indices of previous moved to Library in their order: a title gone leaves,
+// an entry that names no title (-1) stays; [-1] when nothing is left.
+QVector<int32_t> RemapLibraryItems(const LibraryDatabase& previous, const QVector<int32_t>& items);
+
+// The step of a synchronisation that keeps what the user made, matching the
+// records of work and old by exact path (the first of equal paths counts).
+// With keepUserData each record of work found in old takes its rating, play
+// count, last play and add time, and its tags and actions when they hold an
+// edit not yet in the file ("Tag;"); without it work is not written. Gives,
+// by index of old, the index of that file in work, -1 when gone.
+std::vector<int32_t> CarryUserData(LibraryDatabase& work, const LibraryDatabase& old, bool keepUserData);

@@ -1,6 +1,7 @@
 // Synchronisation over a temporary folder tree, with a reader that takes any
 // regular file unless its content says "kaputt".
 #include "core/Busy.h"
+#include "core/Clock.h"
 #include "core/LibraryDatabase.h"
 #include "core/LibrarySync.h"
 #include "core/Settings.h"
@@ -25,6 +26,7 @@ public:
     TagReading Open(const QString& path) override
     {
         opened.append(path);
+        now += step;  // reading takes time on the test's clock
         TagReading r;
         QFile f(path);
         if (!QFileInfo(path).isFile() || !f.open(QIODevice::ReadOnly) || f.readAll() == "kaputt") return r;
@@ -35,6 +37,7 @@ public:
         return r;
     }
     QStringList opened;
+    double now = 0, step = 0;
 };
 
 QStringList Names(const LibraryDatabase& store)
@@ -51,6 +54,7 @@ protected:
         ProgramTest::SetUp();
         ASSERT_TRUE(tree_.isValid());
         SetTagReader(&reader_);
+        SetMonotonicClock([this] { return reader_.now; });
         ResetDatabase(Library);
         captionSub_ = SubscribeCaption([this](const QString& c) {
             captions_.append(c);
@@ -131,7 +135,6 @@ TEST_F(LibrarySyncTest, RebuildTakesAcceptedFilesInNameOrderSubfoldersFirst)
            "root/Alpha/d.wma", "root/.versteckt/e.mp3", "root2/f.mp3"});
     Touch({"root/kaputt.mp3"}, "kaputt");
     ASSERT_EQ(mkfifo(QFile::encodeName(P("root/pipe.mp3")).constData(), 0600), 0);
-    Library.ListSets[PlayingQueue].Entries = {ListEntry{QString(), {0}}};
 
     // The nested and the repeated entry scan nothing twice; root2 is no part of root.
     EXPECT_EQ(Sync(1, {"root/", "root/Sub", "root", "root2"}), SyncResult::Done);
@@ -140,7 +143,6 @@ TEST_F(LibrarySyncTest, RebuildTakesAcceptedFilesInNameOrderSubfoldersFirst)
     EXPECT_FALSE(reader_.opened.contains(P("root/pipe.mp3")));
     EXPECT_EQ(Library.Files[0].Tags.Genre, QStringLiteral("Rock"));
     EXPECT_EQ(Library.Files[0].Tags.Lenght, 62);
-    EXPECT_EQ(Library.ListSets[PlayingQueue].Entries.value(0).Items, QVector<int32_t>{-1});
     EXPECT_TRUE(FilesDb().contains(P("root2/f.mp3")));
 }
 
@@ -217,11 +219,63 @@ TEST_F(LibrarySyncTest, WhatHappensDuringTheSyncIsKept)
         ASSERT_TRUE(done);
         EXPECT_EQ(Names(Library), Ps({"m/a.mp3", "m/b.mp3", "m/c.mp3", "draussen/x.mp3"}));
         const LibraryEntry &a = Library.Files[0], &b = Library.Files[1];
-        // A rebuild starts afresh by design.
         EXPECT_EQ(std::tuple(b.PlayCNT, b.Rating, b.PlayTime.toString(), a.Tags.Title),
-                  mode == 2 ? std::tuple(1, 3, QStringLiteral("heute"), QStringLiteral("Neu"))
-                            : std::tuple(0, 0, QStringLiteral("(noch nie)"), QStringLiteral("a")));
+                  std::tuple(1, 3, QStringLiteral("heute"), QStringLiteral("Neu")));
         EXPECT_TRUE(FilesDb().contains(P("draussen/x.mp3")));
+    }
+}
+
+// Both modes keep what the user made of the files still there and the queue's
+// titles at their new places; d.mp3's tags are read afresh by a rebuild only.
+TEST_F(LibrarySyncTest, SyncKeepsRatingsCountsTimesAndTheQueue)
+{
+    const struct { int mode; QStringList names; QVector<int32_t> queue; const char* dTitle; } rows[] = {
+        {1, Ps({"m/a.mp3", "m/b.mp3", "m/d.mp3"}), {-1, 2, 1}, "d"},
+        {2, Ps({"m/b.mp3", "m/d.mp3", "m/a.mp3"}), {-1, 1, 0}, "Alt"},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.mode);
+        QDir(P("m")).removeRecursively();
+        Touch({"m/b.mp3", "m/c.mp3", "m/d.mp3"});
+        ASSERT_EQ(Sync(1, {"m"}), SyncResult::Done);
+        LibraryEntry &b = Library.Files[0], &d = Library.Files[2];
+        b.Actions = QStringLiteral("Tag;");
+        b.Tags.Title = QStringLiteral("Neu");
+        d.Tags.Title = QStringLiteral("Alt");
+        d.Rating = 4;
+        d.PlayCNT = 5;
+        d.PlayTime = QStringLiteral("gestern");
+        d.AddTime = QStringLiteral("vorgestern");
+        Library.ListSets[PlayingQueue].Entries[0].Items = {-1, 2, 1, 0};
+        QFile::remove(P("m/c.mp3"));
+        Touch({"m/a.mp3"});
+
+        ASSERT_EQ(Sync(r.mode, {"m"}), SyncResult::Done);
+        ASSERT_EQ(Names(Library), r.names);
+        EXPECT_EQ(Library.ListSets[PlayingQueue].Entries[0].Items, r.queue);
+        const LibraryEntry &newB = Library.Files[r.queue[2]], &newD = Library.Files[r.queue[1]];
+        EXPECT_EQ(std::tuple(newB.Tags.Title, newB.Actions), std::tuple(QStringLiteral("Neu"), QStringLiteral("Tag;")));
+        EXPECT_EQ(std::tuple(newD.Rating, newD.PlayCNT, newD.PlayTime.toString(), newD.AddTime.toString()),
+                  std::tuple(int16_t(4), 5, QStringLiteral("gestern"), QStringLiteral("vorgestern")));
+        EXPECT_EQ(newD.Tags.Title, QString::fromLatin1(r.dTitle));
+    }
+}
+
+// The count changes the caption at most every 100 ms; the last one always shows.
+TEST_F(LibrarySyncTest, CountCaptionIsThrottled)
+{
+    for (int i = 0; i < 10; ++i) Touch({QStringLiteral("m/%1.mp3").arg(i).toUtf8().constData()});
+    const struct { double step; QVector<int> counts; } rows[] = {
+        {0, {0, 9}}, {0.0625, {0, 2, 4, 6, 8, 9}}, {0.125, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9}}};
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.step);
+        reader_.step = r.step;
+        captions_.clear();
+        ASSERT_EQ(Sync(1, {"m"}), SyncResult::Done);
+        QStringList want;
+        for (int n : r.counts) want.append(QStringLiteral("Sarovin (Synchronisiere %1)").arg(n));
+        want << "Sarovin (Views...)" << "Sarovin (Speichern...)" << "Sarovin";
+        EXPECT_EQ(captions_, want);
     }
 }
 
@@ -300,12 +354,13 @@ TEST_F(LibrarySyncTest, ReplacementIsReportedSoIndicesCanMove)
     ASSERT_EQ(Sync(1, {"m"}), SyncResult::Done);
     Touch({"m/a.mp3"});
     QFile::remove(P("m/b.mp3"));
+    Library.Files.append(LibraryEntry{P("m/c.mp3")});  // a second record of c goes where the first goes
     QVector<int32_t> moved;
     const Subscription sub = SubscribeLibraryReplaced([&](const LibraryDatabase& previous) {
-        for (int32_t i : {0, 1, -1, 7}) moved.append(RemapLibraryIndex(previous, i));
+        for (int32_t i : {0, 1, 2, -1, 7}) moved.append(RemapLibraryIndex(previous, i));
     });
     ASSERT_EQ(Sync(1, {"m"}), SyncResult::Done);  // a, c
-    EXPECT_EQ(moved, (QVector<int32_t>{-1, 1, -1, -1}));
+    EXPECT_EQ(moved, (QVector<int32_t>{-1, 1, 1, -1, -1}));
 }
 
 } // namespace

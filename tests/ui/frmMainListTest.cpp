@@ -3,6 +3,7 @@
 
 #include "core/LibrarySync.h"
 #include "core/TagReader.h"
+#include "ui/main/OtherWindows.h"
 
 #include <QLocale>
 #include <QMenu>
@@ -151,21 +152,37 @@ struct FakeReader : TagReader {
     TagReading Open(const QString& path) override { return {.Format = int16_t(QFile::exists(path))}; }
 };
 
-TEST_F(MainWindowList, SynchronisationMovesIndicesAndResetsTheList)
+// A reload from the options page: indices move, the view shown is made again
+// from the new library, and the options page stays in front. a.mp3 comes new
+// at 0, b.mp3 moves to 1, gone.mp3 and the tones outside the folder go.
+TEST_F(MainWindowList, SynchronisationMovesIndicesAndRebuildsTheViewInPlace)
 {
     QTemporaryDir music;
     FakeReader reader;
     SetTagReader(&reader);
+    LoadFunctionTree();
     for (const char* name : {"a.mp3", "b.mp3"}) ASSERT_TRUE(WriteRawFile(music.filePath(name), "x"));
-    MakeLibrary();
-    Library.Files[0].FileName = music.filePath("gone.mp3");
-    Library.Files[1].FileName = music.filePath("b.mp3");
-    w->Command("AudioLibrary");
-    w->CurrentTrack = 1;
-    ASSERT_EQ(SyncLibrary(1, music.path()).status, SyncResult::Done);
-    EXPECT_EQ(w->CurrentTrack, 1);  // b.mp3 comes second now
-    EXPECT_EQ(w->QV_ListControl1->ItemCount(), 0);
-    EXPECT_EQ(Cells(*w, 2), QStringList{"no data"});
+    const struct { const char* command; const char* search; const char* caption; QVector<int32_t> items; } rows[] = {
+        {"AudioLibrary", "b", "Suche: \"b\"", {1}},  // run again: b.mp3 is titled "b" now
+        {"AudioLibrary", "", "Alle Titel", {0, 1}},
+        {"AudioPlaying", "", "Jukebox", {1}},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.caption);
+        MakeLibrary();
+        Library.Files[0].FileName = music.filePath("b.mp3");
+        Library.Files[1].FileName = music.filePath("gone.mp3");
+        Queue() = {0, 1};
+        w->Command(r.command);
+        if (*r.search) w->txtSearch->setText(r.search);
+        w->Command("Options");
+        w->CurrentTrack = 0;
+        ASSERT_EQ(SyncLibrary(1, music.path()).status, SyncResult::Done);
+        EXPECT_EQ(w->CurrentTrack, 1);
+        EXPECT_EQ(std::tuple(View().Caption, View().Items), std::tuple(QString(r.caption), r.items));
+        EXPECT_EQ(w->QV_ListControl1->ItemCount(), r.items.size() - 1);
+        EXPECT_TRUE(w->frOptions->isVisibleTo(w.get()) && !w->frMusicLibrary->isVisibleTo(w.get()));
+    }
 }
 
 TEST_F(MainWindowSearch, TypingFiltersDownAndEnterPlayAndColours)

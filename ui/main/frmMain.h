@@ -261,6 +261,7 @@ private:
 
     // Search box
     void txtSearch_Change();
+    void ShowSearchResult();  // the view becomes the search box's result
     bool txtSearch_Event(QEvent* event);
     // An enabled menu entry has this key as its shortcut.
     bool IsMenuShortcut(const QKeyEvent& key) const;

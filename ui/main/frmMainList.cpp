@@ -21,7 +21,10 @@
 #include <QLocale>
 #include <QMenu>
 #include <QTimer>
+#include <QTreeWidget>
+
 #include <algorithm>
+#include <numeric>
 
 namespace {
 
@@ -265,6 +268,11 @@ void frmMain::RecordChanged(int32_t index)
 void frmMain::txtSearch_Change()
 {
     SetAudioMode();
+    ShowSearchResult();
+}
+
+void frmMain::ShowSearchResult()
+{
     QString q = Trim(txtSearch->text().toLower());
     while (q.contains(QStringLiteral("  "))) q.replace(QStringLiteral("  "), QStringLiteral(" "));
     // The records themselves, not copies: a copy would drop its search text.
@@ -360,8 +368,32 @@ void frmMain::OnLibraryReplaced(const LibraryDatabase& previous)
 {
     if (CurrentTrack >= 0) CurrentTrack = RemapLibraryIndex(previous, CurrentTrack);
     if (RememberedTrack >= 0) RememberedTrack = RemapLibraryIndex(previous, RememberedTrack);
-    SetViewCount(int32_t(View().Items.size()) - 1);
     SetPlayingHighlight(true);
     searchTextMade_ = 0;
     if (isVisible()) searchTextTimer_->start();
+    // The view shown is made again from the new library: a search as the box
+    // holds it, the view the tree marks; any other (a column filter) keeps its
+    // titles still there. The pane shown and the focus stay as they are.
+    const ListEntry old = previous.ListSets[ViewList].Entries.value(0);
+    if (old.Caption.startsWith(u"Suche: \"")) {
+        ShowSearchResult();
+        return;
+    }
+    const QTreeWidgetItem* node = Functions->currentItem();
+    const QString key = node ? node->data(0, Qt::UserRole).toString() : QString();
+    const int32_t slot = key.startsWith(u"PLDynamic") ? RoundToInt32(Val(key.mid(9))) : -1;
+    ListEntry& view = ViewForWrite();
+    if (key == u"AudioLibrary" && old.Caption == u"Alle Titel") {
+        view.Items.resize(std::max<qsizetype>(Library.Files.size(), 1));
+        std::iota(view.Items.begin(), view.Items.end(), 0);
+        if (Library.Files.isEmpty()) view.Items[0] = -1;
+    } else if (key == u"AudioPlaying" && old.Caption == u"Jukebox") {
+        view.Items = Library.ListSets[PlayingQueue].Entries.value(0, ListEntry{QString(), {-1}}).Items;
+    } else if (slot >= 0 && slot < DynPlaylistCount && old.Caption == Settings.DynPlaylists[slot].Name) {
+        RunQuery(Settings.DynPlaylists[slot].Query);
+    } else {
+        view.Items = RemapLibraryItems(previous, old.Items);
+    }
+    view.Caption = old.Caption;
+    SetViewCount(int32_t(View().Items.size()) - 1);
 }

@@ -257,7 +257,7 @@ TEST_F(OptionsPageTest, TheChoiceDecidesOverTheLibrary)
         EXPECT_EQ(Library.Files.size(), r.titles);
         EXPECT_EQ(OnDisk().LibraryFolders, folder("a") + '\r' + folder("b"));
     }
-    EXPECT_EQ(Library.Files[0].PlayCNT, 0);
+    EXPECT_EQ(Library.Files[0].PlayCNT, 7);  // the rebuild keeps what the user made
 }
 
 TEST_F(OptionsPageTest, AutostartEntryFollowsTheSwitchAndFailuresAreReported)
