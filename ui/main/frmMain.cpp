@@ -164,7 +164,7 @@ void frmMain::BuildControls()
     Label20 = MakeButton(frTop, "Label20", QStringLiteral("Cross"), false);
     Label15 = MakeButton(frTop, "Label15", QStringLiteral("Mix"), false);
     Label16 = MakeButton(frTop, "Label16", QStringLiteral("9"), true);
-    Label17 = MakeButton(frTop, "Label17", QStringLiteral(";"), true);
+    Label17 = MakeButton(frTop, "Label17", QStringLiteral("4"), true);
     Label18 = MakeButton(frTop, "Label18", QStringLiteral("<"), true);
     Label19 = MakeButton(frTop, "Label19", QStringLiteral(":"), true);
     Place(Label20, 120, 120, 495, 375);
