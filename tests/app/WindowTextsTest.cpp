@@ -228,6 +228,24 @@ TEST_F(WindowTexts, EveryWindowShowsTheCheckedInTexts)
     frmSelectLibraryAction libraryAction(main);
     frmOptions options(main);
     for (QWidget* w : std::initializer_list<QWidget*>{&hotKey, &libraryAction, &options}) dump.Window(w);
+    // A click on each category node: the page's title and frames, then the window's.
+    const auto visible = [](QWidget* root, const QString& prefix, const QString& also = {}) {
+        QString names;
+        for (QWidget* w : root->findChildren<QWidget*>())
+            if ((w->objectName().startsWith(prefix) || (!also.isEmpty() && w->objectName() == also)) && w->objectName() != u"frOptions" &&
+                w->isVisibleTo(root))
+                names += u' ' + w->objectName();
+        return names;
+    };
+    auto* categories = main->findChild<QTreeWidget*>(QStringLiteral("trvOptionsTree"));
+    for (QTreeWidgetItemIterator it(categories); *it; ++it) {
+        const QString key = (*it)->data(0, Qt::UserRole).toString();
+        emit categories->itemClicked(*it, 0);
+        options.ShowOption(key);
+        dump.Add(0, "category", nullptr, key + u' ' + Quoted(main->findChild<QLabel*>(QStringLiteral("lblOptTitle"))->text()) +
+                     visible(main, QStringLiteral("frOpt")) + QStringLiteral(" | ") + Quoted(options.lblTitle->text()) +
+                     visible(&options, QStringLiteral("fr"), QStringLiteral("Label4")));
+    }
 
     QFile expected(QStringLiteral(SAROVIN_WINDOW_TEXTS)), shown(HomeFile(QStringLiteral("WindowTexts.txt")));
     ASSERT_TRUE(expected.open(QIODevice::ReadOnly) && shown.open(QIODevice::WriteOnly));
