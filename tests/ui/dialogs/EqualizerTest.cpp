@@ -36,16 +36,6 @@ protected:
     QLocale locale;
 };
 
-TEST_F(EqualizerTest, BandLabelsInTheUsersNumberFormat)
-{
-    QLocale::setDefault(QLocale(QLocale::German));
-    frmEqualizer eq;
-    QStringList labels;
-    for (int i = 0; i < frmEqualizer::kSliders; ++i)
-        labels << eq.findChild<QLabel*>(QString("lblFrequenz%1").arg(i))->text();
-    EXPECT_EQ(labels.join(u' '), "60 88 129 190 279 411 604 888 1,3k 1,9k 2,8k 4,1k 6,1k 9k 13,2k 19,4k");
-}
-
 TEST_F(EqualizerTest, OpeningShowsStoredPositionsAndSendsNoGain)
 {
     Settings.EqGains[0] = 16.0f;
@@ -57,7 +47,6 @@ TEST_F(EqualizerTest, OpeningShowsStoredPositionsAndSendsNoGain)
     for (QWidget* w : QApplication::topLevelWidgets())
         if (auto* e = dynamic_cast<frmEqualizer*>(w)) windows.append(e);
     ASSERT_EQ(windows.size(), 1);
-    EXPECT_EQ(windows[0]->windowTitle(), "Grafik-Equalizer");
     for (const auto& [band, position] : {std::pair{0, 16}, {1, 16}, {2, 18}, {3, 21}})
         EXPECT_EQ(windows[0]->Slider(band)->value(), position) << band;
     for (int band = 0; band < kEqBands; ++band) EXPECT_EQ(UnitGain(band), 1.0f) << band;

@@ -94,13 +94,6 @@ protected:
     QListWidget* Folders() { return Find<QListWidget>("AudioDBDirectorys"); }
     void Apply() { page_->Command1->click(); }
     void AddFolder(const QString& folder) { folder_ = folder, Find<QPushButton>("Command4")->click(); }
-    static QStringList VisibleFrames(QWidget* root, const QString& prefix)
-    {
-        QStringList out;
-        for (QFrame* f : root->findChildren<QFrame*>())
-            if (f->objectName().startsWith(prefix) && f->isVisibleTo(root)) out << f->objectName();
-        return out;
-    }
     static SettingsRecord OnDisk()
     {
         SettingsRecord r = Settings;
@@ -164,37 +157,6 @@ TEST_F(OptionsPageTest, ControlsShowAndStoreTheirFields)
     EXPECT_EQ(std::tuple(Settings.SyncIntervalDays, days->text(), Settings.CrossfadeTime), std::tuple(7, "7", 4));
     EXPECT_EQ(Settings.HotKeyPause + '|' + Settings.HotKeyStop, "|11");
     EXPECT_EQ(OnDisk(), Settings);
-}
-
-TEST_F(OptionsPageTest, CategoriesShowOneFrameAndTheirTitle)
-{
-    frmOptions window(nullptr);
-    EXPECT_EQ(window.lblTitle->text(), "Sarovin Optionen");
-    LoadOptionsTree();  // a second opening
-    QTreeWidget* tree = page_->trvOptionsTree;
-    EXPECT_EQ(page_->lblOptTitle->text(), "Einstellungen - Sarovin Optionen");
-    QMap<QString, QTreeWidgetItem*> nodes;
-    for (QTreeWidgetItemIterator it(tree); *it; ++it) nodes[(*it)->data(0, Qt::UserRole).toString()] = *it;
-    EXPECT_EQ(nodes.size(), 14);
-
-    const struct { const char *key, *title; } rows[] = {
-        {"Main", "Sarovin Optionen"}, {"IntMisc", "Bedienung - Allgemein"},
-        {"IntHot", "Bedienung - Hot-Keys (Tastenkombinationen)"}, {"AudioDB", "Audio - Bibliothek"},
-        {"AudioCrossfader", "Audio - Crossfader"}, {"IntDragDrop", nullptr},
-    };
-    for (const auto& r : rows) {
-        SCOPED_TRACE(r.key);
-        const QString key = r.key, title = r.title ? QString(r.title) : key + " (nicht Verfügbar)";
-        // The page through a click on the node where there is one.
-        if (nodes.contains(key)) emit tree->itemClicked(nodes[key], 0);
-        else ShowOptions(key);
-        window.ShowOption(key);
-        EXPECT_EQ(page_->lblOptTitle->text(), "Einstellungen - " + title);
-        EXPECT_EQ(window.lblTitle->text(), title);
-        EXPECT_EQ(VisibleFrames(page_, "frOpt"), r.title ? QStringList{"frOpt" + key} : QStringList{});
-        EXPECT_EQ(VisibleFrames(&window, "fr"), r.title ? QStringList{"fr" + key} : QStringList{});
-        EXPECT_EQ(window.Label4->isVisibleTo(&window), !r.title);
-    }
 }
 
 TEST_F(OptionsPageTest, FoldersAddAndRemove)

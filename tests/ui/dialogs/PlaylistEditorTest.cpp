@@ -128,11 +128,6 @@ TEST_F(PlaylistEditorTest, HelpListsTheCriteriaAndCopiesOne)
     w->cmdHelp->click();
     frmPlaylistScriptIfo* help = w->HelpWindow();
     ASSERT_TRUE(help && help->isVisible());
-    EXPECT_EQ(Texts(help->List2),
-              (QStringList{"10 top timesplayed", "20 top timeplayed", "artist=*seeed*", "title=*?", "filename=*.ogg",
-                           "album=The Matrix Reloaded", "rating>3", "rating>=3", "rating=5", "rating<2", "rating<=4",
-                           "year>2003", "year=2005", "year<>2000", "genre<>*hip*hop*", "bitrate>=128", "track<>",
-                           "33 top addtime"}));
     QGuiApplication::clipboard()->setText("vorher");
     QListWidgetItem* last = help->List2->item(17);
     help->List2->setCurrentItem(last);
