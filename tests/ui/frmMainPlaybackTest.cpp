@@ -73,7 +73,6 @@ TEST_F(MainWindowPlayback, SameTitleTwiceCountsOnceAndCrossfades)
     Settings.CrossfaderEnabled = SwitchOn;
     Settings.CrossfadeTime = 2;
     w->SetVol(32768);
-    w->CurrentTrack = -1;
     w->AudioPlay(0);
     Advance(0.3);
     w->AudioPlay(0);
@@ -85,7 +84,6 @@ TEST_F(MainWindowPlayback, SameTitleTwiceCountsOnceAndCrossfades)
 
 TEST_F(MainWindowPlayback, LabelsForEachKindOfIndex)
 {
-    w->CurrentTrack = -1;
     w->AudioPlay(0);  // the placeholder of an empty library is no title
     EXPECT_EQ(Library.Files[0].PlayCNT, 0);
     EXPECT_FALSE(Library.Files[0].PlayTime.isValid());

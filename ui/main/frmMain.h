@@ -148,7 +148,7 @@ public:
 
     // ---- Public state ----
     int16_t Channel = 0;        // the active playback slot
-    int32_t CurrentTrack = 0;   // library index playing, -1 none
+    int32_t CurrentTrack = -1;  // library index playing, -1 none
     bool TagEditorOpen = false; // set by the tag editor while it is open
 
     // ---- Controls (objectName = member name) ----
