@@ -327,7 +327,7 @@ TEST_F(MainWindowTest, TagEditorStoresEachFieldInItsOwnPlaceAndFollowsTheList)
         EXPECT_EQ((Library.Files[3].Tags.*r.field).toStdString(), r.text);
         // An ID3v1 block pads the comment, leaving no room for the track, and numbers the genre.
         const QString got = (file.*r.read).trimmed();
-        if (r.read != &TagReading::Track) EXPECT_TRUE(got == r.text || GetGenreName(got.toInt()) == r.text) << r.text;
+        EXPECT_TRUE(got == r.text || GetGenreName(got.toInt()) == r.text || r.read == &TagReading::Track) << r.text;
     }
     // The main list's selection moves the open editor.
     SendKey(w->QV_ListControl1, Qt::Key_Up);
