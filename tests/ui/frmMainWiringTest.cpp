@@ -4,7 +4,6 @@
 
 #include "controls/QVTrayIcon.h"
 #include "controls/QV_HoverLabel.h"
-#include "core/Busy.h"
 #include "core/Genres.h"
 #include "core/UiServices.h"
 #include "platform/KeyState.h"
@@ -31,10 +30,9 @@ struct Row {
     const char* caused;
 };
 
-const Switch SettingsRecord::* const kToggles[] = {&SettingsRecord::Shuffle, &SettingsRecord::RepeatTitle,
-                                                   &SettingsRecord::RepeatAll, &SettingsRecord::IntroMode,
-                                                   &SettingsRecord::CrossfaderEnabled};
-const char* const kToggleNames[] = {"Shuffle", "RepeatTitle", "RepeatAll", "IntroMode", "CrossfaderEnabled"};
+using R = SettingsRecord;
+const std::pair<const char*, Switch R::*> kToggles[] = {{"Shuffle", &R::Shuffle}, {"RepeatTitle", &R::RepeatTitle},
+    {"RepeatAll", &R::RepeatAll}, {"IntroMode", &R::IntroMode}, {"CrossfaderEnabled", &R::CrossfaderEnabled}};
 QString SettingsRecord::* const kHotKeys[] = {&SettingsRecord::HotKeyPause,  &SettingsRecord::HotKeyStop,
                                               &SettingsRecord::HotKeyNext,   &SettingsRecord::HotKeyPrev,
                                               &SettingsRecord::HotKeyShowMe, &SettingsRecord::HotKeyVolPlus,
@@ -44,7 +42,7 @@ QStringList Windows()
 {
     QStringList out;
     for (const QWidget* t : QApplication::topLevelWidgets())
-        if (t->isVisible() && t->objectName().startsWith("frm") && t->objectName() != "frmMiniPlayer" && t != MainWindow())
+        if (t->isVisible() && t->objectName().startsWith("frm") && t != MainWindow() && t != frmMiniPlayer::Loaded())
             out << t->objectName();
     return out;
 }
@@ -99,8 +97,10 @@ protected:
     };
     State Now() const
     {
-        State s{Settings, {}, {}, Windows(), w->CurrentTrack, w->CurrentVolume(), w->isVisible() && w->focusWidget() == w->txtSearch};
-        for (int i = 0; i < Library.Files.size(); ++i) s.ratings << QStringLiteral("rate %1=%2").arg(i).arg(Library.Files[i].Rating);
+        State s{Settings, {}, {}, Windows(), w->CurrentTrack, w->CurrentVolume(),
+                w->isVisible() && w->focusWidget() == w->txtSearch};
+        for (int i = 0; i < Library.Files.size(); ++i)
+            s.ratings << QStringLiteral("rate %1=%2").arg(i).arg(Library.Files[i].Rating);
         for (int32_t k : Queue()) s.queue << QString::number(k);
         return s;
     }
@@ -115,8 +115,8 @@ protected:
         if (!sent.isEmpty()) return sent.join(u',');
         const State is = Now();
         QStringList out = effects + shown;
-        for (int k = 0; k < 5; ++k)
-            if (was.settings.*kToggles[k] != is.settings.*kToggles[k]) out << kToggleNames[k];
+        for (const auto& [name, toggle] : kToggles)
+            if (was.settings.*toggle != is.settings.*toggle) out << name;
         for (int c = 0; c < 14; ++c)
             if (was.settings.ColumnVisible[c] != is.settings.ColumnVisible[c]) out << QStringLiteral("column %1").arg(c);
         if (was.settings.InTray != is.settings.InTray) out << "tray";
@@ -280,6 +280,13 @@ TEST_F(MainWindowTest, HeaderClickSortsAndBitratesSortAsNumbers)
         EXPECT_EQ(keys(), order) << column;
         w->Command("AudioLibrary");
     }
+}
+
+TEST_F(MainWindowTest, OptionsCommandShowsThePageInItsPane)
+{
+    w->Command("Options");
+    EXPECT_TRUE(w->frOptions->isVisibleTo(w.get()) && !w->frMusicLibrary->isVisibleTo(w.get()));
+    EXPECT_TRUE(w->frOptions->findChild<QLabel*>("lblOptTitle")->text().startsWith("Einstellungen"));
 }
 
 TEST_F(MainWindowTest, VolumeCommandsStepBy2048WithinTheRange)
