@@ -61,16 +61,14 @@ protected:
 
 TEST_F(MainWindowLife, ClosingMinimisingAndTheTrayIcon)
 {
-    enum Act { CloseBox, Unload, Minimise, LeftClick, LeftClickTwice, RightClick, TrayExit, MenuToTray };
+    enum Act { CloseBox, Unload, Minimise, LeftClick, LeftClickTwice, RightClick, TrayExit };
     const struct { const char* name; Act act; bool closeToTray, minimizeToTray, busy, host, visible, inTray; int exits; }
         rows[] = {
         {"close box to tray", CloseBox, true, false, false, true, false, true, 0},
         {"close box ends", CloseBox, false, false, false, true, false, false, 1},
         {"B&eenden ends", Unload, true, false, false, true, false, false, 1},
         {"busy: refused into the tray", Unload, false, false, true, true, false, true, 0},
-        {"tray exit ends once", TrayExit, true, false, false, true, false, false, 1},
         {"tray exit while busy ends nothing", TrayExit, false, false, true, true, false, true, 0},
-        {"file menu to the tray", MenuToTray, false, false, false, true, false, true, 0},
         {"minimise to tray", Minimise, false, true, false, true, false, true, 0},
         {"minimise stays", Minimise, false, false, false, true, true, false, 0},
         {"click hides", LeftClick, false, false, false, true, false, true, 0},
@@ -100,7 +98,6 @@ TEST_F(MainWindowLife, ClosingMinimisingAndTheTrayIcon)
         case LeftClickTwice: w->ToggleTray(); w->ToggleTray(); break;
         case RightClick: w->QVTrayIcon1_MouseUp(1); break;
         case TrayExit: Trigger("mTrayExit"); break;
-        case MenuToTray: Trigger("mFileToTray"); break;
         }
         EXPECT_EQ(w->isVisible(), r.visible);
         EXPECT_EQ(w->isVisible() && w->isMinimized(),

@@ -9,6 +9,7 @@
 #include "platform/TagLibReader.h"
 #include "platform/TagLibWriter.h"
 #include "tests/controls/ListControlTestSupport.h"
+#include "ui/dialogs/OptionsFrames.h"
 #include "ui/dialogs/frmAudioProperties.h"
 #include "ui/dialogs/frmMiniPlayer.h"
 #include "ui/main/OtherWindows.h"
@@ -23,20 +24,11 @@ enum Via { Menu, Button, Node, ListKey, HotKey, Mini };
 // key of the list, a hot-key setting with the key code held beside Ctrl, a
 // mini-player button) and what it causes: the commands sent, or, when it sends
 // none, its effects.
-struct Row {
-    Via via;
-    const char* control;
-    int index;
-    const char* caused;
-};
+struct Row { Via via; const char* control; int index; const char* caused; };
 
 using R = SettingsRecord;
 const std::pair<const char*, Switch R::*> kToggles[] = {{"Shuffle", &R::Shuffle}, {"RepeatTitle", &R::RepeatTitle},
     {"RepeatAll", &R::RepeatAll}, {"IntroMode", &R::IntroMode}, {"CrossfaderEnabled", &R::CrossfaderEnabled}};
-QString SettingsRecord::* const kHotKeys[] = {&SettingsRecord::HotKeyPause,  &SettingsRecord::HotKeyStop,
-                                              &SettingsRecord::HotKeyNext,   &SettingsRecord::HotKeyPrev,
-                                              &SettingsRecord::HotKeyShowMe, &SettingsRecord::HotKeyVolPlus,
-                                              &SettingsRecord::HotKeyVolMinus};
 
 QStringList Windows()
 {
@@ -45,13 +37,6 @@ QStringList Windows()
         if (t->isVisible() && t->objectName().startsWith("frm") && t != MainWindow() && t != frmMiniPlayer::Loaded())
             out << t->objectName();
     return out;
-}
-
-QWidget* FindWindow(const char* name)
-{
-    for (QWidget* t : QApplication::topLevelWidgets())
-        if (t->objectName() == name && t->isVisible()) return t;
-    return nullptr;
 }
 
 void ClickCentre(QWidget* target) { Click(*target, QRectF(target->rect()).center()); }
@@ -72,7 +57,7 @@ protected:
         MakeLibrary();
         Settings.ShowMiniPlayer = SwitchOn;
         Settings.DynPlaylists[4] = {"Kurz", "title=alpha"};
-        for (int k = 0; k < 7; ++k) Settings.*kHotKeys[k] = QStringLiteral("17 + %1").arg(48 + k);
+        for (int k = 0; k < HotKeyCount; ++k) Settings.*HotKeyFields[k] = QStringLiteral("17 + %1").arg(48 + k);
         w->Form_Load();
         w->tmrHotKeys->stop();
         w->show();
@@ -204,7 +189,8 @@ TEST_F(MainWindowWiring, EveryControlSendsItsCommandOrHasItsEffect)
     }
     for (const Row& r : rows) {
         SCOPED_TRACE(QStringLiteral("%1 %2").arg(r.control).arg(r.index).toStdString());
-        if (QWidget* wizard = FindWindow("frmDeviceWizard")) wizard->close();  // it keeps the program busy
+        for (QWidget* t : QApplication::topLevelWidgets())
+            if (t->objectName() == "frmDeviceWizard") t->close();  // it keeps the program busy
         w->show();
         w->Command("AudioLibrary");
         Queue() = {1};
