@@ -5,11 +5,13 @@
 #include "core/UiServices.h"
 #include "platform/TermSignal.h"
 #include "ui/dialogs/frmSplash.h"
+#include "ui/main/frmMain.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QLabel>
 #include <QTemporaryDir>
+#include <QWheelEvent>
 #include <gtest/gtest.h>
 
 namespace {
@@ -105,6 +107,24 @@ TEST_F(SplashDuringStart, SessionEndDuringTheStartLeavesNoSplash)
     Main(QString());
     EXPECT_EQ(stepAtMessage, QStringLiteral("Einstellungen"));
     EXPECT_FALSE(SplashLeft());
+}
+
+// After the start the stored volume is back and the wheel scrolls the list.
+TEST_F(SplashDuringStart, VolumeAndWheelAreInPlaceAfterTheStart)
+{
+    Settings.StartCount = 1;
+    Settings.CleanExit = SwitchOn;
+    Settings.SavedVolume = 12345;
+    ASSERT_TRUE(SaveSettings());
+    Main(QString());
+    frmMain* w = MainWindow();
+    ASSERT_TRUE(w);
+    EXPECT_EQ(w->CurrentVolume(), 12345);
+    Library.Files.resize(200);
+    w->Command("AudioLibrary");
+    QWheelEvent e({5, 5}, {5, 5}, {}, {0, -120}, Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(w, &e);
+    EXPECT_EQ(w->QV_ListControl1->TopRow(), 5);
 }
 
 } // namespace

@@ -50,6 +50,9 @@ public:
     // ---- Commands and views ----
     // Runs a command string; false when the string is no command.
     bool Command(const QString& cmd);
+    // Sees each command string as Command receives it; tests set it to learn
+    // which command a control sends. Empty in the program.
+    std::function<void(const QString&)> CommandSeen;
     // Shows the library pane alone.
     void SetAudioMode();
 
@@ -284,6 +287,7 @@ private:
     float Volume = 0;
     int32_t TrackLength = 0;
     bool WasPlaying = false;
+    bool titleRunUnreported_ = false;  // a title started whose running is not yet reported
     int32_t RememberedTrack = 0;  // the display tick's last known title
     QSet<int32_t> unplayable_;    // titles that failed to open since the last that opened
     int32_t contextTitle_ = -1;   // the title under the open context menu

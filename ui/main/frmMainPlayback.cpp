@@ -19,6 +19,8 @@
 #include <QTreeWidgetItemIterator>
 
 #include <algorithm>
+#include <cstdio>
+#include <utility>
 
 namespace {
 
@@ -48,6 +50,14 @@ QString ArtistAlbumText(const QString& artist, const QString& album)
     return text;
 }
 
+// With SAROVIN_REPORT_TITLES set, every title says on stderr once its sound
+// runs, so that a test of the whole program can wait for it.
+void ReportTitleRunning(int32_t index)
+{
+    static const bool report = qEnvironmentVariableIsSet("SAROVIN_REPORT_TITLES");
+    if (report) std::fprintf(stderr, "title %d running\n", int(index));
+}
+
 } // namespace
 
 // ---- Commands ----------------------------------------------------------------
@@ -69,6 +79,7 @@ const frmMain::CommandEntry frmMain::kCommands[] = {
 
 bool frmMain::Command(const QString& cmd)
 {
+    if (CommandSeen) CommandSeen(cmd);
     for (const CommandEntry& c : kCommands) {
         if (cmd == QStringView(c.name)) {
             (this->*c.handler)();
@@ -307,6 +318,7 @@ void frmMain::AudioPlay(int32_t index, bool resumed)
     const int32_t fade = IsOn(Settings.CrossfaderEnabled) ? Settings.CrossfadeTime : 0;
     PlayFile(file, newSlot, oldSlot, fade, fade, RoundToInt32(Volume));
     UpdateFades();
+    titleRunUnreported_ = true;
 
     if (LastPlayOpened()) {
         unplayable_.clear();
@@ -391,6 +403,7 @@ void frmMain::tmrActualizeDisp_Timer()
                 }
             }
             SetTitleFont(true);
+            if (pos > 0 && std::exchange(titleRunUnreported_, false)) ReportTitleRunning(CurrentTrack);
             if (TrackLength > 0) SetWidth(shSeek, pos * (Twips(frSeek).Width / TrackLength));
             lblTimeMax->setText(FormatDuration(TrackLength));
             lblTimeElapsed->setText(GetPositionText(Channel));
