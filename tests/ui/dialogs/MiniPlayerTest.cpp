@@ -73,13 +73,6 @@ protected:
         EXPECT_TRUE(WriteRawFile(dir.filePath(name), content));
         return dir.filePath(name);
     }
-    // Library titles a0.mp3, a1.mp3, a2.mp3; titles 0 and 1 queued.
-    void ThreeTitles()
-    {
-        for (const char* n : {"a0.mp3", "a1.mp3", "a2.mp3"}) ASSERT_TRUE(AddFile(Library, File(n)));
-        BuildListSets(Library);
-        Queue() = {0, 1};
-    }
     QTimer* Timer(const char* name) { return mini->findChild<QTimer*>(QLatin1String(name)); }
     // A press and release where the user points, delivered as the window system would.
     QString Click(int x)
@@ -190,13 +183,16 @@ TEST(MiniPlayerDrop, TheFirstLocalFileOfTheListCounts)
 // device lists stay, whatever the repeat mode.
 TEST_F(MiniPlayerTest, DroppedTitlesAndPlaylists)
 {
-    ThreeTitles();
+    for (const char* n : {"a0.mp3", "a1.mp3", "a2.mp3"}) ASSERT_TRUE(AddFile(Library, File(n)));
+    BuildListSets(Library);
+    Queue() = {0, 1};
     for (const char* n : {"N.MP3", "n.ogg", "L.M3U"}) File(n);
     const QString a0 = dir.filePath("a0.mp3"), a1 = dir.filePath("a1.mp3"), a2 = dir.filePath("a2.mp3");
     const QString n = File("n.mp3"), bad = File("kaputt.mp3", "kaputt"), list = dir.filePath("list.m3u");
-    const QString unknown = "0|Sarovin|Unbekannter Dateityp",
-                  unplayable = "48|Sarovin|Die Datei kann nicht abgespielt werden.", listed = "Audio:Next,play 2,AudioPlaying";
-    const struct { QString path, list, message; QVector<int32_t> queue; QString calls; } rows[] = {  // null list: no file
+    const QString unknown = "0|Sarovin|Unbekannter Dateityp", listed = "Audio:Next,play 2,AudioPlaying",
+                  unplayable = "48|Sarovin|Die Datei kann nicht abgespielt werden.";
+    // A list's text, null for no file.
+    const struct { QString path, list, message; QVector<int32_t> queue; QString calls; } rows[] = {
         {a2, {}, "", {0, 1, 2}, "play 2"},
         {a1, {}, "", {0, 1}, "play 1"},
         {a1.toUpper().replace(".MP3", ".mp3"), {}, unplayable, {0, 1}, ""},
@@ -228,9 +224,8 @@ TEST_F(MiniPlayerTest, DroppedTitlesAndPlaylists)
             EXPECT_EQ(Slot(ViewList) + Slot(SyncList), (QVector<int32_t>{2, 0, 1}));
             EXPECT_EQ(Library.Files.size(), 3 + r.queue.contains(3));
             const auto& artists = Library.ListSets[ArtistSet].Entries;
-            if (r.path != list)
-                EXPECT_EQ(std::any_of(artists.begin(), artists.end(), [](const ListEntry& e) { return e.Items.contains(3); }),
-                          r.queue.contains(3));
+            const auto knows = [](const ListEntry& e) { return e.Items.contains(3); };
+            if (r.path != list) EXPECT_EQ(std::any_of(artists.begin(), artists.end(), knows), r.queue.contains(3));
         }
 }
 

@@ -114,20 +114,15 @@ protected:
 // folder list's buttons.
 TEST_F(OptionsPageTest, ControlsShowAndStoreTheirFields)
 {
-    const struct { const char* name; Switch SettingsRecord::*field; } checks[] = {
-        {"AudioDBenableAutoSync", &SettingsRecord::AutoSyncEnabled},
-        {"AudioDBsyncwhenStart", &SettingsRecord::SyncOnStart},
-        {"AudioDBsyncwhenWinStart", &SettingsRecord::SyncOnWindowsStart},
-        {"AudioDBsyncAutoCHK", &SettingsRecord::SyncPeriodic},
-        {"AudioDBsyncOnlyNew", &SettingsRecord::SyncOnlyNewTags},
-        {"IntMisc_Minimize_to_Tray", &SettingsRecord::MinimizeToTray},
-        {"IntMisc_Close_to_Tray", &SettingsRecord::CloseToTray},
-        {"Audio_ShowMiniPlayer", &SettingsRecord::ShowMiniPlayer},
-        {"Audio_ShowTrayBaloon", &SettingsRecord::ShowTrayBalloon},
-        {"IntMisc_SpectrumInMini", &SettingsRecord::SpectrumInMini},
-        {"IntMisc_SpectrumInMain", &SettingsRecord::SpectrumInMain},
-        {"IntHotKEnable", &SettingsRecord::HotKeysEnabled},
-        {"Crossfader_Enable", &SettingsRecord::CrossfaderEnabled},
+    using R = SettingsRecord;
+    const struct { const char* name; Switch R::*field; } checks[] = {
+        {"AudioDBenableAutoSync", &R::AutoSyncEnabled}, {"AudioDBsyncwhenStart", &R::SyncOnStart},
+        {"AudioDBsyncwhenWinStart", &R::SyncOnWindowsStart}, {"AudioDBsyncAutoCHK", &R::SyncPeriodic},
+        {"AudioDBsyncOnlyNew", &R::SyncOnlyNewTags}, {"IntMisc_Minimize_to_Tray", &R::MinimizeToTray},
+        {"IntMisc_Close_to_Tray", &R::CloseToTray}, {"Audio_ShowMiniPlayer", &R::ShowMiniPlayer},
+        {"Audio_ShowTrayBaloon", &R::ShowTrayBalloon}, {"IntMisc_SpectrumInMini", &R::SpectrumInMini},
+        {"IntMisc_SpectrumInMain", &R::SpectrumInMain}, {"IntHotKEnable", &R::HotKeysEnabled},
+        {"Crossfader_Enable", &R::CrossfaderEnabled},
     };
     int i = 0;
     for (const auto& c : checks) Settings.*c.field = (i++ % 2) ? SwitchOn : SwitchOff;

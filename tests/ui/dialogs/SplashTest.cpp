@@ -14,21 +14,17 @@ protected:
     ~Splash() override { UnloadSplash(); }
 };
 
-// Ticks of Timer1 as the running timer gives them.
-void Tick(frmSplash& s, int n)
-{
-    for (int i = 0; i < n; ++i) QMetaObject::invokeMethod(s.Timer1, "timeout");
-}
-
 TEST_F(Splash, TimerShowsTheStepInACopyStopsAfter101TicksAndEachStartCountsAfresh)
 {
+    // Ticks of Timer1 as the running timer gives them.
+    const auto tick = [](frmSplash& s, int n) { while (n--) QMetaObject::invokeMethod(s.Timer1, "timeout"); };
     SetSplashStep("Einstellungen");  // harmless without a splash
     SetSplashTimer(true);
     UnloadSplash();
     ShowSplash();
     QPointer<frmSplash> old = SplashWindow();
     SetSplashTimer(true);
-    Tick(*old, 60);
+    tick(*old, 60);
     ShowSplash();  // a fresh window and counter
     EXPECT_FALSE(old);
     frmSplash* s = SplashWindow();
@@ -36,9 +32,9 @@ TEST_F(Splash, TimerShowsTheStepInACopyStopsAfter101TicksAndEachStartCountsAfres
     SetSplashStep("Tag-Reader");
     SetSplashTimer(true);
     s->Timer1->setInterval(3600000);  // only the ticks given here
-    Tick(*s, 100);
+    tick(*s, 100);
     EXPECT_TRUE(s->Timer1->isActive());
-    Tick(*s, 1);
+    tick(*s, 1);
     EXPECT_FALSE(s->Timer1->isActive());
 
     QPointer<frmSplash> copy = s->SecondSplash();
