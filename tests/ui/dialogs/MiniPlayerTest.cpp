@@ -225,7 +225,9 @@ TEST_F(MiniPlayerTest, DroppedTitlesAndPlaylists)
             EXPECT_EQ(Library.Files.size(), 3 + r.queue.contains(3));
             const auto& artists = Library.ListSets[ArtistSet].Entries;
             const auto knows = [](const ListEntry& e) { return e.Items.contains(3); };
-            if (r.path != list) EXPECT_EQ(std::any_of(artists.begin(), artists.end(), knows), r.queue.contains(3));
+            if (r.path != list) {
+                EXPECT_EQ(std::any_of(artists.begin(), artists.end(), knows), r.queue.contains(3));
+            }
         }
 }
 
