@@ -78,12 +78,6 @@ protected:
         SetVolumeSource({});
     }
 
-    static int Page(frmDeviceWizard* w)
-    {
-        for (int i = 0; i < 4; ++i)
-            if (!w->tab[i]->isHidden()) return i;
-        return -1;
-    }
     static void Tick(frmDeviceWizard* w, const QString& name)
     {
         for (QListWidgetItem* item : w->List1->findItems(name, Qt::MatchExactly)) item->setCheckState(Qt::Checked);
@@ -96,22 +90,6 @@ protected:
         frmDeviceWizard* w = DeviceWizard();
         Tick(w, source);
         for (int i = 0; i < 3; ++i) w->cmd_WindowsXP_Button2->click();
-        return w;
-    }
-
-    // Copies "Drei"; the worker waits inside the second title until released.
-    frmDeviceWizard* StartHeldCopy()
-    {
-        held = release = false;
-        SetCopyBlockHook([this](int job, int64_t written) {
-            if (job == 1 && written >= MiB) {
-                held = true;
-                while (!release) QThread::usleep(200);
-            }
-            return 0;
-        });
-        frmDeviceWizard* w = Copy("Drei");
-        EXPECT_TRUE(PumpUntil([&] { return bool(held); }));
         return w;
     }
 
@@ -139,8 +117,9 @@ TEST_F(DeviceWizardTest, BackAndNextAlongThePages)
     };
     for (const auto& s : steps) {
         if (s.button) s.button->click();
-        EXPECT_EQ(std::tuple(Page(w), w->cmd_WindowsXP_Button3->isEnabled(), w->cmd_WindowsXP_Button2->isEnabled()),
-                  std::tuple(s.page, s.back, s.next));
+        const auto page = std::find_if(w->tab.begin(), w->tab.end(), [](QFrame* t) { return !t->isHidden(); });
+        EXPECT_EQ(std::tuple(int(page - w->tab.begin()), w->cmd_WindowsXP_Button3->isEnabled(),
+                             w->cmd_WindowsXP_Button2->isEnabled()), std::tuple(s.page, s.back, s.next));
     }
     EXPECT_EQ(w->lblTitle->text() + '|' + w->cmd_WindowsXP_Button2->text(), "Synchronisation Läuft|&Fertig");
     ASSERT_TRUE(PumpUntil([&] { return !shown.isEmpty(); }));
@@ -210,12 +189,22 @@ TEST_F(DeviceWizardTest, EveryWayOutDuringTheCopy)
         {QuestionYes, {Question}, {"AC_DC/_/a_b.mp3", "AC_DC/_/c_d.mp3", "AC_DC/_/e_f.mp3"}},
         {QuestionNo, {Question, Ended(3, 3)}, {"AC_DC/_/a_b.mp3", "AC_DC/_/c_d.mp3", "AC_DC/_/e_f.mp3"}},
     };
+    // The worker waits inside the second title until released.
+    SetCopyBlockHook([this](int job, int64_t written) {
+        if (job == 1 && written >= MiB) {
+            held = true;
+            while (!release) QThread::usleep(200);
+        }
+        return 0;
+    });
     for (const auto& r : rows) {
         SCOPED_TRACE(int(r.way));
         shown.clear();
         QDir(root).removeRecursively();
         QDir().mkpath(root);
-        frmDeviceWizard* w = StartHeldCopy();
+        held = release = false;
+        frmDeviceWizard* w = Copy("Drei");
+        ASSERT_TRUE(PumpUntil([&] { return bool(held); }));
         // The progress timer goes on while the worker is inside a file.
         ASSERT_TRUE(PumpUntil([&] { return w->Label2->text() == "Titel 2 von 3 wird kopiert ..."; }));
         EXPECT_EQ(w->Label10->text() + '|' + QString::number(w->ProgressBar1->value()), "c_d.mp3|1");

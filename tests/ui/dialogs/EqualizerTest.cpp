@@ -36,27 +36,24 @@ protected:
     QLocale locale;
 };
 
-TEST_F(EqualizerTest, OpeningShowsStoredPositionsAndSendsNoGain)
+// Opening shows the stored positions and sends no gain; a moved slider sets
+// its band's gain, the caption and its stored position, nothing else.
+TEST_F(EqualizerTest, OpeningSendsNoGainAndAMovedSliderSetsGainCaptionAndPosition)
 {
+    QLocale::setDefault(QLocale(QLocale::German));
     Settings.EqGains[0] = 16.0f;
     Settings.EqGains[1] = 16.5f;
     Settings.EqGains[2] = 17.5f;
     OpenEqualizer();
     OpenEqualizer();  // the second call raises the first window
-    QList<frmEqualizer*> windows;
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (auto* e = dynamic_cast<frmEqualizer*>(w)) windows.append(e);
+    QWidgetList windows = QApplication::topLevelWidgets();
+    windows.removeIf([](QWidget* w) { return !dynamic_cast<frmEqualizer*>(w); });
     ASSERT_EQ(windows.size(), 1);
+    frmEqualizer& eq = *static_cast<frmEqualizer*>(windows[0]);
     for (const auto& [band, position] : {std::pair{0, 16}, {1, 16}, {2, 18}, {3, 21}})
-        EXPECT_EQ(windows[0]->Slider(band)->value(), position) << band;
+        EXPECT_EQ(eq.Slider(band)->value(), position) << band;
     for (int band = 0; band < kEqBands; ++band) EXPECT_EQ(UnitGain(band), 1.0f) << band;
-}
 
-TEST_F(EqualizerTest, MovedSliderSetsGainCaptionAndStoredPosition)
-{
-    QLocale::setDefault(QLocale(QLocale::German));
-    frmEqualizer eq;
-    eq.show();
     QSlider* s = eq.Slider(7);
     // Up from 21, top, bottom, then a click above the knob: one page up.
     const struct { Qt::Key key; int position; QString caption; } rows[] = {

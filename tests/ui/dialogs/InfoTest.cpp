@@ -3,16 +3,13 @@
 #include "tests/support/WindowTest.h"
 #include "ui/main/OtherWindows.h"
 
-#include <QRegularExpression>
-
 namespace {
 
-TEST(Info, VersionShownAndOkEnterOrEscapeCloseItAndASecondOpenRaisesIt)
+TEST(Info, OkEnterOrEscapeCloseItAndASecondOpenRaisesIt)
 {
     for (int key : {0, int(Qt::Key_Return), int(Qt::Key_Escape)}) {
         OpenInfo();
         QPointer<frmInfo> info = InfoWindow();
-        EXPECT_TRUE(info->Label4->text().contains(QRegularExpression(QStringLiteral("^\\d+\\.\\d+\\.\\d+$"))));
         OpenInfo();
         EXPECT_EQ(InfoWindow(), info.data());
         if (key) SendKey(info, key);

@@ -1,40 +1,30 @@
 #include "ui/dialogs/frmSplash.h"
 
-#include "platform/ExecModal.h"
 #include "platform/QtUiServices.h"
+#include "tests/support/PlatformTest.h"
 
 #include <QApplication>
 #include <QLabel>
-#include <QRegularExpression>
 #include <QTimer>
-#include <gtest/gtest.h>
 
 namespace {
 
-class Splash : public ::testing::Test {
+class Splash : public PlatformTest {
 protected:
-    void TearDown() override
-    {
-        UnloadSplash();
-        SetModalAnswerer({});
-    }
-    // Ticks of Timer1 as the running timer gives them.
-    static void Tick(frmSplash& s, int n)
-    {
-        for (int i = 0; i < n; ++i) QMetaObject::invokeMethod(s.Timer1, "timeout");
-    }
+    ~Splash() override { UnloadSplash(); }
 };
 
 TEST_F(Splash, TimerShowsTheStepInACopyStopsAfter101TicksAndEachStartCountsAfresh)
 {
+    // Ticks of Timer1 as the running timer gives them.
+    const auto tick = [](frmSplash& s, int n) { while (n--) QMetaObject::invokeMethod(s.Timer1, "timeout"); };
     SetSplashStep("Einstellungen");  // harmless without a splash
     SetSplashTimer(true);
     UnloadSplash();
     ShowSplash();
     QPointer<frmSplash> old = SplashWindow();
-    EXPECT_TRUE(old->Label3->text().contains(QRegularExpression("^Version \\d+\\.\\d+\\.\\d+ beta$")));
     SetSplashTimer(true);
-    Tick(*old, 60);
+    tick(*old, 60);
     ShowSplash();  // a fresh window and counter
     EXPECT_FALSE(old);
     frmSplash* s = SplashWindow();
@@ -42,9 +32,9 @@ TEST_F(Splash, TimerShowsTheStepInACopyStopsAfter101TicksAndEachStartCountsAfres
     SetSplashStep("Tag-Reader");
     SetSplashTimer(true);
     s->Timer1->setInterval(3600000);  // only the ticks given here
-    Tick(*s, 100);
+    tick(*s, 100);
     EXPECT_TRUE(s->Timer1->isActive());
-    Tick(*s, 1);
+    tick(*s, 1);
     EXPECT_FALSE(s->Timer1->isActive());
 
     QPointer<frmSplash> copy = s->SecondSplash();

@@ -38,12 +38,7 @@ struct AnyFileReader : TagReader {
 
 LibraryEntry Record(const QString& file, const QString& actions = {}, int16_t rating = 0)
 {
-    LibraryEntry e;
-    e.FileName = file;
-    e.Actions = actions;
-    e.Rating = rating;
-    e.Tags.Format = QStringLiteral("MPEG");
-    return e;
+    return {.FileName = file, .Tags = {.Format = QStringLiteral("MPEG")}, .Actions = actions, .Rating = rating};
 }
 
 class TagEditorTest : public WindowTest {
@@ -70,24 +65,13 @@ protected:
     AnyFileReader reader_;
 };
 
-TEST_F(TagEditorTest, FirstKeystrokeMarksOnce)
-{
-    for (const auto& [before, after] : {std::pair{"", "Tag;"}, {"R", "RTag;"}, {"Tag;", "Tag;"}, {"RTag;", "RTag;"}}) {
-        Library.Files = {Record("/m/a.mp3", before)};
-        frmAudioProperties* w = Open(0);
-        w->tagTitel->insert("x");
-        w->tagTitel->insert("y");
-        EXPECT_EQ(Library.Files[0].Actions + "|" + Library.Files[0].Tags.Title, after + QString("|xy"));
-        EXPECT_TRUE(w->cmdSave->isEnabled());
-    }
-}
-
 TEST_F(TagEditorTest, WhatIsStoredAndWhatIsNot)
 {
     // Nothing to show: not loaded, the list does not follow.
     EXPECT_FALSE(OpenTagEditor(-1) || TagEditor() || host_.open);
 
-    Library.Files = {Record("/m/a.mp3"), Record("/m/b.mp3", {}, 7)};
+    Library.Files = {Record("/m/a.mp3"), Record("/m/b.mp3", {}, 7), Record("/m/c.mp3"), Record("/m/d.mp3", "R"),
+                     Record("/m/e.mp3", "Tag;"), Record("/m/f.mp3", "RTag;")};
     frmAudioProperties* w = Open(0);
     EXPECT_EQ(w->SSTab1->currentIndex(), 1);
     EXPECT_TRUE(host_.open && w->isVisible());
@@ -102,11 +86,20 @@ TEST_F(TagEditorTest, WhatIsStoredAndWhatIsNot)
     w->tagTitel->insert("x");
     EXPECT_EQ(Library.Files[1].Rating, 7);
 
+    // The first keystroke marks the record, once.
+    for (const auto& [index, after] : {std::pair{2, "Tag;"}, {3, "RTag;"}, {4, "Tag;"}, {5, "RTag;"}}) {
+        ASSERT_TRUE(w->ShowProps(index));
+        w->tagTitel->insert("x");
+        w->tagTitel->insert("y");
+        EXPECT_EQ(Library.Files[index].Actions + "|" + Library.Files[index].Tags.Title, after + QString("|xy"));
+        EXPECT_TRUE(w->cmdSave->isEnabled());
+    }
+
     ASSERT_TRUE(w->ShowProps(0));
     w->tagRating->setCurrentIndex(3);
     EXPECT_EQ(Library.Files[0].Rating, 3);
     EXPECT_EQ(Library.Files[0].Actions, "Tag;");
-    EXPECT_FALSE(w->ShowProps(-1) || w->ShowProps(2));
+    EXPECT_FALSE(w->ShowProps(-1) || w->ShowProps(6));
     EXPECT_EQ(w->ShownIndex, 0);
 
     w->reject();  // Esc
