@@ -1,4 +1,5 @@
-#include "app/Main.h"
+#include "app/CommandLine.h"
+#include "app/StartSteps.h"
 #include "audio/fmodAudio.h"
 #include "audio/EngineAccess.h"
 #include "audio/modEqualizer.h"
@@ -11,28 +12,26 @@
 #include "platform/TagLibReader.h"
 #include "core/Settings.h"
 #include "core/UiServices.h"
-#include "platform/TermSignal.h"
 #include "tests/controls/ListControlTestSupport.h"
 #include "tests/support/AudioFixtures.h"
 #include "tests/support/StartTest.h"
 #include "ui/dialogs/frmPlaylistDynamic.h"
+#include "ui/dialogs/frmSplash.h"
 #include "ui/main/OtherWindows.h"
 #include "ui/main/frmMain.h"
 
-#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFontMetrics>
 #include <QLockFile>
 #include <QMap>
 #include <QProcess>
-#include <QPushButton>
-#include <QTemporaryDir>
 #include <QThread>
+#include <QWheelEvent>
 #include <atomic>
 #include <condition_variable>
 #include <csignal>
-#include <gtest/gtest.h>
 #include <mutex>
 #include <sys/stat.h>
 #include <thread>
@@ -79,16 +78,18 @@ protected:
         return {r.StartCount, r.CleanExit, r.CleanExitCount};
     }
 
-    void WriteSettings(int32_t startCount, Switch cleanExit, int32_t cleanExitCount)
+    // Settings.ini as an earlier run left it, with what `edit` changes.
+    void WriteSettings(int32_t startCount, Switch cleanExit, int32_t cleanExitCount,
+                       const std::function<void(SettingsRecord&)>& edit = {})
     {
-        SettingsRecord r;
-        r.StartCount = startCount;
-        r.CleanExit = cleanExit;
-        r.CleanExitCount = cleanExitCount;
-        r.Shuffle = 0;  // not the default: shows whether the defaults were loaded
-        r.LibraryFolders = QStringLiteral("/home/ute/Musik");
-        r.LastTrack = 12;
-        Settings = r;
+        Settings = SettingsRecord{};
+        Settings.StartCount = startCount;
+        Settings.CleanExit = cleanExit;
+        Settings.CleanExitCount = cleanExitCount;
+        Settings.Shuffle = 0;  // not the default: shows whether the defaults were loaded
+        Settings.LibraryFolders = QStringLiteral("/home/ute/Musik");
+        Settings.LastTrack = 12;
+        if (edit) edit(Settings);
         ASSERT_TRUE(SaveSettings());
         Settings = SettingsRecord{};
     }
@@ -112,14 +113,93 @@ protected:
     bool lockAtEnd = true;
 };
 
-TEST_F(StartExit, FirstStartGreetsAndCountsAtOnce)
+// The step text on screen: Label5 of the splash as each paint shows it.
+class StepPaints : public QObject {
+public:
+    QStringList texts;
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        frmSplash* s = SplashWindow();
+        if (event->type() == QEvent::Paint && s && watched == s->Label5
+            && (texts.isEmpty() || texts.last() != s->Label5->text()))
+            texts << s->Label5->text();
+        return false;
+    }
+};
+
+// At the probe, the step on the splash; then events run until the splash's
+// timer has made its copy.
+class ProbeReader : public TagReader {
+public:
+    QString stepAtOpen;
+    bool copyShown = false;
+    TagReading Open(const QString&) override
+    {
+        frmSplash* s = SplashWindow();
+        if (!s) return {};
+        stepAtOpen = s->Label5->text();
+        const QDeadlineTimer bound(10000);
+        while (!s->SecondSplash() && !bound.hasExpired()) QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+        copyShown = s->SecondSplash() && s->SecondSplash()->isVisible();
+        return {};
+    }
+};
+
+// A start with its splash watched; a message notes the step the splash shows.
+class SplashDuringStart : public StartExit {
+protected:
+    void SetUp() override
+    {
+        StartExit::SetUp();
+        SetTagReader(&reader);
+        qApp->installEventFilter(&paints);
+        onMessage = [this] {
+            const frmSplash* s = SplashWindow();
+            stepAtMessage = s && s->isVisible() ? s->Label5->text() : QStringLiteral("(kein Splash)");
+        };
+    }
+    void TearDown() override
+    {
+        qApp->removeEventFilter(&paints);
+        SetTagReader(nullptr);
+    }
+    static bool SplashLeft()
+    {
+        const auto all = QApplication::allWidgets();
+        return std::any_of(all.begin(), all.end(), [](QWidget* w) { return qobject_cast<frmSplash*>(w); });
+    }
+
+    ProbeReader reader;
+    StepPaints paints;
+    QString stepAtMessage;
+};
+
+TEST_F(SplashDuringStart, FirstStartNamesEachStepGreetsAndCountsAtOnce)
 {
     Main(QString());
     EXPECT_EQ(shown, QStringList{"64|Sarovin|" + GreetingText});
+    EXPECT_EQ(stepAtMessage, QStringLiteral("Einstellungen"));
+    EXPECT_EQ(reader.stepAtOpen, QStringLiteral("Tag-Reader"));
+    EXPECT_EQ(paints.texts, (QStringList{QString(), QStringLiteral("Einstellungen"), QStringLiteral("Bibliothek Audio"),
+                                         QStringLiteral("Benutzeroberfläche"), QStringLiteral("Audio-Treiber"),
+                                         QStringLiteral("Equalizer"), QStringLiteral("Tag-Reader")}));
+    EXPECT_TRUE(reader.copyShown);
+    EXPECT_FALSE(SplashLeft());
     EXPECT_EQ(Counts(), (std::array{1, 0, 0}));
     EXPECT_EQ(OnDisk().Shuffle, -1);  // the defaults
     EXPECT_TRUE(QFile::exists(LockPath()));
     EXPECT_TRUE(exitCodes.empty());
+}
+
+TEST_F(SplashDuringStart, SessionEndDuringTheGreetingEndsTheStartAndLeavesNoSplash)
+{
+    const std::function<void()> note = onMessage;
+    onMessage = [&] { note(), EndSession(); };
+    Main(QString());
+    EXPECT_EQ(stepAtMessage, QStringLiteral("Einstellungen"));
+    EXPECT_FALSE(SplashLeft());
+    ASSERT_EQ(exitCodes, std::vector<int>{0});
+    EXPECT_EQ(Counts(), (std::array{0, -1, 1}));  // the start went no further
 }
 
 TEST_F(StartExit, StartAfterAnUncleanEndWarnsAndGoesOn)
@@ -170,12 +250,10 @@ TEST_F(StartExit, OpenPlaylistEditorIsWrittenBackBeforeTheSettingsAreSaved)
 
 TEST_F(StartExit, StartOpensSoundAndRestoresBandsExitClosesIt)
 {
-    Settings.StartCount = 2;
-    Settings.CleanExit = -1;
-    Settings.EqGains.fill(21.0f);
-    Settings.EqGains[4] = 0.0f;
-    ASSERT_TRUE(SaveSettings());
-    Settings = SettingsRecord{};
+    WriteSettings(2, -1, 2, [](SettingsRecord& r) {
+        r.EqGains.fill(21.0f);
+        r.EqGains[4] = 0.0f;
+    });
     Main(QString());
     ASSERT_TRUE(AudioSystemExists());
     EXPECT_EQ(OutputChannelCount(), 2);
@@ -419,22 +497,22 @@ TEST_F(StartExit, DataFolderThatCannotBeMadeIsToldAndEndsWithAnError)
     qputenv("SAROVIN_HOME", QFile::encodeName(home.path()));
 }
 
-TEST_F(StartExit, SessionEndDuringTheGreetingEndsTheStart)
-{
-    onMessage = [] { EndSession(); };
-    Main(QString());
-    ASSERT_EQ(exitCodes, std::vector<int>{0});
-    EXPECT_EQ(Counts(), (std::array{0, -1, 1}));  // the start went no further
-}
-
-// The widest value of a column fits its cells in the fonts the list draws
+// After the start the stored volume is back, the wheel scrolls the list, and
+// the widest value of a column fits its cells in the fonts the list draws
 // with, plain and bold (the playing row).
-TEST_F(StartExit, NumberAndRatingFitTheirColumns)
+TEST_F(StartExit, VolumeWheelAndColumnWidthsAreInPlaceAfterTheStart)
 {
-    WriteSettings(3, -1, 3);
+    WriteSettings(3, -1, 3, [](SettingsRecord& s) { s.SavedVolume = 12345; });
     Main(QString());
-    ASSERT_TRUE(MainWindow());
-    const QV_ListControl& list = *MainWindow()->QV_ListControl1;
+    frmMain* w = MainWindow();
+    ASSERT_TRUE(w);
+    EXPECT_EQ(w->CurrentVolume(), 12345);
+    Library.Files.resize(200);
+    w->Command("AudioLibrary");
+    QWheelEvent e({5, 5}, {5, 5}, {}, {0, -120}, Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(w, &e);
+    EXPECT_EQ(w->QV_ListControl1->TopRow(), 5);
+    const QV_ListControl& list = *w->QV_ListControl1;
     const struct { int column; QStringList values; } rows[] = {
         {0, {"00", "11", "22", "33", "44", "55", "66", "77", "88", "99"}},
         {6, {QString(5, QChar(171))}},
@@ -462,14 +540,10 @@ TEST_F(StartExit, StartResumesOpensItsViewAndMayStayInTheTray)
         SCOPED_TRACE(r.view);
         ResetProgramState();
         WriteToneLibrary({{"a.wav", 5.0}, {"b.wav", 5.0}, {"c.wav", 5.0}, {"d.wav", 5.0}}, r.queue);
-        Settings = SettingsRecord{};
-        Settings.StartCount = 1;
-        Settings.CleanExit = SwitchOn;
-        Settings.InTray = r.inTray ? SwitchOn : SwitchOff;
-        Settings.LastTrack = r.lastTrack;
-        Settings.LastPosition = 3.0;
-        Settings.LastPaused = r.paused;
-        ASSERT_TRUE(SaveSettings());
+        WriteSettings(1, SwitchOn, 0, [&r](SettingsRecord& s) {
+            std::tie(s.InTray, s.LastTrack, s.LastPosition, s.LastPaused) =
+                std::tuple(r.inTray ? SwitchOn : SwitchOff, r.lastTrack, 3.0, r.paused);
+        });
         SetTrayHostCheck([&r] { return r.host; });
         Main(QString());
         frmMain* w = MainWindow();
@@ -489,6 +563,26 @@ TEST_F(StartExit, StartResumesOpensItsViewAndMayStayInTheTray)
         ExitProgram();
     }
     SetTrayHostCheck({});
+}
+
+// A file named on the command line with "/play" ends up in the library once.
+TEST_F(StartExit, PlayRequestAddsANewFileOnceUnderItsOwnPath)
+{
+    const QString song = HomeFile(QStringLiteral("Mein Lied.MP3"));
+    ASSERT_TRUE(MakeToneFile(song, FixtureFormat::Mp3, 0.3));
+    SetTagReader(&ProgramTagReader());
+    ResetDatabase(Library);
+    // Into the placeholder, under the path as given (not lower-cased).
+    StepActOnCommandLine(ParseCommandLine(QStringLiteral("\"") + song + QStringLiteral("\" /play"), home.path()));
+    ASSERT_EQ(Library.Files.size(), 1);
+    EXPECT_EQ(Library.Files[0].FileName, song);
+    EXPECT_EQ(Library.Files[0].Tags.Title, QStringLiteral("Mein Lied"));
+    EXPECT_EQ(Library.Files[0].Tags.Format, QStringLiteral("MPEG"));
+    EXPECT_EQ(LibraryIndexForPlay(Library, song), 0);
+    EXPECT_EQ(LibraryIndexForPlay(Library, song.toLower()), 0); // found regardless of case
+    EXPECT_EQ(LibraryIndexForPlay(Library, HomeFile(QStringLiteral("fehlt.mp3"))), -1);
+    StepActOnCommandLine(ParseCommandLine(QStringLiteral("/AutoRun"), home.path()));
+    EXPECT_EQ(Library.Files.size(), 1);
 }
 
 // The real program, where the process must really end.
@@ -524,15 +618,8 @@ protected:
 TEST_F(Process, ResumesPlaysOnAndKeepsEverythingAtTheEnd)
 {
     WriteToneLibrary({{"nie.wav", 1.0}, {"kurz.wav", 1.0}, {"lang.wav", 60.0}}, {1, 2});
-
-    Settings = SettingsRecord{};
-    Settings.StartCount = 1;
-    Settings.CleanExit = SwitchOn;  // an unclean end would wait at its message for ever
-    Settings.CleanExitCount = 1;
-    Settings.LastTrack = 1;
-    Settings.SavedVolume = 16384;
-    ASSERT_TRUE(SaveSettings());
-
+    // A clean end before: an unclean one would wait at its message for ever.
+    WriteSettings(1, SwitchOn, 1, [](SettingsRecord& s) { s.LastTrack = 1, s.SavedVolume = 16384; });
     Start(true);
     process.setReadChannel(QProcess::StandardError);
     QByteArray err;

@@ -24,14 +24,6 @@ protected:
 
 } // namespace
 
-// The comparison itself has its own table in ListCellTest.
-TEST_F(ListSort, TheTextColumnSortsByTheCellRule)
-{
-    Load({"x", 10, ListCell(), "a", -1, "9"});
-    list.SortAsColumn(1);
-    EXPECT_EQ(Shown(6), (QStringList{"-1", "", "10", "9", "a", "x"})); // numbers first, empty as 0
-}
-
 TEST_F(ListSort, KeysHighlightSelectionAndRefetchFollowTheirRows)
 {
     Load({"d", "b", "a", "c"});

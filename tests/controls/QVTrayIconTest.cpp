@@ -1,19 +1,18 @@
 #include "controls/QVTrayIcon.h"
 #include "tests/support/AudioFixtures.h"
+#include "tests/support/WidgetTest.h"
 
 #include <QImageWriter>
 #include <QMetaObject>
-#include <QTemporaryDir>
 #include <QTimer>
-#include <gtest/gtest.h>
 
 namespace {
 
-class TrayIcon : public ::testing::Test {
+class TrayIcon : public WidgetTest {
 protected:
     void SetUp() override
     {
-        qputenv("SAROVIN_HOME", home.path().toUtf8());
+        WidgetTest::SetUp();
         SetTrayHostCheck([this] { return host; });
         SetBalloonPresenter([this](QSystemTrayIcon&, const TrayBalloon& b) { shown.push_back(b); });
         QObject::connect(&tray, &QVTrayIcon::MouseDown, [this](int b) { events << QStringLiteral("down%1").arg(b); });
@@ -25,12 +24,10 @@ protected:
     {
         SetTrayHostCheck({});
         SetBalloonPresenter({});
-        qunsetenv("SAROVIN_HOME");
     }
     QSystemTrayIcon& Icon() { return *tray.findChild<QSystemTrayIcon*>(); }
     QTimer& Timer1() { return *tray.findChild<QTimer*>(QStringLiteral("Timer1")); }
 
-    QTemporaryDir home;
     bool host = true;
     QVTrayIcon tray;
     std::vector<TrayBalloon> shown;
@@ -100,10 +97,10 @@ TEST_F(TrayIcon, PictureFromFileElsePainted)
     const QRgb painted = Centre(PaintedTrayIcon());
     ASSERT_NE(qAlpha(painted), 0);
     EXPECT_EQ(Centre(TrayIconImage()), painted); // no Tray.ico
-    const QString file = home.filePath(QStringLiteral("Tray.ico"));
+    const QString file = HomeFile(QStringLiteral("Tray.ico"));
     ASSERT_TRUE(WriteRawFile(file, "not an icon"));
     for (const char* name : {"Tray.ico", "missing.ico"}) {
-        tray.AddIcon(home.filePath(QString::fromLatin1(name)), QStringLiteral("tip"));
+        tray.AddIcon(HomeFile(QString::fromLatin1(name)), QStringLiteral("tip"));
         EXPECT_EQ(Centre(Icon().icon()), painted) << name;
         EXPECT_TRUE(Icon().isVisible());
     }

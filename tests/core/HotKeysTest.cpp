@@ -7,16 +7,13 @@ namespace {
 
 using A = HotKeyAction;
 
-TEST(HotKeys, TextOfHeldCodes)
+// The command and step of each key are in the main window's wiring table;
+// here the text of the held codes, and a step that rounds halves to even.
+TEST(HotKeys, TextOfHeldCodesAndVolumeStepRounding)
 {
     const struct { std::vector<int> codes; const char* text; } rows[] = {
         {{}, ""}, {{164, 36, 17, 162, 18}, "17 + 18 + 36 + 162 + 164"}, {{36, 17, 36}, "17 + 36"}};
     for (const auto& r : rows) EXPECT_EQ(HotKeyText(r.codes), QString::fromLatin1(r.text));
-}
-
-// The command and step of each key are in the main window's wiring table.
-TEST(HotKeys, VolumeStepRoundsHalvesToEven)
-{
     EXPECT_EQ(HotKeyVolume(A::VolMinus, 500.5), -500); // -499.5
 }
 

@@ -1,11 +1,9 @@
 #include "core/Settings.h"
 
+#include "tests/support/ProgramTest.h"
+
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
-#include <gtest/gtest.h>
-
-#include "tests/support/ProgramTest.h"
 
 #include <bit>
 #include <string>
