@@ -1,5 +1,5 @@
 // The main window's life: the tray, closing, the exit fade, the window's
-// place, the hot-key tick and the title balloon.
+// place and the hot-key tick.
 #include "MainWindowTestSupport.h"
 
 #include "controls/QVTrayIcon.h"
@@ -20,7 +20,6 @@ protected:
         SetExitProgram([this] { ++exits; });
         SetFadeSleep([this](int) { fade.push_back(ChannelVolume(-1, w->Channel)); });
         SetKeySource([this] { return held; });
-        SetBalloonPresenter([this](QSystemTrayIcon&, const TrayBalloon& b) { balloons << b.Title + u'|' + b.Text; });
         Settings.MainLeft = Settings.MainTop = 1500;
         Settings.MainWidth = 9000;
         Settings.MainHeight = 6000;
@@ -31,7 +30,6 @@ protected:
         SetExitProgram({});
         SetFadeSleep({});
         SetKeySource({});
-        SetBalloonPresenter({});
         MainWindowTest::TearDown();
     }
     // A new window, loaded and shown as the start leaves it; no sound left from before.
@@ -53,7 +51,6 @@ protected:
     using Rect = std::tuple<int16_t, int16_t, int16_t, int16_t>;
 
     bool trayHost = true;
-    QStringList balloons;
     int exits = 0;
     std::vector<int32_t> fade;
     std::vector<int> held;
@@ -176,24 +173,6 @@ TEST_F(MainWindowLife, HeldHotKeyWaitsHalfASecond)
         now = 1000.4 + at;
         w->tmrHotKeys_Timer();
         EXPECT_EQ(w->CurrentVolume(), volume) << at;
-    }
-}
-
-TEST_F(MainWindowLife, TitleBalloonNamesTitleArtistAndAlbum)
-{
-    Load();
-    LibraryEntry bare;
-    bare.FileName = Tone("a.wav");
-    bare.Tags.Title = "Ohne";
-    Library.Files.append(bare);
-    const struct { int32_t index; bool on; const char* balloon; } rows[] = {
-        {0, true, "Alpha|by 'Ann' from 'First' "}, {1, true, "Beta|by 'Bob'  "}, {2, true, "Long|from 'Far' "},
-        {3, true, "Ohne|keine Informationen vorhanden "}, {0, false, ""}};
-    for (const auto& r : rows) {
-        balloons.clear();
-        Settings.ShowTrayBalloon = r.on ? SwitchOn : SwitchOff;
-        w->AudioPlay(r.index);
-        EXPECT_EQ(balloons.join(u','), r.balloon) << r.index;
     }
 }
 

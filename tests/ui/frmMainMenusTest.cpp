@@ -57,7 +57,7 @@ TEST_F(MainWindowMenus, ReloadWaitsWhileBusyAndIsDisabledWhileItRuns)
     EXPECT_TRUE(reload->isEnabled());
 }
 
-TEST_F(MainWindowMenus, QueueEditingActsOnTheSelectedTitleOnly)
+TEST_F(MainWindowMenus, QueueEditingActsOnTheSelectedTitleOnlyAndReplaceKeepsThePlayingOne)
 {
     MakeLibrary();
     w->Command("AudioLibrary");
@@ -81,11 +81,8 @@ TEST_F(MainWindowMenus, QueueEditingActsOnTheSelectedTitleOnly)
     w->Command("Audio:Next");
     Trigger("mCARate", 4);
     EXPECT_EQ(Library.Files[1].Rating * 10 + Library.Files[2].Rating, 40);
-}
 
-TEST_F(MainWindowMenus, ReplaceKeepsThePlayingTitleAtTheHeadWithoutRestart)
-{
-    MakeLibrary();
+    // Replace keeps the playing title at the head without a restart.
     w->Command("AudioLibrary");
     w->AudioPlay(1);
     Advance(0.3);

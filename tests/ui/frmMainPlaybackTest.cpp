@@ -1,6 +1,7 @@
 // Commands, playback start, the display tick and the bars of the main window.
 #include "MainWindowTestSupport.h"
 
+#include "controls/QVTrayIcon.h"
 #include "controls/QV_HoverLabel.h"
 
 namespace {
@@ -67,22 +68,36 @@ TEST_F(MainWindowCommands, PauseAndStopShowTheirGlyphChecksAndTheIdleWindow)
     EXPECT_EQ(w->Twips(w->shSeek).Width, 0);
 }
 
-TEST_F(MainWindowPlayback, SameTitleTwiceCountsOnceAndCrossfades)
+// The play starts before pending events run; the same title twice counts once
+// and crossfades; SetVol in a crossfade sets the title fading in.
+TEST_F(MainWindowPlayback, SameTitleTwiceCountsOnceAndSetVolInACrossfade)
 {
     MakeLibrary();
     Settings.CrossfaderEnabled = SwitchOn;
-    Settings.CrossfadeTime = 2;
+    Settings.CrossfadeTime = 1;
     w->SetVol(32768);
-    w->AudioPlay(0);
+    int channelSeen = -1;
+    QTimer::singleShot(0, w.get(), [&] { channelSeen = w->Channel; });
+    w->AudioPlay(2);
+    EXPECT_EQ(channelSeen, -1);
+    QApplication::processEvents();
+    EXPECT_EQ(channelSeen, 1);
     Advance(0.3);
-    w->AudioPlay(0);
-    EXPECT_EQ(Library.Files[0].PlayCNT, 1);
-    EXPECT_EQ(Library.Files[0].PlayTime.toDateTime(), QDateTime(QDate(2026, 3, 1), QTime(12, 0)));
+    w->AudioPlay(2);
+    EXPECT_EQ(Library.Files[2].PlayCNT, 1);
+    EXPECT_EQ(Library.Files[2].PlayTime.toDateTime(), QDateTime(QDate(2026, 3, 1), QTime(12, 0)));
     EXPECT_EQ(w->Channel, 0);
     EXPECT_TRUE(SlotFading(0) == SlotFade::In && SlotFading(1) == SlotFade::Out);
+    Advance(0.5);
+    const int32_t goingBefore = ChannelVolume(-1, 1);
+    w->SetVol(8000);
+    EXPECT_LE(ChannelVolume(-1, 1), goingBefore);
+    Advance(0.7);
+    EXPECT_EQ(ChannelVolume(-1, w->Channel), 8000);
 }
 
-TEST_F(MainWindowPlayback, LabelsForEachKindOfIndex)
+// The labels, and the tray balloon with the title and the line under it while switched on.
+TEST_F(MainWindowPlayback, LabelsAndBalloonForEachKindOfIndex)
 {
     w->AudioPlay(0);  // the placeholder of an empty library is no title
     EXPECT_EQ(Library.Files[0].PlayCNT, 0);
@@ -91,16 +106,25 @@ TEST_F(MainWindowPlayback, LabelsForEachKindOfIndex)
     noTags.FileName = Tone("a.wav");
     noTags.Tags.Title = "Nur";
     MakeLibrary({noTags});
-    const struct { int32_t index; const char* labels; } rows[] = {
-        {0, "Alpha|by 'Ann' from 'First'|00:01"}, {1, "Beta|by 'Bob' |00:01"}, {2, "Long|from 'Far'|00:10"},
-        {3, "Nur|keine Informationen vorhanden|00:00"},
-        {99, "keine Wiedergabe||00:00"},  // stale: nothing opens, nothing else is queued
-        {-1, "keine Wiedergabe||00:00"},
+    QStringList balloons;
+    SetTrayHostCheck([] { return true; });
+    SetBalloonPresenter([&](QSystemTrayIcon&, const TrayBalloon& b) { balloons << b.Title + u'|' + b.Text; });
+    const struct { int32_t index; Switch balloon; const char* labels; } rows[] = {
+        {0, SwitchOn, "Alpha|by 'Ann' from 'First' |00:01"}, {1, SwitchOn, "Beta|by 'Bob'  |00:01"},
+        {2, SwitchOn, "Long|from 'Far' |00:10"}, {3, SwitchOn, "Nur|keine Informationen vorhanden |00:00"},
+        {0, SwitchOff, "Alpha|by 'Ann' from 'First' |00:01"},
+        {99, SwitchOff, "keine Wiedergabe| |00:00"},  // stale: nothing opens, nothing else is queued
+        {-1, SwitchOff, "keine Wiedergabe| |00:00"},
     };
     for (const auto& r : rows) {
+        balloons.clear();
+        Settings.ShowTrayBalloon = r.balloon;
         w->AudioPlay(r.index);
-        EXPECT_EQ(w->lblTitle->text() + '|' + w->lblArtistAlbum->text() + '|' + w->lblTimeMax->text(), r.labels);
+        EXPECT_EQ(w->lblTitle->text() + '|' + w->lblArtistAlbum->text() + " |" + w->lblTimeMax->text(), r.labels);
+        EXPECT_EQ(balloons.join(""), IsOn(r.balloon) ? QString(r.labels).section(u'|', 0, 1) : QString()) << r.index;
     }
+    SetTrayHostCheck({});
+    SetBalloonPresenter({});
     EXPECT_EQ(w->lblTitle->font().pointSizeF(), 10.0);
     EXPECT_FALSE(w->lblTitle->font().bold());
     EXPECT_EQ(w->lblTimeElapsed->text(), "00:00");
@@ -125,17 +149,6 @@ TEST_F(MainWindowPlayback, ANewTitleLeavesThePaneAndTheFocusWhereTheyAre)
     w->Command("Options");
     w->Command("Audio:Next");
     EXPECT_TRUE(w->frOptions->isVisible() && !w->frMusicLibrary->isVisible());
-}
-
-TEST_F(MainWindowPlayback, PendingEventsWaitUntilThePlayStarted)
-{
-    MakeLibrary();
-    int channelSeen = -1;
-    QTimer::singleShot(0, w.get(), [&] { channelSeen = w->Channel; });
-    w->AudioPlay(1);
-    EXPECT_EQ(channelSeen, -1);
-    QApplication::processEvents();
-    EXPECT_EQ(channelSeen, 1);
 }
 
 // After a title that cannot open, the next one that can; none left: idle. Only
@@ -242,24 +255,6 @@ TEST_F(MainWindowBars, VolumeBarAndSetVol)
     EXPECT_EQ(w->CurrentVolume(), 0);
     EXPECT_EQ(w->Twips(w->shVol).Height, 0);
     EXPECT_EQ(ChannelVolume(-1, w->Channel), 0);
-}
-
-TEST_F(MainWindowBars, SetVolInACrossfadeSetsTheTitleFadingIn)
-{
-    MakeLibrary();
-    Settings.CrossfaderEnabled = SwitchOn;
-    Settings.CrossfadeTime = 1;
-    w->SetVol(32768);
-    w->AudioPlay(0);
-    Advance(0.3);
-    w->AudioPlay(2);
-    Advance(0.5);
-    const int going = 1 - w->Channel;
-    const int32_t goingBefore = ChannelVolume(-1, going);
-    w->SetVol(8000);
-    EXPECT_LE(ChannelVolume(-1, going), goingBefore);
-    Advance(0.7);
-    EXPECT_EQ(ChannelVolume(-1, w->Channel), 8000);
 }
 
 } // namespace
