@@ -13,10 +13,9 @@ namespace {
 constexpr uint32_t kIdle = 0xBD8250;
 constexpr uint32_t kOn = 0xFFC0C0;
 
-using MainWindowMenus = MainWindowTest;
-
-// What each toggle changes is in the wiring table; here its check and colour follow.
-TEST_F(MainWindowMenus, TogglesShowTheirCheckAndColour)
+// What each toggle changes is in the wiring table; here its check and colour
+// follow, and a transport button shows the active colour while its command runs.
+TEST_F(MainWindowTest, TogglesAndTransportButtonsShowTheirCheckAndColour)
 {
     for (const auto& [entry, button] : {std::pair{"mAudioRandom", w->Label15}, {"mAudioCrossfader", w->Label20},
                                         {"mAudioIntro", nullptr}, {"mAudioRepAll", nullptr}, {"mAudioRepTitle", nullptr}})
@@ -25,10 +24,6 @@ TEST_F(MainWindowMenus, TogglesShowTheirCheckAndColour)
             EXPECT_EQ(Checked(entry), on) << entry;
             EXPECT_TRUE(!button || button->BackColor() == (on ? kOn : kIdle)) << entry;
         }
-}
-
-TEST_F(MainWindowMenus, TransportButtonShowsItsActiveColourWhileTheCommandRuns)
-{
     MakeLibrary();
     uint32_t during = 0;
     QTimer::singleShot(0, w.get(), [&] { during = w->Label19->BackColor(); });
@@ -38,7 +33,7 @@ TEST_F(MainWindowMenus, TransportButtonShowsItsActiveColourWhileTheCommandRuns)
     EXPECT_EQ(w->Label19->BackColor(), kIdle);
 }
 
-TEST_F(MainWindowMenus, ReloadWaitsWhileBusyAndIsDisabledWhileItRuns)
+TEST_F(MainWindowTest, ReloadWaitsWhileBusyAndIsDisabledWhileItRuns)
 {
     QAction* reload = Action("mAudioReloadLibrary");
     {
@@ -57,7 +52,7 @@ TEST_F(MainWindowMenus, ReloadWaitsWhileBusyAndIsDisabledWhileItRuns)
     EXPECT_TRUE(reload->isEnabled());
 }
 
-TEST_F(MainWindowMenus, QueueEditingActsOnTheSelectedTitleOnlyAndReplaceKeepsThePlayingOne)
+TEST_F(MainWindowTest, QueueEditingActsOnTheSelectedTitleOnlyAndReplaceKeepsThePlayingOne)
 {
     MakeLibrary();
     w->Command("AudioLibrary");
@@ -97,7 +92,7 @@ TEST_F(MainWindowMenus, QueueEditingActsOnTheSelectedTitleOnlyAndReplaceKeepsThe
     EXPECT_EQ(w->lblTitle->text(), "keine Wiedergabe");
 }
 
-TEST_F(MainWindowMenus, RatingFromEitherMenuChecksTheNewRating)
+TEST_F(MainWindowTest, RatingFromEitherMenuOrTheListChecksTheNewRating)
 {
     MakeLibrary();
     w->CurrentTrack = -1;
@@ -111,9 +106,12 @@ TEST_F(MainWindowMenus, RatingFromEitherMenuChecksTheNewRating)
         Trigger(menu, 2);
         EXPECT_TRUE(Checked("mAudioRate", 2) && !Checked("mAudioRate", 0)) << menu;
     }
+    Library.Files[1].Rating = 4;  // and the list's selection checks the selected title's
+    w->QV_ListControl1_ItemSelect(1, -1, ListCell(1));
+    for (int i = 0; i <= 5; ++i) EXPECT_EQ(Checked("mAudioRate", i), i == 4);
 }
 
-TEST_F(MainWindowMenus, ApplyingTheOptionsPageShowsItsToggleAtOnce)
+TEST_F(MainWindowTest, ApplyingTheOptionsPageShowsItsToggleAtOnce)
 {
     Trigger("mAudioOptions");
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.path()));

@@ -3,15 +3,11 @@
 
 #include "controls/QVTrayIcon.h"
 #include "controls/QV_HoverLabel.h"
+#include "tests/controls/ListControlTestSupport.h"
 
 namespace {
 
-using MainWindowCommands = MainWindowTest;
-using MainWindowPlayback = MainWindowTest;
-using MainWindowTick = MainWindowTest;
-using MainWindowBars = MainWindowTest;
-
-TEST_F(MainWindowCommands, StringsAreMatchedExactly)
+TEST_F(MainWindowTest, StringsAreMatchedExactly)
 {
     MakeLibrary();
     Settings.DynPlaylists[2] = {"Zwei", "artist=bob"};
@@ -42,7 +38,7 @@ TEST_F(MainWindowCommands, StringsAreMatchedExactly)
     EXPECT_EQ(w->lblPLTitle->text(), "Jukebox");
 }
 
-TEST_F(MainWindowCommands, PauseAndStopShowTheirGlyphChecksAndTheIdleWindow)
+TEST_F(MainWindowTest, PauseAndStopShowTheirGlyphChecksAndTheIdleWindow)
 {
     MakeLibrary();
     // Pause with nothing loaded (before any play, after Stop) starts the queue's head.
@@ -70,7 +66,7 @@ TEST_F(MainWindowCommands, PauseAndStopShowTheirGlyphChecksAndTheIdleWindow)
 
 // The play starts before pending events run; the same title twice counts once
 // and crossfades; SetVol in a crossfade sets the title fading in.
-TEST_F(MainWindowPlayback, SameTitleTwiceCountsOnceAndSetVolInACrossfade)
+TEST_F(MainWindowTest, SameTitleTwiceCountsOnceAndSetVolInACrossfade)
 {
     MakeLibrary();
     Settings.CrossfaderEnabled = SwitchOn;
@@ -97,7 +93,7 @@ TEST_F(MainWindowPlayback, SameTitleTwiceCountsOnceAndSetVolInACrossfade)
 }
 
 // The labels, and the tray balloon with the title and the line under it while switched on.
-TEST_F(MainWindowPlayback, LabelsAndBalloonForEachKindOfIndex)
+TEST_F(MainWindowTest, LabelsAndBalloonForEachKindOfIndex)
 {
     w->AudioPlay(0);  // the placeholder of an empty library is no title
     EXPECT_EQ(Library.Files[0].PlayCNT, 0);
@@ -130,7 +126,7 @@ TEST_F(MainWindowPlayback, LabelsAndBalloonForEachKindOfIndex)
     EXPECT_EQ(w->lblTimeElapsed->text(), "00:00");
 }
 
-TEST_F(MainWindowPlayback, ANewTitleLeavesThePaneAndTheFocusWhereTheyAre)
+TEST_F(MainWindowTest, ANewTitleLeavesThePaneAndTheFocusWhereTheyAre)
 {
     MakeLibrary();
     Queue() = {0, 1, 2};
@@ -153,7 +149,7 @@ TEST_F(MainWindowPlayback, ANewTitleLeavesThePaneAndTheFocusWhereTheyAre)
 
 // After a title that cannot open, the next one that can; none left: idle. Only
 // what opens counts, and a repeated title once.
-TEST_F(MainWindowTick, TitlesThatCannotOpenAreSkippedUncountedAndNoneLeftEndsIdle)
+TEST_F(MainWindowTest, TitlesThatCannotOpenAreSkippedUncountedAndNoneLeftEndsIdle)
 {
     LibraryEntry gone;
     gone.FileName = Tone("gone.wav");
@@ -185,7 +181,7 @@ TEST_F(MainWindowTick, TitlesThatCannotOpenAreSkippedUncountedAndNoneLeftEndsIdl
     }
 }
 
-TEST_F(MainWindowTick, IntroModeSkipsOnlyAboveTenSeconds)
+TEST_F(MainWindowTest, IntroModeSkipsOnlyAboveTenSeconds)
 {
     MakeLibrary();
     Settings.IntroMode = SwitchOn;
@@ -199,15 +195,7 @@ TEST_F(MainWindowTick, IntroModeSkipsOnlyAboveTenSeconds)
     }
 }
 
-void Mouse(QWidget* target, QEvent::Type type, double xTwips, double yTwips, Qt::MouseButtons held = Qt::LeftButton)
-{
-    const QPointF pos(xTwips * target->logicalDpiX() / 1440.0, yTwips * target->logicalDpiY() / 1440.0);
-    const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
-    QMouseEvent e(type, pos, target->mapToGlobal(pos), button, held, Qt::NoModifier);
-    QApplication::sendEvent(target, &e);
-}
-
-TEST_F(MainWindowBars, SeekDragClampsAndALostReleaseDoesNotSeek)
+TEST_F(MainWindowTest, SeekDragClampsAndALostReleaseDoesNotSeek)
 {
     MakeLibrary();
     w->AudioPlay(2);
@@ -216,28 +204,28 @@ TEST_F(MainWindowBars, SeekDragClampsAndALostReleaseDoesNotSeek)
     const struct { double x; double shown; const char* text; } rows[] = {
         {-300, 0, "00:00"}, {width + 500, width, "00:10"}, {width / 2, width / 2, "00:05"}};
     w->tmrActualizeDisp->start();
-    Mouse(w->frSeek, QEvent::MouseButtonPress, 0, 0);
+    SendMouse(w->frSeek, QEvent::MouseButtonPress, Tw(0, 0));
     EXPECT_FALSE(w->tmrActualizeDisp->isActive());
     for (const auto& r : rows) {
-        Mouse(w->frSeek, QEvent::MouseMove, r.x, 0);
+        SendMouse(w->frSeek, QEvent::MouseMove, Tw(r.x, 0));
         EXPECT_DOUBLE_EQ(w->Twips(w->shSeek).Width, r.shown) << r.x;
         EXPECT_EQ(w->lblTimeElapsed->text(), r.text) << r.x;
     }
-    Mouse(w->frSeek, QEvent::MouseButtonRelease, width + 500, 0, Qt::NoButton);
+    SendMouse(w->frSeek, QEvent::MouseButtonRelease, Tw(width + 500, 0));
     EXPECT_TRUE(w->tmrActualizeDisp->isActive());
     EXPECT_NEAR(ChannelPosition(-1, w->Channel), 10.0, 0.05);
 
     ChannelPosition(1.0, w->Channel);
-    Mouse(w->frSeek, QEvent::MouseButtonPress, width / 2, 0);
+    SendMouse(w->frSeek, QEvent::MouseButtonPress, Tw(width / 2, 0));
     QEvent ungrab(QEvent::UngrabMouse);
     QApplication::sendEvent(w->frSeek, &ungrab);
     EXPECT_TRUE(w->tmrActualizeDisp->isActive());
-    Mouse(w->frSeek, QEvent::MouseButtonRelease, width / 2, 0, Qt::NoButton);
+    SendMouse(w->frSeek, QEvent::MouseButtonRelease, Tw(width / 2, 0));
     EXPECT_NEAR(ChannelPosition(-1, w->Channel), 1.0, 0.05);
     w->tmrActualizeDisp->stop();
 }
 
-TEST_F(MainWindowBars, VolumeBarAndSetVol)
+TEST_F(MainWindowTest, VolumeBarAndSetVol)
 {
     MakeLibrary();
     w->AudioPlay(0);
@@ -247,7 +235,7 @@ TEST_F(MainWindowBars, VolumeBarAndSetVol)
         {w->Label3, h - 240, 0},  // the glyph passes its clicks on 240 twips lower
     };
     for (const auto& r : rows) {
-        Mouse(r.target, QEvent::MouseButtonPress, 10, r.y);
+        SendMouse(r.target, QEvent::MouseButtonPress, Tw(10, r.y));
         EXPECT_EQ(w->CurrentVolume(), r.volume) << r.y;
         EXPECT_NEAR(w->Twips(w->shVol).Height, h * r.volume / 32768, 1e-9) << r.y;
     }
