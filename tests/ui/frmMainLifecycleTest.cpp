@@ -44,7 +44,10 @@ protected:
         if (!IsOn(Settings.InTray)) w->show();
     }
     bool InTray() const { return IsOn(Settings.InTray); }
-    static auto Place() { return std::tie(Settings.MainLeft, Settings.MainTop, Settings.MainWidth, Settings.MainHeight); }
+    static auto Place()
+    {
+        return std::tie(Settings.MainLeft, Settings.MainTop, Settings.MainWidth, Settings.MainHeight);
+    }
     using Rect = std::tuple<int16_t, int16_t, int16_t, int16_t>;
 
     bool trayHost = true;
