@@ -2,9 +2,7 @@
 // place and the hot-key tick.
 #include "MainWindowTestSupport.h"
 
-#include "controls/QVTrayIcon.h"
 #include "core/Busy.h"
-#include "platform/KeyState.h"
 
 #include <QMenu>
 #include <QScreen>
@@ -23,14 +21,6 @@ protected:
         Settings.MainLeft = Settings.MainTop = 1500;
         Settings.MainWidth = 9000;
         Settings.MainHeight = 6000;
-    }
-    void TearDown() override
-    {
-        SetTrayHostCheck({});
-        SetExitProgram({});
-        SetFadeSleep({});
-        SetKeySource({});
-        MainWindowTest::TearDown();
     }
     // A new window, loaded and shown as the start leaves it; no sound left from before.
     void Load()

@@ -57,21 +57,17 @@ TEST_F(MainWindowTest, CellsOfARow)
     EXPECT_EQ(Cells(*w, 1), QStringList{"no data"});
 }
 
-TEST_F(MainWindowTest, TimeToTextInGerman)
+// The ladder of times, then the summary: the size ladder's rules are the
+// core's; here the sum, the skipped index and the empty view.
+TEST_F(MainWindowTest, TimeToTextAndSummaryOfTheView)
 {
     GermanLocale german;
-    const struct { double seconds; const char* text; } rows[] = {
+    const struct { double seconds; const char* text; } times[] = {
         {0.5, ""}, {1, "1 Sekunde"}, {59, "59 Sekunden"}, {60, "1 Minute"}, {90, "1,5 Minuten"},
         {3599, "59,98 Minuten"}, {3600, "1 Stunde"}, {86399, "24 Stunden"}, {86400, "1 Tag"},
         {90000, "1,04 Tage"}, {604800, "1 Woche"}, {691200, "1,14 Wochen"}, {1209600, "2 Wochen"},
     };
-    for (const auto& r : rows) EXPECT_EQ(frmMain::TimeToText(r.seconds), QString::fromUtf8(r.text)) << r.seconds;
-}
-
-// The size ladder's rules are the core's; here the sum, the skipped index and the empty view.
-TEST_F(MainWindowTest, SummaryOfTheView)
-{
-    GermanLocale german;
+    for (const auto& r : times) EXPECT_EQ(frmMain::TimeToText(r.seconds), QString::fromUtf8(r.text)) << r.seconds;
     MakeLibrary({Entry("A", "", 0, 1.5, 100), Entry("B", "", 0, 2.5, 200), Entry("C", "", 0, 4, 300),
                  Entry("E", "", 0, 1536), Entry("G", "", 0, 8.5)});
     const struct { QVector<int32_t> items; const char* details; } rows[] = {

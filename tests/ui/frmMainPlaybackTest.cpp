@@ -1,7 +1,6 @@
 // Commands, playback start, the display tick and the bars of the main window.
 #include "MainWindowTestSupport.h"
 
-#include "controls/QVTrayIcon.h"
 #include "controls/QV_HoverLabel.h"
 #include "tests/controls/ListControlTestSupport.h"
 
@@ -118,8 +117,6 @@ TEST_F(MainWindowTest, LabelsAndBalloonForEachKindOfIndex)
         EXPECT_EQ(w->lblTitle->text() + '|' + w->lblArtistAlbum->text() + " |" + w->lblTimeMax->text(), r.labels);
         EXPECT_EQ(balloons.join(""), IsOn(r.balloon) ? QString(r.labels).section(u'|', 0, 1) : QString()) << r.index;
     }
-    SetTrayHostCheck({});
-    SetBalloonPresenter({});
     EXPECT_EQ(w->lblTitle->font().pointSizeF(), 10.0);
     EXPECT_FALSE(w->lblTitle->font().bold());
     EXPECT_EQ(w->lblTimeElapsed->text(), "00:00");

@@ -2,16 +2,13 @@
 // widgets, and the effects the controls must have beyond their state.
 #include "MainWindowTestSupport.h"
 
-#include "controls/QVTrayIcon.h"
 #include "controls/QV_HoverLabel.h"
 #include "core/UiServices.h"
-#include "platform/KeyState.h"
 #include "platform/TagLibReader.h"
 #include "platform/TagLibWriter.h"
 #include "tests/controls/ListControlTestSupport.h"
 #include "ui/dialogs/OptionsFrames.h"
 #include "ui/dialogs/frmAudioProperties.h"
-#include "ui/dialogs/frmMiniPlayer.h"
 #include "ui/main/OtherWindows.h"
 
 #include <QComboBox>
@@ -63,14 +60,6 @@ protected:
         w->show();
         w->Command("AudioLibrary");
         w->CommandSeen = [this](const QString& cmd) { sent << cmd; };
-    }
-    void TearDown() override
-    {
-        SetTrayHostCheck({});
-        SetExitProgram({});
-        SetKeySource({});
-        SetMiniPlayerInputSource({});
-        MainWindowTest::TearDown();
     }
 
     struct State {
