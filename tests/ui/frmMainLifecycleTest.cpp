@@ -33,7 +33,6 @@ protected:
         w->tmrHotKeys->stop();
         if (!IsOn(Settings.InTray)) w->show();
     }
-    bool InTray() const { return IsOn(Settings.InTray); }
     static auto Place()
     {
         return std::tie(Settings.MainLeft, Settings.MainTop, Settings.MainWidth, Settings.MainHeight);
@@ -89,7 +88,7 @@ TEST_F(MainWindowLife, ClosingMinimisingAndTheTrayIcon)
         EXPECT_EQ(w->isVisible(), r.visible);
         EXPECT_EQ(w->isVisible() && w->isMinimized(),
                   r.visible && (r.act == Minimise || (!r.host && r.act != LeftClickTwice)));
-        EXPECT_EQ(InTray(), r.inTray);
+        EXPECT_EQ(IsOn(Settings.InTray), r.inTray);
         EXPECT_EQ(exits, r.exits);
         EXPECT_EQ(menu->isVisible(), r.act == RightClick);
         EXPECT_EQ(shown.join(""), r.busy ? "48|Sarovin|Sarovin kann zur Zeit nicht beendet werden.\r\nDer Player ist "
