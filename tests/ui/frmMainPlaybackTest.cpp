@@ -191,7 +191,7 @@ TEST_F(MainWindowTest, IntroModeSkipsOnlyAboveTenSeconds)
     }
 }
 
-TEST_F(MainWindowTest, SeekDragClampsAndALostReleaseDoesNotSeek)
+TEST_F(MainWindowTest, SeekDragClampsALostReleaseDoesNotSeekAndTheVolumeBarSets)
 {
     MakeLibrary();
     w->AudioPlay(2);
@@ -219,18 +219,14 @@ TEST_F(MainWindowTest, SeekDragClampsAndALostReleaseDoesNotSeek)
     SendMouse(w->frSeek, QEvent::MouseButtonRelease, Tw(width / 2, 0));
     EXPECT_NEAR(ChannelPosition(-1, w->Channel), 1.0, 0.05);
     w->tmrActualizeDisp->stop();
-}
 
-TEST_F(MainWindowTest, VolumeBarAndSetVol)
-{
-    MakeLibrary();
-    w->AudioPlay(0);
+    // The volume bar and SetVol.
     const double h = w->Twips(w->frVol).Height;
-    const struct { QWidget* target; double y; float volume; } rows[] = {
+    const struct { QWidget* target; double y; float volume; } bars[] = {
         {w->frVol, 0, 32768}, {w->frVol, h, 0}, {w->frVol, -100, 32768}, {w->frVol, h + 100, 0},
         {w->Label3, h - 240, 0},  // the glyph passes its clicks on 240 twips lower
     };
-    for (const auto& r : rows) {
+    for (const auto& r : bars) {
         SendMouse(r.target, QEvent::MouseButtonPress, Tw(10, r.y));
         EXPECT_EQ(w->CurrentVolume(), r.volume) << r.y;
         EXPECT_NEAR(w->Twips(w->shVol).Height, h * r.volume / 32768, 1e-9) << r.y;
