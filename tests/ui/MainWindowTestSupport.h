@@ -2,12 +2,15 @@
 // real tone files, the engine rendering offline, the clock in the test's hand.
 #pragma once
 
+#include "controls/QVTrayIcon.h"
 #include "core/Clock.h"
 #include "core/LibraryDatabase.h"
 #include "core/Settings.h"
+#include "platform/KeyState.h"
 #include "sound/System.h"
 #include "tests/support/AudioFixtures.h"
 #include "tests/support/WindowTest.h"
+#include "ui/dialogs/frmMiniPlayer.h"
 #include "ui/main/frmMain.h"
 
 #include <QAction>
@@ -35,7 +38,13 @@ protected:
         ASSERT_TRUE(InitAudio());
         NewWindow();
     }
-    void TearDown() override { w.reset(); }
+    // The hooks a test sets go back to the program's own before the window goes.
+    void TearDown() override
+    {
+        SetTrayHostCheck({}), SetBalloonPresenter({}), SetExitProgram({}), SetFadeSleep({});
+        SetKeySource({}), SetMiniPlayerInputSource({});
+        w.reset();
+    }
     // A fresh window whose timers run only when the test calls them.
     void NewWindow()
     {

@@ -1,10 +1,8 @@
 // The main window's life: the tray, closing, the exit fade, the window's
-// place, the hot-key tick and the title balloon.
+// place and the hot-key tick.
 #include "MainWindowTestSupport.h"
 
-#include "controls/QVTrayIcon.h"
 #include "core/Busy.h"
-#include "platform/KeyState.h"
 
 #include <QMenu>
 #include <QScreen>
@@ -20,19 +18,9 @@ protected:
         SetExitProgram([this] { ++exits; });
         SetFadeSleep([this](int) { fade.push_back(ChannelVolume(-1, w->Channel)); });
         SetKeySource([this] { return held; });
-        SetBalloonPresenter([this](QSystemTrayIcon&, const TrayBalloon& b) { balloons << b.Title + u'|' + b.Text; });
         Settings.MainLeft = Settings.MainTop = 1500;
         Settings.MainWidth = 9000;
         Settings.MainHeight = 6000;
-    }
-    void TearDown() override
-    {
-        SetTrayHostCheck({});
-        SetExitProgram({});
-        SetFadeSleep({});
-        SetKeySource({});
-        SetBalloonPresenter({});
-        MainWindowTest::TearDown();
     }
     // A new window, loaded and shown as the start leaves it; no sound left from before.
     void Load()
@@ -45,7 +33,6 @@ protected:
         w->tmrHotKeys->stop();
         if (!IsOn(Settings.InTray)) w->show();
     }
-    bool InTray() const { return IsOn(Settings.InTray); }
     static auto Place()
     {
         return std::tie(Settings.MainLeft, Settings.MainTop, Settings.MainWidth, Settings.MainHeight);
@@ -53,7 +40,6 @@ protected:
     using Rect = std::tuple<int16_t, int16_t, int16_t, int16_t>;
 
     bool trayHost = true;
-    QStringList balloons;
     int exits = 0;
     std::vector<int32_t> fade;
     std::vector<int> held;
@@ -102,7 +88,7 @@ TEST_F(MainWindowLife, ClosingMinimisingAndTheTrayIcon)
         EXPECT_EQ(w->isVisible(), r.visible);
         EXPECT_EQ(w->isVisible() && w->isMinimized(),
                   r.visible && (r.act == Minimise || (!r.host && r.act != LeftClickTwice)));
-        EXPECT_EQ(InTray(), r.inTray);
+        EXPECT_EQ(IsOn(Settings.InTray), r.inTray);
         EXPECT_EQ(exits, r.exits);
         EXPECT_EQ(menu->isVisible(), r.act == RightClick);
         EXPECT_EQ(shown.join(""), r.busy ? "48|Sarovin|Sarovin kann zur Zeit nicht beendet werden.\r\nDer Player ist "
@@ -176,24 +162,6 @@ TEST_F(MainWindowLife, HeldHotKeyWaitsHalfASecond)
         now = 1000.4 + at;
         w->tmrHotKeys_Timer();
         EXPECT_EQ(w->CurrentVolume(), volume) << at;
-    }
-}
-
-TEST_F(MainWindowLife, TitleBalloonNamesTitleArtistAndAlbum)
-{
-    Load();
-    LibraryEntry bare;
-    bare.FileName = Tone("a.wav");
-    bare.Tags.Title = "Ohne";
-    Library.Files.append(bare);
-    const struct { int32_t index; bool on; const char* balloon; } rows[] = {
-        {0, true, "Alpha|by 'Ann' from 'First' "}, {1, true, "Beta|by 'Bob'  "}, {2, true, "Long|from 'Far' "},
-        {3, true, "Ohne|keine Informationen vorhanden "}, {0, false, ""}};
-    for (const auto& r : rows) {
-        balloons.clear();
-        Settings.ShowTrayBalloon = r.on ? SwitchOn : SwitchOff;
-        w->AudioPlay(r.index);
-        EXPECT_EQ(balloons.join(u','), r.balloon) << r.index;
     }
 }
 

@@ -13,10 +13,10 @@ namespace {
 constexpr uint32_t kIdle = 0xBD8250;
 constexpr uint32_t kOn = 0xFFC0C0;
 
-using MainWindowMenus = MainWindowTest;
-
-// What each toggle changes is in the wiring table; here its check and colour follow.
-TEST_F(MainWindowMenus, TogglesShowTheirCheckAndColour)
+// What each toggle changes is in the wiring table; here its check and colour
+// follow, also after the options page applied it, and a transport button shows
+// the active colour while its command runs.
+TEST_F(MainWindowTest, TogglesAndTransportButtonsShowTheirCheckAndColour)
 {
     for (const auto& [entry, button] : {std::pair{"mAudioRandom", w->Label15}, {"mAudioCrossfader", w->Label20},
                                         {"mAudioIntro", nullptr}, {"mAudioRepAll", nullptr}, {"mAudioRepTitle", nullptr}})
@@ -25,10 +25,6 @@ TEST_F(MainWindowMenus, TogglesShowTheirCheckAndColour)
             EXPECT_EQ(Checked(entry), on) << entry;
             EXPECT_TRUE(!button || button->BackColor() == (on ? kOn : kIdle)) << entry;
         }
-}
-
-TEST_F(MainWindowMenus, TransportButtonShowsItsActiveColourWhileTheCommandRuns)
-{
     MakeLibrary();
     uint32_t during = 0;
     QTimer::singleShot(0, w.get(), [&] { during = w->Label19->BackColor(); });
@@ -36,16 +32,25 @@ TEST_F(MainWindowMenus, TransportButtonShowsItsActiveColourWhileTheCommandRuns)
     EXPECT_EQ(during, kOn);
     emit w->Label19->MouseUp(1, 0, 0, 0);
     EXPECT_EQ(w->Label19->BackColor(), kIdle);
+
+    // Applying the options page shows its toggle at once.
+    Trigger("mAudioOptions");
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.path()));
+    Settings.CrossfaderEnabled = SwitchOn;
+    Trigger("mAudioCrossfader");  // off, and shown so
+    w->frOptions->findChild<QCheckBox*>("Crossfader_Enable")->setChecked(true);
+    w->frOptions->findChild<QPushButton*>("Command1")->click();
+    qunsetenv("XDG_CONFIG_HOME");
+    EXPECT_TRUE(Checked("mAudioCrossfader") && w->Label20->BackColor() == kOn);
 }
 
-TEST_F(MainWindowMenus, ReloadWaitsWhileBusyAndIsDisabledWhileItRuns)
+TEST_F(MainWindowTest, ReloadWaitsWhileBusyAndIsDisabledWhileItRuns)
 {
     QAction* reload = Action("mAudioReloadLibrary");
     {
         BusyGuard other;
         reload->trigger();
-        ASSERT_EQ(shown.size(), 1);
-        EXPECT_TRUE(shown[0].startsWith("48|Synchronisieren|Sarovin ist zur Zeit beschäftigt."));
+        EXPECT_TRUE(shown.size() == 1 && shown[0].startsWith("48|Synchronisieren|Sarovin ist zur Zeit beschäftigt."));
         EXPECT_TRUE(reload->isEnabled());
     }
     QTemporaryDir music;
@@ -57,7 +62,7 @@ TEST_F(MainWindowMenus, ReloadWaitsWhileBusyAndIsDisabledWhileItRuns)
     EXPECT_TRUE(reload->isEnabled());
 }
 
-TEST_F(MainWindowMenus, QueueEditingActsOnTheSelectedTitleOnly)
+TEST_F(MainWindowTest, QueueEditingActsOnTheSelectedTitleOnlyAndReplaceKeepsThePlayingOne)
 {
     MakeLibrary();
     w->Command("AudioLibrary");
@@ -81,11 +86,8 @@ TEST_F(MainWindowMenus, QueueEditingActsOnTheSelectedTitleOnly)
     w->Command("Audio:Next");
     Trigger("mCARate", 4);
     EXPECT_EQ(Library.Files[1].Rating * 10 + Library.Files[2].Rating, 40);
-}
 
-TEST_F(MainWindowMenus, ReplaceKeepsThePlayingTitleAtTheHeadWithoutRestart)
-{
-    MakeLibrary();
+    // Replace keeps the playing title at the head without a restart.
     w->Command("AudioLibrary");
     w->AudioPlay(1);
     Advance(0.3);
@@ -100,7 +102,7 @@ TEST_F(MainWindowMenus, ReplaceKeepsThePlayingTitleAtTheHeadWithoutRestart)
     EXPECT_EQ(w->lblTitle->text(), "keine Wiedergabe");
 }
 
-TEST_F(MainWindowMenus, RatingFromEitherMenuChecksTheNewRating)
+TEST_F(MainWindowTest, RatingFromEitherMenuOrTheListChecksTheNewRating)
 {
     MakeLibrary();
     w->CurrentTrack = -1;
@@ -114,18 +116,9 @@ TEST_F(MainWindowMenus, RatingFromEitherMenuChecksTheNewRating)
         Trigger(menu, 2);
         EXPECT_TRUE(Checked("mAudioRate", 2) && !Checked("mAudioRate", 0)) << menu;
     }
-}
-
-TEST_F(MainWindowMenus, ApplyingTheOptionsPageShowsItsToggleAtOnce)
-{
-    Trigger("mAudioOptions");
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.path()));
-    Settings.CrossfaderEnabled = SwitchOn;
-    Trigger("mAudioCrossfader");  // off, and shown so
-    w->frOptions->findChild<QCheckBox*>("Crossfader_Enable")->setChecked(true);
-    w->frOptions->findChild<QPushButton*>("Command1")->click();
-    qunsetenv("XDG_CONFIG_HOME");
-    EXPECT_TRUE(Checked("mAudioCrossfader") && w->Label20->BackColor() == kOn);
+    Library.Files[1].Rating = 4;  // and the list's selection checks the selected title's
+    w->QV_ListControl1_ItemSelect(1, -1, ListCell(1));
+    for (int i = 0; i <= 5; ++i) EXPECT_EQ(Checked("mAudioRate", i), i == 4);
 }
 
 } // namespace

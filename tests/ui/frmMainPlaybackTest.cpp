@@ -2,15 +2,11 @@
 #include "MainWindowTestSupport.h"
 
 #include "controls/QV_HoverLabel.h"
+#include "tests/controls/ListControlTestSupport.h"
 
 namespace {
 
-using MainWindowCommands = MainWindowTest;
-using MainWindowPlayback = MainWindowTest;
-using MainWindowTick = MainWindowTest;
-using MainWindowBars = MainWindowTest;
-
-TEST_F(MainWindowCommands, StringsAreMatchedExactly)
+TEST_F(MainWindowTest, StringsAreMatchedExactly)
 {
     MakeLibrary();
     Settings.DynPlaylists[2] = {"Zwei", "artist=bob"};
@@ -38,10 +34,9 @@ TEST_F(MainWindowCommands, StringsAreMatchedExactly)
     w->Command("AudioPlaying");
     Queue()[0] = 1;  // the view is a copy
     EXPECT_EQ(View().Items, (QVector<int32_t>{2, 0}));
-    EXPECT_EQ(w->lblPLTitle->text(), "Jukebox");
 }
 
-TEST_F(MainWindowCommands, PauseAndStopShowTheirGlyphChecksAndTheIdleWindow)
+TEST_F(MainWindowTest, PauseAndStopShowTheirGlyphChecksAndTheIdleWindow)
 {
     MakeLibrary();
     // Pause with nothing loaded (before any play, after Stop) starts the queue's head.
@@ -67,22 +62,36 @@ TEST_F(MainWindowCommands, PauseAndStopShowTheirGlyphChecksAndTheIdleWindow)
     EXPECT_EQ(w->Twips(w->shSeek).Width, 0);
 }
 
-TEST_F(MainWindowPlayback, SameTitleTwiceCountsOnceAndCrossfades)
+// The play starts before pending events run; the same title twice counts once
+// and crossfades; SetVol in a crossfade sets the title fading in.
+TEST_F(MainWindowTest, SameTitleTwiceCountsOnceAndSetVolInACrossfade)
 {
     MakeLibrary();
     Settings.CrossfaderEnabled = SwitchOn;
-    Settings.CrossfadeTime = 2;
+    Settings.CrossfadeTime = 1;
     w->SetVol(32768);
-    w->AudioPlay(0);
+    int channelSeen = -1;
+    QTimer::singleShot(0, w.get(), [&] { channelSeen = w->Channel; });
+    w->AudioPlay(2);
+    EXPECT_EQ(channelSeen, -1);
+    QApplication::processEvents();
+    EXPECT_EQ(channelSeen, 1);
     Advance(0.3);
-    w->AudioPlay(0);
-    EXPECT_EQ(Library.Files[0].PlayCNT, 1);
-    EXPECT_EQ(Library.Files[0].PlayTime.toDateTime(), QDateTime(QDate(2026, 3, 1), QTime(12, 0)));
+    w->AudioPlay(2);
+    EXPECT_EQ(Library.Files[2].PlayCNT, 1);
+    EXPECT_EQ(Library.Files[2].PlayTime.toDateTime(), QDateTime(QDate(2026, 3, 1), QTime(12, 0)));
     EXPECT_EQ(w->Channel, 0);
     EXPECT_TRUE(SlotFading(0) == SlotFade::In && SlotFading(1) == SlotFade::Out);
+    Advance(0.5);
+    const int32_t goingBefore = ChannelVolume(-1, 1);
+    w->SetVol(8000);
+    EXPECT_LE(ChannelVolume(-1, 1), goingBefore);
+    Advance(0.7);
+    EXPECT_EQ(ChannelVolume(-1, w->Channel), 8000);
 }
 
-TEST_F(MainWindowPlayback, LabelsForEachKindOfIndex)
+// The labels, and the tray balloon with the title and the line under it while switched on.
+TEST_F(MainWindowTest, LabelsAndBalloonForEachKindOfIndex)
 {
     w->AudioPlay(0);  // the placeholder of an empty library is no title
     EXPECT_EQ(Library.Files[0].PlayCNT, 0);
@@ -91,22 +100,29 @@ TEST_F(MainWindowPlayback, LabelsForEachKindOfIndex)
     noTags.FileName = Tone("a.wav");
     noTags.Tags.Title = "Nur";
     MakeLibrary({noTags});
-    const struct { int32_t index; const char* labels; } rows[] = {
-        {0, "Alpha|by 'Ann' from 'First'|00:01"}, {1, "Beta|by 'Bob' |00:01"}, {2, "Long|from 'Far'|00:10"},
-        {3, "Nur|keine Informationen vorhanden|00:00"},
-        {99, "keine Wiedergabe||00:00"},  // stale: nothing opens, nothing else is queued
-        {-1, "keine Wiedergabe||00:00"},
+    QStringList balloons;
+    SetTrayHostCheck([] { return true; });
+    SetBalloonPresenter([&](QSystemTrayIcon&, const TrayBalloon& b) { balloons << b.Title + u'|' + b.Text; });
+    const struct { int32_t index; Switch balloon; const char* labels; } rows[] = {
+        {0, SwitchOn, "Alpha|by 'Ann' from 'First' |00:01"}, {1, SwitchOn, "Beta|by 'Bob'  |00:01"},
+        {2, SwitchOn, "Long|from 'Far' |00:10"}, {3, SwitchOn, "Nur|keine Informationen vorhanden |00:00"},
+        {0, SwitchOff, "Alpha|by 'Ann' from 'First' |00:01"},
+        {99, SwitchOff, "keine Wiedergabe| |00:00"},  // stale: nothing opens, nothing else is queued
+        {-1, SwitchOff, "keine Wiedergabe| |00:00"},
     };
     for (const auto& r : rows) {
+        balloons.clear();
+        Settings.ShowTrayBalloon = r.balloon;
         w->AudioPlay(r.index);
-        EXPECT_EQ(w->lblTitle->text() + '|' + w->lblArtistAlbum->text() + '|' + w->lblTimeMax->text(), r.labels);
+        EXPECT_EQ(w->lblTitle->text() + '|' + w->lblArtistAlbum->text() + " |" + w->lblTimeMax->text(), r.labels);
+        EXPECT_EQ(balloons.join(""), IsOn(r.balloon) ? QString(r.labels).section(u'|', 0, 1) : QString()) << r.index;
     }
     EXPECT_EQ(w->lblTitle->font().pointSizeF(), 10.0);
     EXPECT_FALSE(w->lblTitle->font().bold());
     EXPECT_EQ(w->lblTimeElapsed->text(), "00:00");
 }
 
-TEST_F(MainWindowPlayback, ANewTitleLeavesThePaneAndTheFocusWhereTheyAre)
+TEST_F(MainWindowTest, ANewTitleLeavesThePaneAndTheFocusWhereTheyAre)
 {
     MakeLibrary();
     Queue() = {0, 1, 2};
@@ -127,20 +143,9 @@ TEST_F(MainWindowPlayback, ANewTitleLeavesThePaneAndTheFocusWhereTheyAre)
     EXPECT_TRUE(w->frOptions->isVisible() && !w->frMusicLibrary->isVisible());
 }
 
-TEST_F(MainWindowPlayback, PendingEventsWaitUntilThePlayStarted)
-{
-    MakeLibrary();
-    int channelSeen = -1;
-    QTimer::singleShot(0, w.get(), [&] { channelSeen = w->Channel; });
-    w->AudioPlay(1);
-    EXPECT_EQ(channelSeen, -1);
-    QApplication::processEvents();
-    EXPECT_EQ(channelSeen, 1);
-}
-
 // After a title that cannot open, the next one that can; none left: idle. Only
 // what opens counts, and a repeated title once.
-TEST_F(MainWindowTick, TitlesThatCannotOpenAreSkippedUncountedAndNoneLeftEndsIdle)
+TEST_F(MainWindowTest, TitlesThatCannotOpenAreSkippedUncountedAndNoneLeftEndsIdle)
 {
     LibraryEntry gone;
     gone.FileName = Tone("gone.wav");
@@ -172,7 +177,7 @@ TEST_F(MainWindowTick, TitlesThatCannotOpenAreSkippedUncountedAndNoneLeftEndsIdl
     }
 }
 
-TEST_F(MainWindowTick, IntroModeSkipsOnlyAboveTenSeconds)
+TEST_F(MainWindowTest, IntroModeSkipsOnlyAboveTenSeconds)
 {
     MakeLibrary();
     Settings.IntroMode = SwitchOn;
@@ -186,15 +191,7 @@ TEST_F(MainWindowTick, IntroModeSkipsOnlyAboveTenSeconds)
     }
 }
 
-void Mouse(QWidget* target, QEvent::Type type, double xTwips, double yTwips, Qt::MouseButtons held = Qt::LeftButton)
-{
-    const QPointF pos(xTwips * target->logicalDpiX() / 1440.0, yTwips * target->logicalDpiY() / 1440.0);
-    const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
-    QMouseEvent e(type, pos, target->mapToGlobal(pos), button, held, Qt::NoModifier);
-    QApplication::sendEvent(target, &e);
-}
-
-TEST_F(MainWindowBars, SeekDragClampsAndALostReleaseDoesNotSeek)
+TEST_F(MainWindowTest, SeekDragClampsALostReleaseDoesNotSeekAndTheVolumeBarSets)
 {
     MakeLibrary();
     w->AudioPlay(2);
@@ -203,38 +200,34 @@ TEST_F(MainWindowBars, SeekDragClampsAndALostReleaseDoesNotSeek)
     const struct { double x; double shown; const char* text; } rows[] = {
         {-300, 0, "00:00"}, {width + 500, width, "00:10"}, {width / 2, width / 2, "00:05"}};
     w->tmrActualizeDisp->start();
-    Mouse(w->frSeek, QEvent::MouseButtonPress, 0, 0);
+    SendMouse(w->frSeek, QEvent::MouseButtonPress, Tw(0, 0));
     EXPECT_FALSE(w->tmrActualizeDisp->isActive());
     for (const auto& r : rows) {
-        Mouse(w->frSeek, QEvent::MouseMove, r.x, 0);
+        SendMouse(w->frSeek, QEvent::MouseMove, Tw(r.x, 0));
         EXPECT_DOUBLE_EQ(w->Twips(w->shSeek).Width, r.shown) << r.x;
         EXPECT_EQ(w->lblTimeElapsed->text(), r.text) << r.x;
     }
-    Mouse(w->frSeek, QEvent::MouseButtonRelease, width + 500, 0, Qt::NoButton);
+    SendMouse(w->frSeek, QEvent::MouseButtonRelease, Tw(width + 500, 0));
     EXPECT_TRUE(w->tmrActualizeDisp->isActive());
     EXPECT_NEAR(ChannelPosition(-1, w->Channel), 10.0, 0.05);
 
     ChannelPosition(1.0, w->Channel);
-    Mouse(w->frSeek, QEvent::MouseButtonPress, width / 2, 0);
+    SendMouse(w->frSeek, QEvent::MouseButtonPress, Tw(width / 2, 0));
     QEvent ungrab(QEvent::UngrabMouse);
     QApplication::sendEvent(w->frSeek, &ungrab);
     EXPECT_TRUE(w->tmrActualizeDisp->isActive());
-    Mouse(w->frSeek, QEvent::MouseButtonRelease, width / 2, 0, Qt::NoButton);
+    SendMouse(w->frSeek, QEvent::MouseButtonRelease, Tw(width / 2, 0));
     EXPECT_NEAR(ChannelPosition(-1, w->Channel), 1.0, 0.05);
     w->tmrActualizeDisp->stop();
-}
 
-TEST_F(MainWindowBars, VolumeBarAndSetVol)
-{
-    MakeLibrary();
-    w->AudioPlay(0);
+    // The volume bar and SetVol.
     const double h = w->Twips(w->frVol).Height;
-    const struct { QWidget* target; double y; float volume; } rows[] = {
+    const struct { QWidget* target; double y; float volume; } bars[] = {
         {w->frVol, 0, 32768}, {w->frVol, h, 0}, {w->frVol, -100, 32768}, {w->frVol, h + 100, 0},
         {w->Label3, h - 240, 0},  // the glyph passes its clicks on 240 twips lower
     };
-    for (const auto& r : rows) {
-        Mouse(r.target, QEvent::MouseButtonPress, 10, r.y);
+    for (const auto& r : bars) {
+        SendMouse(r.target, QEvent::MouseButtonPress, Tw(10, r.y));
         EXPECT_EQ(w->CurrentVolume(), r.volume) << r.y;
         EXPECT_NEAR(w->Twips(w->shVol).Height, h * r.volume / 32768, 1e-9) << r.y;
     }
@@ -242,24 +235,6 @@ TEST_F(MainWindowBars, VolumeBarAndSetVol)
     EXPECT_EQ(w->CurrentVolume(), 0);
     EXPECT_EQ(w->Twips(w->shVol).Height, 0);
     EXPECT_EQ(ChannelVolume(-1, w->Channel), 0);
-}
-
-TEST_F(MainWindowBars, SetVolInACrossfadeSetsTheTitleFadingIn)
-{
-    MakeLibrary();
-    Settings.CrossfaderEnabled = SwitchOn;
-    Settings.CrossfadeTime = 1;
-    w->SetVol(32768);
-    w->AudioPlay(0);
-    Advance(0.3);
-    w->AudioPlay(2);
-    Advance(0.5);
-    const int going = 1 - w->Channel;
-    const int32_t goingBefore = ChannelVolume(-1, going);
-    w->SetVol(8000);
-    EXPECT_LE(ChannelVolume(-1, going), goingBefore);
-    Advance(0.7);
-    EXPECT_EQ(ChannelVolume(-1, w->Channel), 8000);
 }
 
 } // namespace

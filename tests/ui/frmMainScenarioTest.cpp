@@ -2,6 +2,7 @@
 // that plays and crossfades into the next title, moving labels and bars, and
 // typing that filters. SAROVIN_SHOT=<file.png> keeps a picture of the window.
 #include "MainWindowTestSupport.h"
+#include "tests/controls/ListControlTestSupport.h"
 
 namespace {
 
@@ -26,10 +27,7 @@ TEST_F(MainWindowTest, DoubleClickPlaysCrossfadesOnAndTypingFilters)
     QApplication::processEvents();
 
     // Double click on the second row (the list's own mouse handling).
-    const QPoint row(w->QV_ListControl1->width() / 3, int(16 + 1.5 * 16));
-    for (QEvent::Type t : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease, QEvent::MouseButtonDblClick,
-                           QEvent::MouseButtonRelease})
-        SendMouse(w->QV_ListControl1, t, row);
+    DoubleClick(*w->QV_ListControl1, QPoint(w->QV_ListControl1->width() / 3, int(16 + 1.5 * 16)));
     const int32_t first = w->CurrentTrack;
     ASSERT_GE(first, 0);
     EXPECT_EQ(Queue().front(), first);

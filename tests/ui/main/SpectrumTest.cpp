@@ -103,7 +103,7 @@ protected:
     bool inFront = true;
 };
 
-TEST_F(SpectrumDisplay, ToneAtOneKilohertzTopsBinTwentyOneInBothBoxes)
+TEST_F(SpectrumDisplay, ToneAtOneKilohertzTopsBinTwentyOneAndSwitchesChooseTheBoxes)
 {
     DrawSpectrum();
     const struct { SpectrumBox* box; int bars, barWidth; QColor color; } boxes[] = {
@@ -126,10 +126,8 @@ TEST_F(SpectrumDisplay, ToneAtOneKilohertzTopsBinTwentyOneInBothBoxes)
         EXPECT_EQ(img.pixelColor(0, 0), QColor(0x50, 0x82, 0xBD));
     }
     EXPECT_EQ(Main()->geometry(), picture1.rect());
-}
 
-TEST_F(SpectrumDisplay, SwitchesChooseBarsClearedOrUntouched)
-{
+    // The switches choose bars, cleared boxes or boxes left untouched.
     enum Shown { Bars, Cleared, Untouched };
     const struct { Switch showMini, inMini; bool miniVisible, front; Switch inMain; Shown mini, main; } rows[] = {
         {SwitchOn, SwitchOn, true, true, SwitchOn, Bars, Bars},
