@@ -78,13 +78,15 @@ TEST_F(MainWindowTest, QueueEditingActsOnTheSelectedTitleOnlyAndReplaceKeepsTheP
     EXPECT_EQ(Queue(), (QVector<int32_t>{-1}));
     EXPECT_EQ(Library.Files[0].Rating, 0);
 
-    // The menu rates the title it opened on, though a new title rebuilt the view meanwhile.
+    // The menu queues and rates the title it opened on, though a new title rebuilt the view meanwhile.
     Queue() = {0, 1, 2};
     w->Command("AudioPlaying");
     w->QV_ListControl1->SetSelectedIndex(1);
     w->PopupMenu("mContextAudio")->popup({});
     w->Command("Audio:Next");
+    Trigger("mCAPlayNext");
     Trigger("mCARate", 4);
+    EXPECT_EQ(Queue()[1], 1);
     EXPECT_EQ(Library.Files[1].Rating * 10 + Library.Files[2].Rating, 40);
 
     // Replace keeps the playing title at the head without a restart.

@@ -291,6 +291,7 @@ private:
     int32_t RememberedTrack = 0;  // the display tick's last known title
     QSet<int32_t> unplayable_;    // titles that failed to open since the last that opened
     int32_t contextTitle_ = -1;   // the title under the open context menu
+    int32_t MenuTitle() const;
     bool seekDragging_ = false;
     bool searchFocusByMouse_ = false;
     qsizetype searchTextMade_ = 0;

@@ -114,7 +114,7 @@ void frmMain::BuildMenus()
     for (const auto& [name, handler] : window)
         if (QAction* a = MenuAction(QString::fromLatin1(name))) connect(a, &QAction::triggered, this, handler);
 
-    // The context menu's rating is for the title under the menu when it opened;
+    // The context menu's entries are for the title under the menu when it opened;
     // the menu hides before its entry's action runs, so the title is let go after that.
     if (QMenu* context = PopupMenu(QStringLiteral("mContextAudio"))) {
         connect(context, &QMenu::aboutToShow, this, [this] { contextTitle_ = SelectedTitle(); });
@@ -238,9 +238,16 @@ int32_t frmMain::SelectedTitle() const
     return IsTitle(int32_t(index)) && index == int32_t(index) ? int32_t(index) : -1;
 }
 
+// A new title may rebuild the view while the context menu is open and move the
+// selection: its entries act on the title the menu opened on.
+int32_t frmMain::MenuTitle() const
+{
+    return contextTitle_ >= 0 ? contextTitle_ : SelectedTitle();
+}
+
 void frmMain::PlaySelectedNow()
 {
-    const int32_t key = SelectedTitle();
+    const int32_t key = MenuTitle();
     if (key < 0) return;
     QueuePlayNow(Queue(), key);
     AudioPlay(key);
@@ -248,7 +255,7 @@ void frmMain::PlaySelectedNow()
 
 void frmMain::PlaySelectedNext()
 {
-    const int32_t key = SelectedTitle();
+    const int32_t key = MenuTitle();
     if (key >= 0) QueuePlayNext(Queue(), key);
 }
 
@@ -274,8 +281,7 @@ void frmMain::RatePlaying(int rating)
 
 void frmMain::RateSelected(int rating)
 {
-    // A new title may rebuild the view while the menu is open and move the selection.
-    const int32_t key = contextTitle_ >= 0 ? contextTitle_ : SelectedTitle();
+    const int32_t key = MenuTitle();
     if (!IsTitle(key)) return;
     Library.Files[key].Rating = int16_t(rating);
     MarkLibraryChanged();
