@@ -404,6 +404,7 @@ bool AddFile(LibraryDatabase& store, const QString& path)
     e.TagVer = QStringLiteral("(unbekannt)");
     e.SizeInMB = double(r.Size) / (1024.0 * 1024.0);
     AppendRecord(store, std::move(e));
+    if (&store == &Library) MarkLibraryChanged();  // the placeholder reused leaves the count as it was
     return true;
 }
 
@@ -427,12 +428,27 @@ SyncResult SyncLibrary(int16_t mode)
     return SyncLibrary(mode, Settings.LibraryFolders);
 }
 
+namespace {
+bool g_syncRunning = false;
+
+struct SyncRunningFlag {
+    SyncRunningFlag() { g_syncRunning = true; }
+    ~SyncRunningFlag() { g_syncRunning = false; }
+};
+} // namespace
+
+bool SyncRunning()
+{
+    return g_syncRunning;
+}
+
 SyncResult SyncLibrary(int16_t mode, const QString& libraryFolders)
 {
     if (mode != 1 && mode != 2)
         return {SyncResult::InvalidMode, SyncErrorInvalidMode, kInvalidModeText};
     BusyGuard guard;
     if (!guard.Acquired()) return {SyncResult::Busy, 0, QString()};
+    const SyncRunningFlag running;
 
     const QStringList folders = NormaliseLibraryFolders(libraryFolders);
     const QVector<LibraryEntry> atStart = Library.Files;  // shared, not copied

@@ -65,6 +65,9 @@ QString LibraryGenre(const QString& genre);
 // After a synchronisation has replaced Library each listener gets the library
 // as it was just before (valid during the call only), so that holders of
 // library indices can move them to the new library with RemapLibraryIndex.
+// True while a synchronisation runs (it holds the busy state meanwhile).
+bool SyncRunning();
+
 using LibraryReplacedHook = std::function<void(const LibraryDatabase& previous)>;
 [[nodiscard]] Subscription SubscribeLibraryReplaced(LibraryReplacedHook hook);
 std::size_t LibraryReplacedListenerCount();

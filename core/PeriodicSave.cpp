@@ -1,6 +1,5 @@
 #include "core/PeriodicSave.h"
 
-#include "core/Busy.h"
 #include "core/LibraryDatabase.h"
 #include "core/LibrarySync.h"
 #include "core/Runtime.h"
@@ -139,7 +138,7 @@ void Slice(unsigned generation)
     PeriodicState& s = State();
     if (!s.job || s.worker || generation != s.generation) return;
     const QVector<LibraryEntry>& files = std::as_const(Library.Files);
-    if (IsBusy() || files.size() != s.count || files.constData() != s.identity) {
+    if (SyncRunning() || files.size() != s.count || files.constData() != s.identity) {
         Abandon();
         return;
     }
@@ -182,7 +181,7 @@ void Collect(bool wait)
     if (wait) return;
     ShowFailure();
     // Changes that came during the write need not wait for the next check.
-    if (s.started && s.fresh && s.pending && !s.job && !IsBusy()) StartWrite();
+    if (s.started && s.fresh && s.pending && !s.job && !SyncRunning()) StartWrite();
 }
 
 void StartWrite()
@@ -266,7 +265,7 @@ void CheckPeriodicSave()
         s.fresh = true;
     }
     // A failed write is tried again only with the next change, not every interval.
-    if (!s.fresh || !s.pending || s.job || IsBusy()) return;
+    if (!s.fresh || !s.pending || s.job || SyncRunning()) return;
     StartWrite();
 }
 

@@ -31,7 +31,7 @@ void StartPeriodicSave(std::function<void()> storeState,
 // No further checks; waits for a running write. The exit's own save follows.
 void StopPeriodicSave();
 // The check the timer runs: writes the files changed since the last write on
-// the worker, unless a long operation runs (busy) or a write is running.
+// the worker, unless a synchronisation or a write is running.
 void CheckPeriodicSave();
 // Waits for a running write. Every save on the UI thread calls this first, so
 // an older snapshot can never land over a newer file.

@@ -4,15 +4,18 @@
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
+#include <iterator>
 #include <memory>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
 // Each ends the program with a save: the desktop's log-off, Ctrl+C in a
 // terminal, a closed terminal.
 constexpr int kEndSignals[] = {SIGTERM, SIGINT, SIGHUP};
+bool watched[std::size(kEndSignals)] = {};
 
 int pipeFds[2] = {-1, -1};
 std::unique_ptr<QSocketNotifier> notifier;
@@ -56,13 +59,19 @@ bool WatchTermSignal(std::function<void()> onTerm)
     sigemptyset(&sa.sa_mask);
     sa.sa_flags = SA_RESTART;
     bool ok = true;
-    for (const int sig : kEndSignals) ok = ::sigaction(sig, &sa, nullptr) == 0 && ok;
+    for (size_t i = 0; i < std::size(kEndSignals); ++i) {
+        struct sigaction old = {};
+        // A signal the caller ignores (nohup, a background job) stays ignored; TERM is always ours.
+        watched[i] = kEndSignals[i] == SIGTERM || (::sigaction(kEndSignals[i], nullptr, &old) == 0 && old.sa_handler != SIG_IGN);
+        if (watched[i]) ok = ::sigaction(kEndSignals[i], &sa, nullptr) == 0 && ok;
+    }
     return ok;
 }
 
 void StopWatchingTermSignal()
 {
-    for (const int sig : kEndSignals) std::signal(sig, SIG_DFL);
+    for (size_t i = 0; i < std::size(kEndSignals); ++i)
+        if (std::exchange(watched[i], false)) std::signal(kEndSignals[i], SIG_DFL);
     notifier.reset();
     callback = nullptr;
     if (pipeFds[0] >= 0) Drain();

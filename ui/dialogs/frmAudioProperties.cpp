@@ -238,6 +238,7 @@ void frmAudioProperties::SaveTag()
     const QString caption = QStringLiteral("Eigenschaften");
     switch (SaveTags(Library.Files[ShownIndex])) {
     case TagSaveResult::Saved:
+        MarkLibraryChanged();  // the "Tag;" mark went
         break;
     case TagSaveResult::FormatNotSupported:
         MsgBox(QStringLiteral("Dieses Dateiformat kann keine ID3v1-Tags aufnehmen. "
