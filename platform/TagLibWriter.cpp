@@ -54,7 +54,20 @@ void SetId3v2(ID3v2::Tag* tag, const TagWrite& w)
         }
     }
     if (!Has(w, TagWrite::Comment)) return;
-    if (w.comment.isEmpty()) return tag->setComment(String());
+    if (w.comment.isEmpty()) {
+        // Only the plain comment goes: frames with a description belong to
+        // other programs (gain values, lyrics notes) and stay. An empty plain
+        // frame is kept where they remain, as comment reads fall back to them.
+        bool others = false;
+        const ID3v2::FrameList comments = tag->frameList("COMM");  // a copy: frames go while it is walked
+        for (ID3v2::Frame* f : comments) {
+            auto* c = dynamic_cast<ID3v2::CommentsFrame*>(f);
+            if (c && c->description().isEmpty()) tag->removeFrame(c);
+            else others = true;
+        }
+        if (others) tag->addFrame(new ID3v2::CommentsFrame(String::Latin1));
+        return;
+    }
     for (ID3v2::Frame* f : tag->frameList("COMM")) {
         if (auto* c = dynamic_cast<ID3v2::CommentsFrame*>(f); c && c->description().isEmpty()) {
             c->setText(T(w.comment));

@@ -10,6 +10,9 @@
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <taglib/commentsframe.h>
+#include <taglib/id3v2tag.h>
+#include <taglib/mpegfile.h>
 
 namespace {
 
@@ -79,6 +82,33 @@ TEST_F(TagLibWriterTest, EachFormatReadsBackWhatWasSaved)
 }
 
 // A failure at any step leaves the file byte for byte, the mark, and no copy behind.
+// Clearing the comment takes the plain comment only; another program's
+// described comment frame stays and is not read as the comment.
+TEST_F(TagLibWriterTest, ClearedCommentKeepsOtherProgramsCommentFrames)
+{
+    const QString path = dir_.filePath("lied.mp3");
+    ASSERT_TRUE(MakeToneFile(path, FixtureFormat::Mp3, 0.5) &&
+                WriteFixtureTags(path, {.Title = "T", .Comment = "weg", .Id3v2Version = 3}));
+    const QByteArray name = QFile::encodeName(path);
+    {
+        TagLib::MPEG::File f(name.constData());
+        auto* gain = new TagLib::ID3v2::CommentsFrame(TagLib::String::Latin1);
+        gain->setDescription("iTunNORM");
+        gain->setText("0000");
+        f.ID3v2Tag()->addFrame(gain);
+        ASSERT_TRUE(f.save(TagLib::MPEG::File::ID3v2, TagLib::File::StripNone, TagLib::ID3v2::v3));
+    }
+    LibraryEntry e = Load(path);
+    e.Tags.Comment.clear();
+    ASSERT_EQ(SaveTags(e), TagSaveResult::Saved);
+    EXPECT_EQ(Load(path).Tags.Comment, "");
+    TagLib::MPEG::File f(name.constData());
+    QStringList descriptions;
+    for (TagLib::ID3v2::Frame* c : f.ID3v2Tag()->frameList("COMM"))
+        descriptions << QString::fromStdString(static_cast<TagLib::ID3v2::CommentsFrame*>(c)->description().to8Bit(true));
+    EXPECT_TRUE(descriptions.contains("iTunNORM")) << descriptions.join('|').toStdString();
+}
+
 TEST_F(TagLibWriterTest, AFailedSaveLeavesTheFileAsItWas)
 {
     const QString path = dir_.filePath("lied.mp3");
