@@ -7,6 +7,7 @@
 //   ours_ms   the plan (target paths) and the copier's worker to its end
 //   ratio     ours_ms / cp_ms
 // SAROVIN_BENCH_TMP sets the folder (default /dev/shm).
+#include "bench/BenchScratch.h"
 #include "core/DeviceSync.h"
 #include "platform/DeviceCopy.h"
 
@@ -118,8 +119,7 @@ int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
-    const QString base = qEnvironmentVariableIsSet("SAROVIN_BENCH_TMP") ? qEnvironmentVariable("SAROVIN_BENCH_TMP")
-                                                                        : QStringLiteral("/dev/shm");
+    const QString base = BenchScratchBase();
     QTemporaryDir scratch(base + QStringLiteral("/sarovin-devcopy-XXXXXX"));
     if (!scratch.isValid()) {
         std::fprintf(stderr, "no scratch folder in %s\n", qPrintable(base));

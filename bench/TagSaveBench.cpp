@@ -4,6 +4,7 @@
 //   Grows  a title of 2000 characters: the tag grows and TagLib moves the audio
 // Each iteration starts from the same file, restored outside the timing.
 // SAROVIN_BENCH_TMP sets the folder (default /dev/shm; a disk adds its fsync).
+#include "bench/BenchScratch.h"
 #include "core/LibrarySync.h"
 #include "core/TagSave.h"
 #include "platform/TagLibReader.h"
@@ -48,8 +49,7 @@ int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
-    const QString base = qEnvironmentVariableIsSet("SAROVIN_BENCH_TMP") ? qEnvironmentVariable("SAROVIN_BENCH_TMP")
-                                                                        : QStringLiteral("/dev/shm");
+    const QString base = BenchScratchBase();
     QTemporaryDir scratch(base + QStringLiteral("/sarovin-tagsave-XXXXXX"));
     g_pristine = scratch.filePath(QStringLiteral("pristine.mp3"));
     g_path = scratch.filePath(QStringLiteral("lied.mp3"));
