@@ -212,8 +212,9 @@ QString Genre(TagLib::File* f)
     return QString();
 }
 
-// The track as stored ("3/12") where the tag keeps it as text.
-QString TrackOf(const TagLib::Tag* tag)
+} // namespace
+
+QString StoredTrack(const TagLib::Tag* tag)
 {
     using namespace TagLib;
     if (!tag) return QString();
@@ -248,6 +249,8 @@ QString TrackOf(const TagLib::Tag* tag)
     return tag->track() ? QString::number(tag->track()) : QString();
 }
 
+namespace {
+
 // ID3v1 pads its comment with blanks, which TagLib hands on (its other
 // fields come trimmed): a blank comment is no comment.
 QString Comment(TagLib::File* f)
@@ -265,7 +268,7 @@ QString Comment(TagLib::File* f)
 QString Track(TagLib::File* f)
 {
     for (const TagLib::Tag* t : TagsInOrder(f)) {
-        const QString track = TrackOf(t);
+        const QString track = StoredTrack(t);
         if (!track.isEmpty()) return track;
     }
     return QString();

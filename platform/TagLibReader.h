@@ -12,3 +12,9 @@ public:
 
 // The program's one reader, installed as the current reader by the start.
 TagLibReader& ProgramTagReader();
+
+namespace TagLib {
+class Tag;
+}
+// The track of one tag as stored ("3/12"; an MP4 pair as "3/12"), "" for none.
+QString StoredTrack(const TagLib::Tag* tag);

@@ -1,5 +1,7 @@
 #include "platform/TagLibWriter.h"
 
+#include "platform/TagLibReader.h"
+
 #include <QFile>
 
 #include <taglib/apefile.h>
@@ -30,6 +32,16 @@ bool Has(const TagWrite& w, TagWrite::Field f)
     return (w.fields & f) != 0;
 }
 
+// The editor shows the track number alone: one typed without a total keeps
+// the total the tag has ("3/10", then "4", gives "4/10"); one typed with a
+// total sets it, and an empty one removes the track.
+QString TrackKeepingTotal(const QString& typed, const Tag* tag)
+{
+    if (typed.isEmpty() || typed.contains(u'/')) return typed;
+    const QString total = StoredTrack(tag).section(u'/', 1, 1).trimmed();
+    return total.isEmpty() ? typed : typed + u'/' + total;
+}
+
 // The fields every tag type sets alike; track and comment differ by type.
 void SetCommon(Tag* tag, const TagWrite& w)
 {
@@ -46,10 +58,11 @@ void SetId3v2(ID3v2::Tag* tag, const TagWrite& w)
 {
     SetCommon(tag, w);
     if (Has(w, TagWrite::Track)) {
+        const QString track = TrackKeepingTotal(w.track, tag);
         tag->removeFrames("TRCK");
-        if (!w.track.isEmpty()) {
+        if (!track.isEmpty()) {
             auto* frame = new ID3v2::TextIdentificationFrame("TRCK", String::Latin1);
-            frame->setText(T(w.track));
+            frame->setText(T(track));
             tag->addFrame(frame);
         }
     }
@@ -82,14 +95,15 @@ void SetId3v2(ID3v2::Tag* tag, const TagWrite& w)
 void SetApe(APE::Tag* tag, const TagWrite& w)
 {
     SetCommon(tag, w);
-    if (Has(w, TagWrite::Track)) tag->addValue("TRACK", T(w.track), true);
+    if (Has(w, TagWrite::Track)) tag->addValue("TRACK", T(TrackKeepingTotal(w.track, tag)), true);
     if (Has(w, TagWrite::Comment)) tag->setComment(T(w.comment));
 }
 
 void SetXiph(Ogg::XiphComment* tag, const TagWrite& w)
 {
     SetCommon(tag, w);
-    if (Has(w, TagWrite::Track)) tag->addField("TRACKNUMBER", T(w.track), true);
+    // A total in a TRACKTOTAL field of its own stays as it is.
+    if (Has(w, TagWrite::Track)) tag->addField("TRACKNUMBER", T(TrackKeepingTotal(w.track, tag)), true);
     if (Has(w, TagWrite::Comment)) tag->setComment(T(w.comment));
 }
 
@@ -99,8 +113,9 @@ void SetMp4(MP4::Tag* tag, const TagWrite& w)
     SetCommon(tag, w);
     if (Has(w, TagWrite::Comment)) tag->setComment(T(w.comment));
     if (!Has(w, TagWrite::Track)) return;
-    const int number = w.track.section(u'/', 0, 0).trimmed().toInt();
-    const int total = w.track.section(u'/', 1, 1).trimmed().toInt();
+    const QString track = TrackKeepingTotal(w.track, tag);
+    const int number = track.section(u'/', 0, 0).trimmed().toInt();
+    const int total = track.section(u'/', 1, 1).trimmed().toInt();
     if (number > 0) tag->setItem("trkn", MP4::Item(number, total));
     else tag->removeItem("trkn");
 }
