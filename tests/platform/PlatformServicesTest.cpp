@@ -13,6 +13,8 @@
 #include <QPushButton>
 #include <csignal>
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -84,6 +86,38 @@ TEST(TermSignal, ArrivesAsAnEventOnThisThread)
         QCoreApplication::processEvents(QEventLoop::AllEvents);
     EXPECT_EQ(calls, 1);
     StopWatchingTermSignal();
+}
+
+// A signal ignored when the watch begins (nohup, a background job) stays
+// ignored, while watched and after; TERM is always the program's. Each row
+// runs in a child, which a signal that is not ignored would end; it reports
+// through its exit status.
+TEST(TermSignal, ASignalIgnoredAtTheStartStaysIgnored)
+{
+    enum Exit { Alive = 0, WatchFailed = 10, WrongCalls = 11 };
+    const struct { int signal; bool ignored; int calls; } rows[] = {
+        {SIGINT, true, 0}, {SIGHUP, true, 0}, {SIGTERM, true, 1}, {SIGINT, false, 1}, {SIGHUP, false, 1},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(testing::Message() << "signal " << r.signal << (r.ignored ? ", ignored" : ""));
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            std::signal(r.signal, r.ignored ? SIG_IGN : SIG_DFL);
+            int calls = 0;
+            if (!WatchTermSignal([&] { ++calls; })) ::_exit(WatchFailed);
+            std::raise(r.signal);
+            for (int i = 0; i < 1000 && calls == 0; ++i) QCoreApplication::processEvents(QEventLoop::AllEvents);
+            if (calls != r.calls) ::_exit(WrongCalls);
+            StopWatchingTermSignal();
+            if (r.calls == 0) std::raise(r.signal);  // still ignored once the watch ends
+            ::_exit(Alive);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFEXITED(status)) << "ended by signal " << (WIFSIGNALED(status) ? WTERMSIG(status) : 0);
+        EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, Alive);
+    }
 }
 
 } // namespace
