@@ -10,12 +10,16 @@
 #include "core/LibrarySync.h"
 #include "core/PeriodicSave.h"
 #include "core/TagReader.h"
+#include "core/TagWriter.h"
 #include "platform/TagLibReader.h"
+#include "platform/TagLibWriter.h"
 #include "core/Settings.h"
 #include "core/UiServices.h"
 #include "tests/controls/ListControlTestSupport.h"
 #include "tests/support/AudioFixtures.h"
 #include "tests/support/StartTest.h"
+#include "ui/dialogs/frmAudioProperties.h"
+#include "ui/dialogs/frmMiniPlayer.h"
 #include "ui/dialogs/frmPlaylistDynamic.h"
 #include "ui/dialogs/frmSplash.h"
 #include "ui/main/OtherWindows.h"
@@ -25,10 +29,15 @@
 #include <QDir>
 #include <QFile>
 #include <QFontMetrics>
+#include <QLineEdit>
 #include <QLockFile>
 #include <QMap>
+#include <QMenu>
+#include <QMimeData>
+#include <QPushButton>
 #include <QProcess>
 #include <QThread>
+#include <QUrl>
 #include <QWheelEvent>
 #include <optional>
 #include <atomic>
@@ -475,6 +484,159 @@ TEST_F(PeriodicSave, ExitWaitsForARunningWrite)
     ExitProgram();
     WaitForPeriodicWrite();
     EXPECT_EQ(Snapshot(home.path()).value("Files.db"), TwoTitles(7));
+}
+
+// What the user makes reaches the disk with the next periodic save, whichever
+// way he makes it, with no exit in between. Each row starts the program on the
+// same files: the titles a.mp3 and b.mp3 in the library folder, the queue
+// [0, 1]; c.mp3 lies outside the folder. The timer is left to the test.
+class UserDataSave : public StartExit {
+protected:
+    void SetUp() override
+    {
+        StartExit::SetUp();
+        const QString music = home.filePath(QStringLiteral("Musik"));
+        ASSERT_TRUE(QDir().mkpath(music) && QDir().mkpath(home.filePath(QStringLiteral("Neu"))));
+        for (const auto& [path, title] : {std::pair{music + "/a.mp3", "Alpha"}, {music + "/b.mp3", "Beta"},
+                                          {home.filePath(QStringLiteral("Neu/c.mp3")), "Gamma"}})
+            ASSERT_TRUE(MakeToneFile(path, FixtureFormat::Mp3, 0.5) && WriteFixtureTags(path, {.Title = title}));
+        WriteSettings(3, -1, 3, [&](SettingsRecord& s) { s.LibraryFolders = music, s.ShowMiniPlayer = SwitchOn; });
+        SetTagReader(&ProgramTagReader());
+        SetTagWriter(&ProgramTagWriter());
+        ResetDatabase(Library);
+        ASSERT_TRUE(AddFile(Library, music + "/a.mp3") && AddFile(Library, music + "/b.mp3"));
+        Library.ListSets[PlayingQueue].Entries[0].Items = {0, 1};
+        ASSERT_TRUE(SaveDatabase(Library));
+        ResetDatabase(Library);
+        start = Snapshot(home.path());
+        SetPeriodicSaveInterval(std::chrono::hours(1));
+    }
+    void TearDown() override
+    {
+        SetPeriodicSaveInterval(std::chrono::minutes(1));
+        SetDatabaseWriteCheck({});
+        SetTagWriter(nullptr);
+    }
+    // The timer's tick, then the worker's end.
+    static void Tick()
+    {
+        CheckPeriodicSave();
+        WaitForPeriodicWrite();
+    }
+    // The library view with the row of a library index selected.
+    static void SelectTitle(frmMain& w, int32_t index)
+    {
+        w.Command(QStringLiteral("AudioLibrary"));
+        for (qint32 row = 0; row <= w.QV_ListControl1->ItemCount(); ++row) {
+            w.QV_ListControl1->SetSelectedIndex(row);
+            if (w.QV_ListControl1->SelectedKey().Number() == index) return;
+        }
+        ADD_FAILURE() << "no row shows title " << index;
+    }
+    // A context-menu entry as the user picks it: the menu opens on the selected row.
+    static void PickFromContextMenu(frmMain& w, const char* entry, int index = -1)
+    {
+        QMenu* menu = w.PopupMenu(QStringLiteral("mContextAudio"));
+        menu->popup({});
+        w.MenuAction(QString::fromLatin1(entry), index)->trigger();
+        menu->hide();
+    }
+    // What the next start finds: the records and the queue, read from disk.
+    static LibraryDatabase OnDiskLibrary()
+    {
+        LibraryDatabase disk;
+        LoadDatabase(disk);
+        return disk;
+    }
+    static QString FileNames(const LibraryDatabase& db)
+    {
+        QStringList names;
+        for (const LibraryEntry& e : db.Files) names << QFileInfo(e.FileName).fileName();
+        return names.join(u',');
+    }
+    static QString QueueText(const LibraryDatabase& db)
+    {
+        QStringList items;
+        for (const int32_t i : db.ListSets[PlayingQueue].Entries.value(0).Items) items << QString::number(i);
+        return items.join(u';');
+    }
+
+    QMap<QString, QByteArray> start;
+};
+
+TEST_F(UserDataSave, EveryChangeReachesThePeriodicSave)
+{
+    const QString c = home.filePath(QStringLiteral("Neu/c.mp3"));
+    std::atomic<int> filesDbWrites = 0;
+    const struct {
+        const char* change;
+        QString commandLine;
+        std::function<void(frmMain&)> make;
+        std::function<QString(const LibraryDatabase&)> onDisk;
+        QString expected;
+    } rows[] = {
+        {"context-menu rating", {},
+         [](frmMain& w) { SelectTitle(w, 1), PickFromContextMenu(w, "mCARate", 4); },
+         [](const LibraryDatabase& d) { return QString::number(d.Files.value(1).Rating); }, "4"},
+        {"title added from the command line", c + " /play", [](frmMain&) {},
+         [](const LibraryDatabase& d) { return FileNames(d) + "|" + QString::number(d.Files.value(2).PlayCNT); },
+         "a.mp3,b.mp3,c.mp3|1"},
+        {"title dropped on the mini player", {},
+         [c](frmMain&) {
+             QMimeData data;
+             data.setUrls({QUrl::fromLocalFile(c)});
+             // As the window system delivers it: the widget that takes the enter gets the drop.
+             QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+             QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+             ASSERT_TRUE(frmMiniPlayer::Loaded());
+             QApplication::sendEvent(frmMiniPlayer::Loaded(), &enter);
+             QApplication::sendEvent(frmMiniPlayer::Loaded(), &drop);
+             ASSERT_TRUE(drop.isAccepted());
+         },
+         [](const LibraryDatabase& d) { return FileNames(d) + "|" + QueueText(d); }, "a.mp3,b.mp3,c.mp3|0;1;2"},
+        {"tag save", {},
+         [](frmMain& w) {
+             SelectTitle(w, 1);
+             w.Command(QStringLiteral("AudioProp"));
+             frmAudioProperties* editor = TagEditor();
+             ASSERT_TRUE(editor);
+             editor->tagTitel->setText(QStringLiteral("Neu"));
+             Tick();  // the edit is saved with its mark
+             ASSERT_TRUE(OnDiskLibrary().Files.value(1).Actions.contains(QStringLiteral("Tag;")));
+             editor->cmdSave->click();
+         },
+         [](const LibraryDatabase& d) { return d.Files.value(1).Tags.Title + "|" + d.Files.value(1).Actions; },
+         "Neu|"},
+        {"queue edit", {},
+         [](frmMain& w) { SelectTitle(w, 1), PickFromContextMenu(w, "mCAPlayNext"); },
+         [](const LibraryDatabase& d) { return QueueText(d); }, "0;1;1"},
+        // The synchronisation writes the library itself; when that fails, the
+        // periodic save writes it later.
+        {"synchronisation's end", {},
+         [&](frmMain& w) {
+             ASSERT_TRUE(WriteFixtureTags(home.filePath(QStringLiteral("Musik/a.mp3")), {.Title = "Anders"}));
+             SetDatabaseWriteCheck([&](const QString& path) { return !path.endsWith("Files.db") || ++filesDbWrites > 1; });
+             w.MenuAction(QStringLiteral("mAudioReloadLibrary"))->trigger();
+             ASSERT_EQ(filesDbWrites, 1);
+         },
+         [](const LibraryDatabase& d) { return FileNames(d) + "|" + d.Files.value(0).Tags.Title; }, "a.mp3,b.mp3|Anders"},
+        {"counted play", {},
+         [](frmMain& w) { w.Command(QStringLiteral("Audio:Next")); },
+         [](const LibraryDatabase& d) { return QString::number(d.Files.value(1).PlayCNT) + "|" + QueueText(d); },
+         "1|1"},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.change);
+        ResetProgramState();
+        for (auto it = start.cbegin(); it != start.cend(); ++it) ASSERT_TRUE(WriteRawFile(home.filePath(it.key()), it.value()));
+        Main(r.commandLine);
+        ASSERT_TRUE(MainWindow());
+        Tick();  // what the start changed
+        r.make(*MainWindow());
+        Tick();
+        EXPECT_EQ(r.onDisk(OnDiskLibrary()).toStdString(), r.expected.toStdString());
+        SetDatabaseWriteCheck({});
+    }
 }
 
 TEST_F(StartExit, DataFolderThatCannotBeMadeIsToldAndEndsWithAnError)
