@@ -148,7 +148,8 @@ TEST_F(ListControl, KeyboardKeepsTheSelectionInView)
     EXPECT_EQ(list.TopRow(), 39);
 }
 
-// Each act in turn on 99 rows, the events it raises in order and the selection after it.
+// Each act in turn on 99 rows, the events it raises in order and the selection
+// after it with the selected row's key.
 TEST_F(ListControl, ClicksRaiseTheirEventsInOrder)
 {
     list.SetItemCount(99);
@@ -177,6 +178,10 @@ TEST_F(ListControl, ClicksRaiseTheirEventsInOrder)
         step.act();
         EXPECT_EQ(host.Take().join(u';').toStdString(), step.events);
         EXPECT_EQ(list.SelectedIndex(), step.selected) << step.events;
+        if (step.selected >= 0) {
+            EXPECT_EQ(list.SelectedKey(), ListCell(1000 + step.selected))
+                << step.events << ": key " << list.SelectedKey().Text().toStdString();
+        }
     }
 }
 

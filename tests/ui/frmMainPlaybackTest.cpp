@@ -34,6 +34,7 @@ TEST_F(MainWindowTest, StringsAreMatchedExactly)
     w->Command("AudioPlaying");
     Queue()[0] = 1;  // the view is a copy
     EXPECT_EQ(View().Items, (QVector<int32_t>{2, 0}));
+    EXPECT_EQ(w->lblPLTitle->text(), "Jukebox");  // the summary shows the view's new name
 }
 
 TEST_F(MainWindowTest, PauseAndStopShowTheirGlyphChecksAndTheIdleWindow)

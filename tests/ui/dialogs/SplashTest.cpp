@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QRegularExpression>
 #include <QTimer>
 
 namespace {
@@ -23,6 +24,8 @@ TEST_F(Splash, TimerShowsTheStepInACopyStopsAfter101TicksAndEachStartCountsAfres
     UnloadSplash();
     ShowSplash();
     QPointer<frmSplash> old = SplashWindow();
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^Version \\d+\\.\\d+\\.\\d+ beta$")).match(old->Label3->text()).hasMatch())
+        << old->Label3->text().toStdString();
     SetSplashTimer(true);
     tick(*old, 60);
     ShowSplash();  // a fresh window and counter
