@@ -95,6 +95,8 @@ public:
     void Form_Resize();
     // Whether every record's search text is made (in idle time after the window shows).
     bool SearchTextReady() const;
+    // The search box's text at start: shown, not searched, until the text changes.
+    static QString SearchPlaceholder() { return QStringLiteral("(Suchbegriff)"); }
 
     // ==== Life of the window, tray and hot keys (frmMainLifecycle.cpp, frmMainHotKeys.cpp) ====
     // The start's loading of the window: tray icon, tree, volume, place, tray
