@@ -280,6 +280,8 @@ private:
     void Form_Unload(bool& cancel);
     void Form_ResizeState();
     void MoveToSavedPlace();
+    // MainLeft to MainHeight from an outer rectangle in pixels.
+    void StoreOuterPlace(const QRect& outer);
     void FadeOutOnExit();
     HotKeyPoll hotKeyPoll_;
     std::shared_ptr<class MiniPlayerHost> miniPlayerLink_;  // what the mini player reaches
