@@ -14,7 +14,14 @@ QRect MovedInside(QRect outer, const QRect& area)
     return outer;
 }
 
-QRect InsideScreen(const QRect& outer)
+QRect FittedInside(QRect outer, const QRect& area)
+{
+    if (area.isEmpty()) return outer;
+    outer.setSize(outer.size().boundedTo(area.size()));
+    return MovedInside(outer, area);
+}
+
+QRect InsideScreen(const QRect& outer, bool resizable)
 {
     const QScreen* best = QGuiApplication::primaryScreen();
     qint64 most = 0;
@@ -23,7 +30,8 @@ QRect InsideScreen(const QRect& outer)
         const qint64 area = qint64(common.width()) * common.height();
         if (area > most) most = area, best = s;
     }
-    return best ? MovedInside(outer, best->availableGeometry()) : outer;
+    if (!best) return outer;
+    return resizable ? FittedInside(outer, best->availableGeometry()) : MovedInside(outer, best->availableGeometry());
 }
 
 QSize OuterSize(const QWidget& window)
@@ -36,5 +44,7 @@ QSize OuterSize(const QWidget& window)
 
 void MoveInsideScreen(QWidget& window, const QRect& outer)
 {
-    window.move(InsideScreen(outer).topLeft());
+    const QRect inside = InsideScreen(outer, window.minimumSize() != window.maximumSize());
+    if (inside.size() != outer.size()) window.resize(window.size() - (outer.size() - inside.size()));
+    window.move(inside.topLeft());
 }

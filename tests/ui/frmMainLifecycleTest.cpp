@@ -123,6 +123,30 @@ TEST_F(MainWindowLife, PlaceIsKeptAndMaximisedComesBackMaximised)
     }
 }
 
+// A stored window larger than the screen's free area shrinks to it, inside
+// it, and is stored so, also by a start that stays in the tray; one that fits
+// keeps its size.
+TEST_F(MainWindowLife, TooLargeAPlaceIsFittedToTheScreenAndStoredSo)
+{
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    const auto twips = [](const QRect& r) { return Rect(r.left() * 15, r.top() * 15, r.width() * 15, r.height() * 15); };
+    const struct { const char* name; QRect stored, shown; } rows[] = {
+        {"too wide", {30, 20, area.width() + 41, 400}, {area.left(), area.top() + 20, area.width(), 400}},
+        {"too large", {30, 20, area.width() + 41, area.height() + 1}, area},
+        {"fits", {30, 20, 600, 400}, {30, 20, 600, 400}},
+    };
+    for (const bool inTray : {false, true}) {
+        for (const auto& r : rows) {
+            SCOPED_TRACE(std::string(r.name) + (inTray ? " in the tray" : ""));
+            Settings.InTray = inTray ? SwitchOn : SwitchOff;
+            Place() = twips(r.stored);
+            Load();
+            EXPECT_EQ(w->frameGeometry(), r.shown);
+            EXPECT_EQ(Place(), twips(r.shown));
+        }
+    }
+}
+
 TEST_F(MainWindowLife, ClosingFadesOutAndStoresWhereItStood)
 {
     const struct { bool play, pause; int32_t track; int16_t paused; } rows[] = {

@@ -182,15 +182,19 @@ TEST_F(MainWindowTest, TypingFiltersDownAndEnterPlayAndColours)
     EXPECT_EQ(base(), idle);
     w->show();
     w->activateWindow();
-    // Only the user's own ways in select the text; a menu or window handing the focus back does not.
-    for (const auto& [reason, selects] : {std::pair{Qt::MouseFocusReason, true}, {Qt::TabFocusReason, true},
-                                          {Qt::ShortcutFocusReason, true}, {Qt::PopupFocusReason, false},
-                                          {Qt::ActiveWindowFocusReason, false}}) {
-        w->QV_ListControl1->setFocus();
-        QApplication::processEvents();  // the window is active before the box gets the focus
-        w->txtSearch->setFocus(reason);
-        QApplication::processEvents();
-        EXPECT_EQ(w->txtSearch->selectedText() == w->txtSearch->text(), selects) << reason;
+    // In a search only the user's own ways in select the text; a menu or
+    // window handing the focus back does not. Any way in selects the placeholder.
+    for (const QString& text : {QStringLiteral("Beta"), frmMain::SearchPlaceholder()}) {
+        w->txtSearch->setText(text);
+        for (const auto& [reason, selects] : {std::pair{Qt::MouseFocusReason, true}, {Qt::TabFocusReason, true},
+                                              {Qt::ShortcutFocusReason, true}, {Qt::PopupFocusReason, false},
+                                              {Qt::ActiveWindowFocusReason, false}}) {
+            w->QV_ListControl1->setFocus();
+            QApplication::processEvents();  // the window is active before the box gets the focus
+            w->txtSearch->setFocus(reason);
+            QApplication::processEvents();
+            EXPECT_EQ(w->txtSearch->selectedText() == text, selects || text != "Beta") << reason << text.toStdString();
+        }
     }
     EXPECT_EQ(base(), QColor(Qt::white));
     w->Command("AudioLibrary");
@@ -230,6 +234,41 @@ TEST_F(MainWindowTest, TypingFiltersDownAndEnterPlayAndColours)
     QKeyEvent ctrlC(QEvent::KeyPress, Qt::Key_C, Qt::ControlModifier);
     QApplication::sendEvent(w->txtSearch, &ctrlC);
     EXPECT_EQ(opened, 1);
+}
+
+// The placeholder is never searched for: the first key replaces it however
+// the focus came, also a click into the box that has the focus already. A
+// search keeps its caret where the click put it.
+TEST_F(MainWindowTest, TypingReplacesThePlaceholderAfterTheStartAndAClick)
+{
+    enum Way { Start, ClickIntoFocused };
+    const struct { Way way; const char* text; const char* caption; } rows[] = {
+        {Start, "", "Suche: \"Rau\""},
+        {ClickIntoFocused, "", "Suche: \"Rau\""},
+        {ClickIntoFocused, "Beta", "Suche: \"BetaRau\""},  // clicked behind the end
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(std::string(r.way == Start ? "start " : "click ") + r.text);
+        NewWindow();
+        MakeLibrary();
+        Settings.LastTrack = 0;  // the start resumes it and shows the queue
+        Queue() = {0};
+        w->Form_Load();
+        w->tmrHotKeys->stop();
+        w->AudioPlay(0, true);
+        w->show();
+        w->activateWindow();
+        QApplication::processEvents();
+        ASSERT_EQ(QApplication::focusWidget(), w->txtSearch);
+        if (*r.text) w->txtSearch->setText(r.text);
+        if (r.way == ClickIntoFocused) {
+            const QPointF end(w->txtSearch->width() - 2, w->txtSearch->height() / 2);
+            SendMouse(w->txtSearch, QEvent::MouseButtonPress, end);
+            SendMouse(w->txtSearch, QEvent::MouseButtonRelease, end);
+        }
+        for (const char* key : {"R", "a", "u"}) SendKey(QApplication::focusWidget(), Qt::Key_A, key);
+        EXPECT_EQ(View().Caption.toStdString(), r.caption);
+    }
 }
 
 TEST_F(MainWindowTest, PanesFollowTheClientArea)

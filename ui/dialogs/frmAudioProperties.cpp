@@ -185,16 +185,23 @@ bool frmAudioProperties::ShowProps(int32_t index)
     allLastPlayed->setText(DbValueText(entry.PlayTime));
     allCounter->setText(QString::number(entry.PlayCNT));
 
-    tagAlbum->setText(entry.Tags.Album);
-    tagArtist->setText(entry.Tags.Artist);
-    tagComment->setText(entry.Tags.Comment);
+    // setText leaves the caret at the end, which scrolls a long text to its
+    // end: every box shows the start of what it holds.
+    const auto fill = [](QLineEdit* box, const QString& text) {
+        box->setText(text);
+        box->setCursorPosition(0);
+    };
+    fill(tagAlbum, entry.Tags.Album);
+    fill(tagArtist, entry.Tags.Artist);
+    fill(tagComment, entry.Tags.Comment);
     tagGenre->setCurrentText(entry.Tags.Genre);
+    tagGenre->lineEdit()->setCursorPosition(0);
     // A rating outside the list selects nothing, so no edit overwrites it.
     tagRating->setCurrentIndex(entry.Rating >= 0 && entry.Rating < tagRating->count() ? entry.Rating : -1);
-    tagTitel->setText(entry.Tags.Title);
-    tagTrack->setText(entry.Tags.Track);
-    tagYear->setText(entry.Tags.Year);
-    FileName->setText(entry.FileName);
+    fill(tagTitel, entry.Tags.Title);
+    fill(tagTrack, entry.Tags.Track);
+    fill(tagYear, entry.Tags.Year);
+    fill(FileName, entry.FileName);
 
     cmdSave->setEnabled(entry.Actions.contains(PendingMark));
     Ready = true;

@@ -7,6 +7,7 @@
 #include "platform/DeviceCopy.h"
 #include "platform/WindowPlace.h"
 #include "ui/dialogs/DialogParts.h"
+#include "ui/dialogs/HeldControls.h"
 #include "ui/dialogs/ShowModeless.h"
 #include "ui/main/OtherWindows.h"
 
@@ -326,18 +327,18 @@ void frmDeviceWizard::cmd_WindowsXP_Button2_Click()
     ShowPage(page);
     if (page == 2) {
         // Disabled before the pump lets the page paint, so a second click cannot pass the search.
-        cmd_WindowsXP_Button2->setEnabled(false);
-        cmd_WindowsXP_Button3->setEnabled(false);
+        DisableHoldingFocus(cmd_WindowsXP_Button2);
+        DisableHoldingFocus(cmd_WindowsXP_Button3);
         QPointer<frmDeviceWizard> self(this);
         Pump();
         if (!self || unloading_) return;
         PrepareSync();
-        cmd_WindowsXP_Button2->setEnabled(true);
-        cmd_WindowsXP_Button3->setEnabled(true);
+        EnableHoldingFocus(cmd_WindowsXP_Button2);
+        EnableHoldingFocus(cmd_WindowsXP_Button3);
     } else if (page == 3) {
-        cmd_WindowsXP_Button2->setEnabled(false);
+        DisableHoldingFocus(cmd_WindowsXP_Button2);
         cmd_WindowsXP_Button2->setText(QStringLiteral("&Fertig"));
-        cmd_WindowsXP_Button3->setEnabled(false);
+        DisableHoldingFocus(cmd_WindowsXP_Button3);
         FinishSync();
     }
 }
@@ -479,15 +480,16 @@ void frmDeviceWizard::EndCopy()
 {
     progressTimer_.stop();
     ShowProgress();
-    // Sent to the background after the end, the wizard would hold the busy state unseen.
-    cmd_WindowsXP_Button4->setEnabled(false);
+    // Sent to the background after the end, the wizard would hold the busy
+    // state unseen. Its focus waits for "&Fertig".
+    DisableHoldingFocus(cmd_WindowsXP_Button4, cmd_WindowsXP_Button2);
     QPointer<frmDeviceWizard> self(this);
     MsgBox(QStringLiteral("Synchronisation wurde beendet.\r\nEs wurden %1 von %2 Titel erfolgreich kopiert.")
                .arg(copier_->Copied())
                .arg(copier_->Attempted()),
            64);
     if (!self || unloading_) return;
-    cmd_WindowsXP_Button2->setEnabled(true);
+    EnableHoldingFocus(cmd_WindowsXP_Button2);
     QApplication::beep();
     if (Tag == HiddenTag) Unload();
 }

@@ -4,6 +4,7 @@
 #include "core/LibraryTypes.h"
 #include "core/Runtime.h"
 #include "core/Units.h"
+#include "ui/dialogs/HeldControls.h"
 
 #include <QFileInfo>
 #include <QLabel>
@@ -120,7 +121,7 @@ void LibraryCheckPage::cmdOrgStart_Click()
     lblOrgHome->hide();
     lblOrgProcessing->show();
     cmdOrgStart->setText(QStringLiteral("Abbrechen"));
-    cmdOrgStart->setEnabled(false);
+    DisableHoldingFocus(cmdOrgStart);
     const qsizetype records = Library.Files.size();
     pgbOrgProcessing->setRange(0, int(records));
     pgbOrgProcessing->setValue(0);
@@ -155,5 +156,5 @@ void LibraryCheckPage::cmdOrgStart_Click()
     cmdOrgExecute->show();
     lblOrgHome->show();
     cmdOrgStart->setText(StartCaption);
-    cmdOrgStart->setEnabled(true);
+    EnableHoldingFocus(cmdOrgStart);
 }

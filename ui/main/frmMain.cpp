@@ -221,7 +221,7 @@ void frmMain::BuildControls()
     QPalette searchPal = txtSearch->palette();
     searchPal.setColor(QPalette::Base, WinColorToQColor(kActiveColor));
     txtSearch->setPalette(searchPal);
-    txtSearch->setText(QStringLiteral("(Suchbegriff)"));
+    txtSearch->setText(SearchPlaceholder());
     Place(txtSearch, 10320, 120, 2055, 345);
 
     // Left column: navigation tree over its background, the view summary below.

@@ -95,6 +95,8 @@ public:
     void Form_Resize();
     // Whether every record's search text is made (in idle time after the window shows).
     bool SearchTextReady() const;
+    // The search box's text at start: shown, not searched, until the text changes.
+    static QString SearchPlaceholder() { return QStringLiteral("(Suchbegriff)"); }
 
     // ==== Life of the window, tray and hot keys (frmMainLifecycle.cpp, frmMainHotKeys.cpp) ====
     // The start's loading of the window: tray icon, tree, volume, place, tray
@@ -278,6 +280,8 @@ private:
     void Form_Unload(bool& cancel);
     void Form_ResizeState();
     void MoveToSavedPlace();
+    // MainLeft to MainHeight from an outer rectangle in pixels.
+    void StoreOuterPlace(const QRect& outer);
     void FadeOutOnExit();
     HotKeyPoll hotKeyPoll_;
     std::shared_ptr<class MiniPlayerHost> miniPlayerLink_;  // what the mini player reaches

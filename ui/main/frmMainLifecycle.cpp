@@ -137,7 +137,8 @@ void frmMain::Form_Load()
 }
 
 // The stored outer rectangle; one that is empty or on no screen gives way to
-// the place a reset would choose.
+// the place a reset would choose. Either is made to fit the screen's free
+// area, and the place it then has is the one stored.
 void frmMain::MoveToSavedPlace()
 {
     const double dx = logicalDpiX(), dy = logicalDpiY();
@@ -150,7 +151,9 @@ void frmMain::MoveToSavedPlace()
         const WindowPlace p = DefaultMainWindowPlace(screen.width(), screen.height());
         outer = toRect(p.Left, p.Top, p.Width, p.Height);
     }
-    outer = InsideScreen(outer);
+    const QRect asked = outer;
+    outer = InsideScreen(outer, true);
+    if (outer != asked) StoreOuterPlace(outer);
     const QSize frame = frameGeometry().size() - size();
     move(outer.topLeft());
     resize(outer.size() - frame);
@@ -232,6 +235,11 @@ void frmMain::Form_ResizeState()
         resize(inner);
         return;
     }
+    StoreOuterPlace(outer);
+}
+
+void frmMain::StoreOuterPlace(const QRect& outer)
+{
     const double dx = logicalDpiX(), dy = logicalDpiY();
     StoreTwips(Settings.MainHeight, PixelsToTwips(outer.height(), dy));
     StoreTwips(Settings.MainWidth, PixelsToTwips(outer.width(), dx));

@@ -302,11 +302,12 @@ bool frmMain::txtSearch_Event(QEvent* event)
     switch (event->type()) {
     case QEvent::FocusIn: {
         SetBase(txtSearch, 0xFFFFFF);
-        // Only the user's own ways in select the text, so that typing replaces
-        // it; a closing menu or window handing the focus back keeps the caret.
+        // The user's own ways in select the text, so that typing replaces it;
+        // a closing menu or window handing the focus back keeps the caret in
+        // a search. The placeholder is never searched for: any way in selects it.
         const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
         if (reason == Qt::MouseFocusReason || reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason
-            || reason == Qt::ShortcutFocusReason)
+            || reason == Qt::ShortcutFocusReason || txtSearch->text() == SearchPlaceholder())
             txtSearch->selectAll();
         searchFocusByMouse_ = reason == Qt::MouseFocusReason;
         return false;
@@ -319,8 +320,9 @@ bool frmMain::txtSearch_Event(QEvent* event)
         }
         return false;
     case QEvent::MouseButtonRelease:
-        // The click that brought the focus would place the caret: it selects all too.
-        if (searchFocusByMouse_) {
+        // The click that brought the focus would place the caret: it selects all
+        // too, as does any click into the placeholder.
+        if (searchFocusByMouse_ || txtSearch->text() == SearchPlaceholder()) {
             searchFocusByMouse_ = false;
             txtSearch->selectAll();
             return true;

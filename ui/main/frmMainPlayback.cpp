@@ -132,7 +132,7 @@ void frmMain::CmdAudioLibrary()
     SetViewCount(int32_t(view.Items.size()) - 1);
     SetAudioMode();
     SelectNode(QStringLiteral("AudioLibrary"));
-    if (txtSearch->text() == u"(Suchbegriff)") txtSearch->setText(QString());
+    if (txtSearch->text() == SearchPlaceholder()) txtSearch->setText(QString());
 }
 
 void frmMain::ShowPlaying(bool playing)

@@ -252,4 +252,57 @@ TEST_F(DeviceWizardTest, EveryWayOutDuringTheCopy)
     }
 }
 
+// The search and the copy disable the focused next button. The focus waits
+// in the wizard, not on cancel or "&Hintergrund" where the next key would act,
+// and is the button's again when it is enabled; focus the user moved
+// meanwhile stays where he put it, unless on "&Hintergrund", which the end
+// disables for good.
+TEST_F(DeviceWizardTest, ItsOwnWorkKeepsTheFocusForTheNextButton)
+{
+    const auto name = [](const QWidget* w) { return w ? w->objectName().toStdString() : std::string("(none)"); };
+    const struct { int page; const char* movedTo; const char* after; } rows[] = {
+        {2, nullptr, "cmd_WindowsXP_Button2"},
+        {2, "cmd_WindowsXP_Button1", "cmd_WindowsXP_Button1"},
+        {3, nullptr, "cmd_WindowsXP_Button2"},
+        {3, "cmd_WindowsXP_Button1", "cmd_WindowsXP_Button1"},
+        {3, "cmd_WindowsXP_Button4", "cmd_WindowsXP_Button2"},  // "&Hintergrund" goes with the end
+    };
+    SetCopyBlockHook([this](int job, int64_t written) {
+        if (job == 1 && written >= MiB) {
+            held = true;
+            while (!release) QThread::usleep(200);
+        }
+        return 0;
+    });
+    for (const auto& r : rows) {
+        SCOPED_TRACE(std::to_string(r.page) + (r.movedTo ? " moved" : ""));
+        shown.clear();
+        held = release = false;
+        OpenDeviceWizard();
+        frmDeviceWizard* w = DeviceWizard();
+        w->activateWindow();
+        QApplication::processEvents();
+        Tick(w, "Drei");
+        std::string during;
+        const auto duringTheWork = [&] {
+            during = name(QApplication::focusWidget());
+            if (r.movedTo) w->findChild<QWidget*>(r.movedTo)->setFocus(Qt::MouseFocusReason);
+        };
+        for (int page = 1; page <= r.page; ++page) {
+            w->cmd_WindowsXP_Button2->setFocus(Qt::MouseFocusReason);
+            if (page == 2 && r.page == 2) QTimer::singleShot(0, w, duringTheWork);
+            w->cmd_WindowsXP_Button2->click();
+        }
+        if (r.page == 3) {
+            ASSERT_TRUE(PumpUntil([&] { return bool(held); }));
+            duringTheWork();
+            release = true;
+            ASSERT_TRUE(PumpUntil([&] { return !shown.isEmpty(); }));
+        }
+        EXPECT_EQ(during, "frmDeviceWizard");
+        EXPECT_EQ(name(QApplication::focusWidget()), r.after);
+        UnloadDeviceWizard();
+    }
+}
+
 } // namespace

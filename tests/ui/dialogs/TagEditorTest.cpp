@@ -15,6 +15,7 @@
 
 #include <QComboBox>
 #include <QFile>
+#include <QLineEdit>
 #include <QTabWidget>
 
 namespace {
@@ -122,6 +123,32 @@ TEST_F(TagEditorTest, StepsThroughTheList)
         EXPECT_EQ(std::pair(host_.row, w->ShownIndex), std::pair(r.wantRow, r.wantShown)) << r.row << r.delta;
     }
     for (const LibraryEntry& e : Library.Files) EXPECT_EQ(e.Actions, "");
+}
+
+// A text longer than its box opens at its start, also in a box the user
+// left at the end of the previous title.
+TEST_F(TagEditorTest, EveryBoxShowsTheStartOfALongText)
+{
+    const QString lang = QStringLiteral("Ein Text, der gewiss nicht mehr ganz hineinpasst und abgeschnitten werden muss");
+    for (const QString& end : {QStringLiteral(" (eins)"), QStringLiteral(" (zwei)")}) {
+        LibraryEntry e = Record("/m/" + lang + end + ".mp3");
+        e.Tags = {.Title = lang + end, .Artist = lang, .Album = lang, .Year = lang, .Comment = lang, .Genre = lang,
+                  .Track = lang};
+        Library.Files.append(e);
+    }
+    frmAudioProperties* w = Open(0);
+    const std::pair<const char*, QLineEdit*> boxes[] = {
+        {"tagTitel", w->tagTitel}, {"tagArtist", w->tagArtist}, {"tagAlbum", w->tagAlbum},
+        {"tagGenre", w->tagGenre->lineEdit()}, {"tagYear", w->tagYear}, {"tagTrack", w->tagTrack},
+        {"tagComment", w->tagComment}, {"FileName", w->FileName}};
+    for (const int32_t index : {0, 1}) {
+        TagEditorShowProps(index);
+        for (const auto& [name, box] : boxes) {
+            EXPECT_EQ(box->cursorPosition(), 0) << name << ' ' << index;
+            box->end(false);
+        }
+    }
+    EXPECT_EQ(Library.Files[0].Actions + Library.Files[1].Actions, "");
 }
 
 TEST_F(TagEditorTest, SaveWritesOrSaysWhyNot)

@@ -5,8 +5,10 @@
 #include "ui/main/LibraryCheckPage.h"
 #include "tests/support/AudioFixtures.h"
 #include "tests/support/WindowTest.h"
+#include "tests/ui/MainWindowTestSupport.h"
 
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QProgressBar>
 
 namespace {
@@ -20,6 +22,11 @@ QString Look(const LibraryCheckPage& p)
              p.pgbOrgProcessing, p.cmdOrgStart, p.lblOrgInfo, p.txtOrgThings, p.cmdOrgExecute})
         s += w->isVisibleTo(&p) ? u'1' : u'0';
     return s + ' ' + (p.txtOrgThings->isVisibleTo(&p) ? p.txtOrgThings->toPlainText() : QString());
+}
+
+std::string Name(const QWidget* w)
+{
+    return w ? w->objectName().toStdString() : "(none)";
 }
 
 const QString Result = QStringLiteral("Titel existieren nicht. Aus Datenbank entfernen.");
@@ -99,6 +106,38 @@ TEST_F(LibraryCheckPageTest, WalkRunsBusyAndSurvivesAShorterLibrary)
     ASSERT_EQ(shown.size(), 1);
     EXPECT_TRUE(shown[0].startsWith("48|Synchronisieren|"));
     EXPECT_EQ(Library.Files[0].Actions, "");
+}
+
+// The start button disables itself while the check runs. The focus it had
+// waits on the page, never in the search box, whose next key would replace
+// the search and hide the page; afterwards it is the button's again. Focus
+// the user moved meanwhile, or had elsewhere, stays where it is.
+TEST_F(MainWindowTest, TheCheckKeepsTheFocusOnItsPage)
+{
+    MakeLibrary();
+    w->show();
+    w->activateWindow();
+    w->Command("AudioOrganize");
+    QApplication::processEvents();
+    LibraryCheckPage* page = w->OrganizePage;
+    QWidget* start = page->cmdOrgStart;
+    const struct { QWidget* before; QWidget* movedTo; QWidget* during; QWidget* after; } rows[] = {
+        {start, nullptr, page, start},
+        {start, w->Functions, page, w->Functions},
+        {w->Functions, nullptr, w->Functions, w->Functions},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.before->objectName().toStdString() + " > " + (r.movedTo ? "moved" : "stays"));
+        r.before->setFocus(Qt::MouseFocusReason);
+        QPointer<QWidget> during;
+        QTimer::singleShot(0, page, [&] {
+            during = QApplication::focusWidget();
+            if (r.movedTo) r.movedTo->setFocus(Qt::MouseFocusReason);
+        });
+        page->cmdOrgStart->click();
+        EXPECT_EQ(Name(during), Name(r.during));
+        EXPECT_EQ(Name(QApplication::focusWidget()), Name(r.after));
+    }
 }
 
 } // namespace
