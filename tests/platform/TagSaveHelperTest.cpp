@@ -8,15 +8,19 @@
 #include "platform/TagLibWriter.h"
 #include "platform/TagSaveProcess.h"
 #include "tests/support/AudioFixtures.h"
+#include "tests/support/HelperScript.h"
 #include "tests/support/PlatformTest.h"
 
 #include <QFile>
+#include <QThread>
+#include <QTimer>
 #include <QTemporaryDir>
 #include <QtEndian>
 #include <gtest/gtest.h>
 #include <taglib/apetag.h>
 #include <taglib/mpegfile.h>
 
+#include <csignal>
 #include <functional>
 
 namespace {
@@ -84,12 +88,6 @@ bool AddApeTag(const QString& path)
     if (!f.isValid()) return false;
     f.APETag(true)->setTitle("Ape");
     return f.save(TagLib::MPEG::File::AllTags, TagLib::File::StripNone, TagLib::ID3v2::v3);
-}
-
-bool WriteScript(const QString& path, const QByteArray& body)
-{
-    return WriteRawFile(path, "#!/bin/sh\n" + body + "\n") &&
-           QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
 class TagSaveHelperTest : public PlatformTest {
@@ -184,7 +182,7 @@ TEST_F(TagSaveHelperTest, HelperFaultsFailTheSave)
         SCOPED_TRACE(r.name);
         QFile::remove(script);
         if (!r.body.isEmpty()) {
-            ASSERT_TRUE(WriteScript(script, r.body));
+            ASSERT_TRUE(WriteHelperScript(script, r.body));
         }
         TagSaveProcess helper(r.body.isEmpty() ? missing : script);
         helper.SetTimeout(std::chrono::milliseconds(300));
@@ -200,6 +198,46 @@ TEST_F(TagSaveHelperTest, HelperFaultsFailTheSave)
         left.removeAll("helfer");
         EXPECT_EQ(left, QStringList{"lied.mp3"});
     }
+    SetTagSaveRunner(&runner_);
+}
+
+// The exit cancels a running save: the helper is gone and the copy removed
+// before CancelTagSave returns, and the save then fails with the file untouched.
+TEST_F(TagSaveHelperTest, CancelEndsTheHelperAndRemovesTheCopyAtOnce)
+{
+    const QString path = dir_.filePath("lied.flac");
+    ASSERT_TRUE(MakeToneFile(path, FixtureFormat::Flac, 0.3) && WriteFixtureTags(path, {.Title = "Alt"}));
+    QTemporaryDir aside;
+    const QString script = aside.filePath("helfer"), pidFile = aside.filePath("pid"), gate = aside.filePath("tor");
+    ASSERT_TRUE(WriteGatedHelper(script, pidFile, gate, SAROVIN_TAG_HELPER));
+    TagSaveProcess helper(script);
+    SetTagSaveRunner(&helper);
+    const QByteArray before = ReadRawFile(path);
+    LibraryEntry e = Load(path);
+    e.Tags.Title = "Neu";
+    e.Actions = "Tag;";
+    QStringList filesWhileRunning, filesAfterCancel;
+    bool runningBefore = false, runningAfter = true, helperAlive = true;
+    QTimer::singleShot(0, [&] {
+        // The script has started once its process id is there.
+        for (int i = 0; i < 100000 && ReadRawFile(pidFile).isEmpty(); ++i) QThread::usleep(100);
+        filesWhileRunning = FilesUnder(dir_.path());
+        runningBefore = TagSaveRunning();
+        CancelTagSave();
+        runningAfter = TagSaveRunning();
+        filesAfterCancel = FilesUnder(dir_.path());
+        helperAlive = ::kill(pid_t(ReadRawFile(pidFile).trimmed().toLongLong()), 0) == 0;
+        WriteRawFile(gate, "");  // were it still there, it may end now
+    });
+    EXPECT_EQ(SaveTags(e), TagSaveResult::Failed);
+    EXPECT_TRUE(runningBefore);
+    EXPECT_FALSE(runningAfter);
+    EXPECT_EQ(filesWhileRunning.size(), 2);  // the file and its copy
+    EXPECT_EQ(filesAfterCancel, QStringList{"lied.flac"});
+    EXPECT_FALSE(helperAlive);
+    EXPECT_EQ(e.Actions, "Tag;");
+    EXPECT_TRUE(ReadRawFile(path) == before);
+    EXPECT_EQ(FilesUnder(dir_.path()), QStringList{"lied.flac"});
     SetTagSaveRunner(&runner_);
 }
 
