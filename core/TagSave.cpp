@@ -10,6 +10,7 @@
 
 #include <cstdio>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -51,6 +52,15 @@ bool HasId3v1Block(const LibraryEntry& entry)
     return kFormats.contains(entry.Tags.Format);
 }
 
+// The mode bits as they stand (Qt's permissions mix in what the current user
+// may do, which for root is everything).
+bool CopyMode(const QString& from, const QString& to)
+{
+    struct stat st {};
+    return ::stat(QFile::encodeName(from).constData(), &st) == 0 &&
+           ::chmod(QFile::encodeName(to).constData(), st.st_mode & 07777) == 0;
+}
+
 // Makes a rename in the folder survive a power loss.
 void SyncFolder(const QString& folder)
 {
@@ -71,13 +81,14 @@ public:
     void Cancel() override {}
 };
 
-// An empty file beside the target, with its permissions, for the runner to fill.
+// An empty file beside the target for the runner to fill. It gets the
+// target's permissions only once it is filled: the helper opens it by name,
+// which a read-only mode would refuse.
 QString MakeCopyName(const QFileInfo& target)
 {
     QTemporaryFile copy(target.absolutePath() + QStringLiteral("/.sarovin-tag-XXXXXX.") + target.suffix());
     if (!copy.open()) return {};
     copy.setAutoRemove(false);
-    copy.setPermissions(QFile::permissions(target.filePath()));
     return copy.fileName();
 }
 
@@ -104,6 +115,7 @@ bool WriteThroughCopy(TagSaveJob job)
     g_running = nullptr;
     if (running.cancelled) return false;  // the copy went with the cancel
     if (done && g_failAt != TagSaveStep::Rename &&
+        CopyMode(job.original, running.copy) &&
         std::rename(QFile::encodeName(running.copy).constData(), QFile::encodeName(job.original).constData()) == 0) {
         SyncFolder(info.absolutePath());
         return true;

@@ -241,6 +241,25 @@ TEST_F(TagSaveHelperTest, CancelEndsTheHelperAndRemovesTheCopyAtOnce)
     SetTagSaveRunner(&runner_);
 }
 
+// The saved file keeps its mode, a read-only one too (the helper fills the copy first).
+TEST_F(TagSaveHelperTest, SavedFileKeepsItsPermissions)
+{
+    const QString path = dir_.filePath("lied.ogg");
+    using P = QFile::Permission;
+    for (const QFile::Permissions mode : {P::ReadOwner | P::WriteOwner | P::ReadGroup | P::ReadOther,
+                                          QFile::Permissions(P::ReadOwner | P::ReadGroup)}) {
+        ASSERT_TRUE(MakeToneFile(path, FixtureFormat::Ogg, 0.3) && WriteFixtureTags(path, {.Title = "Alt"}));
+        ASSERT_TRUE(QFile::setPermissions(path, mode));
+        LibraryEntry e = Load(path);
+        e.Tags.Title = "Neu";
+        EXPECT_EQ(SaveTags(e), TagSaveResult::Saved);
+        EXPECT_EQ(QFile::permissions(path) & 0x7077, mode);  // owner, group, others
+        EXPECT_EQ(reader_.Open(path).Title, "Neu");
+        QFile::setPermissions(path, P::ReadOwner | P::WriteOwner);
+        QFile::remove(path);
+    }
+}
+
 // The limits grow with the file and the new texts, and leave room for a tag's padding.
 TEST(TagHelperLimitsTest, FileSizeCoversFileTagsAndPadding)
 {
