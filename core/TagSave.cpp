@@ -34,15 +34,9 @@ unsigned YearNumber(const QString& year)
 TagFields Edited(const TagInfo& t, const QString& path)
 {
     const unsigned year = YearNumber(t.Year);
-    TagReading r;
-    r.Title = t.Title;
-    r.Artist = t.Artist;
-    r.Album = t.Album;
-    r.Year = year ? QString::number(year) : QString();
-    r.Track = t.Track;
-    r.Genre = t.Genre;
-    r.Comment = t.Comment;
-    return ReloadedFields(r, path);
+    return ReloadedFields({.Album = t.Album, .Artist = t.Artist, .Comment = t.Comment, .Genre = t.Genre,
+                           .Title = t.Title, .Year = year ? QString::number(year) : QString(), .Track = t.Track},
+                          path);
 }
 
 // The formats the program keeps an ID3v1 block in, written by its own writer.

@@ -266,10 +266,6 @@ void frmAudioProperties::SaveTag()
     if (!self) return;
     saving_ = false;
     setEnabled(true);
-    if (closeAfterSave_) {
-        close();
-        return;
-    }
     switch (result) {
     case TagSaveResult::Saved:
         break;
@@ -285,6 +281,11 @@ void frmAudioProperties::SaveTag()
     if (!self) return;
     // The box may have let a synchronisation run: ShownIndex follows it.
     if (g_host && IsValidLibraryIndex(Library, ShownIndex)) g_host->RecordChanged(ShownIndex);
+    // A close asked for during the save comes after its message.
+    if (closeAfterSave_) {
+        close();
+        return;
+    }
     ShowProps(showAfterSave_ == index ? ShownIndex : showAfterSave_);
 }
 

@@ -81,12 +81,21 @@ protected:
 TEST_F(TagEditorSaveWaitTest, EditorWaitsForTheSave)
 {
     enum class Then { Close, ShowOtherRow };
-    for (const Then then : {Then::Close, Then::ShowOtherRow}) {
-        SCOPED_TRACE(int(then));
+    const QString failed = "16|Eigenschaften|Die Tags konnten nicht in die Datei geschrieben werden.";
+    // A close waits for the save, and for its message when it failed.
+    const struct { Then then; TagSaveStep fail; QString title; QString message; } rows[] = {
+        {Then::Close, TagSaveStep::None, "Eins", ""},
+        {Then::ShowOtherRow, TagSaveStep::None, "Zwei", ""},
+        {Then::Close, TagSaveStep::Rename, "Zwei", failed},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.title.toStdString() + " " + std::to_string(int(r.then)));
         QFile::remove(gate());
+        shown.clear();
+        SetTagSaveFailure(r.fail);
         ASSERT_TRUE(OpenTagEditor(0));
         frmAudioProperties* w = TagEditor();
-        w->tagTitel->setText(then == Then::Close ? "Eins" : "Zwei");
+        w->tagTitel->setText(r.title == "Zwei" && r.fail != TagSaveStep::None ? "Drei" : r.title);
         PaintCounter counter;
         w->installEventFilter(&counter);
         During during;
@@ -97,7 +106,7 @@ TEST_F(TagEditorSaveWaitTest, EditorWaitsForTheSave)
             during.syncRefused = SyncLibrary(1, music_.path()).status == SyncResult::Busy;
             w->cmdNext->click();
             during.row = host_.row;
-            if (then == Then::Close) {
+            if (r.then == Then::Close) {
                 w->close();
             } else {
                 TagEditorShowProps(1);
@@ -113,6 +122,7 @@ TEST_F(TagEditorSaveWaitTest, EditorWaitsForTheSave)
             });
         });
         w->cmdSave->click();
+        SetTagSaveFailure(TagSaveStep::None);
 
         EXPECT_TRUE(during.ran);
         EXPECT_FALSE(during.enabled);
@@ -122,17 +132,19 @@ TEST_F(TagEditorSaveWaitTest, EditorWaitsForTheSave)
         EXPECT_TRUE(during.open);
         EXPECT_EQ(during.shown, 0);
         EXPECT_TRUE(during.painted);
-        // Saved, then closed or moved on.
-        EXPECT_EQ(Library.Files[0].Actions, "");
-        EXPECT_EQ(reader_.Open(Library.Files[0].FileName).Title, then == Then::Close ? "Eins" : "Zwei");
+        // Saved or not, then closed or moved on.
+        EXPECT_EQ(shown.join(""), r.message);
+        EXPECT_EQ(Library.Files[0].Actions, r.message.isEmpty() ? "" : "Tag;");
+        EXPECT_EQ(reader_.Open(Library.Files[0].FileName).Title, r.title);
         EXPECT_FALSE(IsBusy());
-        if (then == Then::Close) {
+        if (r.then == Then::Close) {
             EXPECT_EQ(TagEditor(), nullptr);
         } else {
             ASSERT_EQ(TagEditor(), w);
             EXPECT_EQ(w->ShownIndex, 1);
             EXPECT_TRUE(w->isEnabled());
             w->removeEventFilter(&counter);
+            UnloadTagEditor();
         }
         EXPECT_EQ(FilesUnder(music_.path()), (QStringList{"a.mp3", "b.mp3"}));
     }
