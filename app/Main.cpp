@@ -6,6 +6,7 @@
 #include "core/PeriodicSave.h"
 #include "core/Runtime.h"
 #include "core/Settings.h"
+#include "core/TagSave.h"
 #include "core/TagReader.h"
 #include "core/TagWriter.h"
 #include "core/UiServices.h"
@@ -14,6 +15,7 @@
 #include "platform/SingleInstance.h"
 #include "platform/TagLibReader.h"
 #include "platform/TagLibWriter.h"
+#include "platform/TagSaveProcess.h"
 #include "platform/TermSignal.h"
 #include "ui/main/frmMain.h"
 
@@ -177,6 +179,9 @@ void ExitProgram()
     // A periodic write still running ends first: its older snapshot must not
     // land over what the exit writes.
     StopPeriodicSave();
+    // A tag save still waiting for its helper ends with the helper gone and
+    // its copy removed; the record keeps "Tag;" for the library's save below.
+    CancelTagSave();
 
     ExitRemoveWheelHook();
     ExitUnloadWindows();
@@ -248,6 +253,7 @@ int RunSarovin(int argc, char** argv)
     InstallQtUiServices();
     SetTagReader(&ProgramTagReader());
     SetTagWriter(&ProgramTagWriter());
+    SetTagSaveRunner(&ProgramTagSaveRunner());
     InstallSessionEndHandlers();
     Main();
     // Only the exit procedure ends the program; without a window nothing could reach it.

@@ -1,7 +1,11 @@
-// The tag editor's save of a 5 MB MP3 with an ID3v2.3 tag: read, copy, write
-// through TagLib, ID3v1 block, read back, fsync, rename. Two edits:
+// The tag editor's save of a 5 MB MP3 with an ID3v2.3 tag as the program does
+// it: read, start the helper, which copies, writes through TagLib, adds the
+// ID3v1 block, reads back, compares the audio of both files and syncs; then
+// rename. Two edits:
 //   Fits   a new title that fits the tag's padding (TagLib rewrites the tag only)
 //   Grows  a title of 2000 characters: the tag grows and TagLib moves the audio
+// InProcess/* is the same save in this process without the audio check (what
+// the save was before the helper); AudioCheck is the comparison alone.
 // Each iteration starts from the same file, restored outside the timing.
 // SAROVIN_BENCH_TMP sets the folder (default /dev/shm; a disk adds its fsync).
 #include "bench/BenchScratch.h"
@@ -9,6 +13,8 @@
 #include "core/TagSave.h"
 #include "platform/TagLibReader.h"
 #include "platform/TagLibWriter.h"
+#include "platform/TagSaveProcess.h"
+#include "sound/AudioCheck.h"
 #include "tests/support/AudioFixtures.h"
 
 #include <QCoreApplication>
@@ -40,8 +46,40 @@ void Save(benchmark::State& state, const QString& title)
     state.counters["file_MB"] = double(original.size()) / (1 << 20);
 }
 
-void Fits(benchmark::State& state) { Save(state, QStringLiteral("Ein anderer Titel")); }
-void Grows(benchmark::State& state) { Save(state, QString(2000, u't')); }
+TagSaveProcess& Helper()
+{
+    static TagSaveProcess helper(QStringLiteral(SAROVIN_TAG_HELPER));
+    return helper;
+}
+
+void Fits(benchmark::State& state)
+{
+    SetTagSaveRunner(&Helper());
+    Save(state, QStringLiteral("Ein anderer Titel"));
+}
+void Grows(benchmark::State& state)
+{
+    SetTagSaveRunner(&Helper());
+    Save(state, QString(2000, u't'));
+}
+void InProcessFits(benchmark::State& state)
+{
+    SetTagSaveRunner(nullptr);
+    Save(state, QStringLiteral("Ein anderer Titel"));
+}
+void InProcessGrows(benchmark::State& state)
+{
+    SetTagSaveRunner(nullptr);
+    Save(state, QString(2000, u't'));
+}
+
+void CheckAudio(benchmark::State& state)
+{
+    WriteRawFile(g_path, ReadRawFile(g_pristine));
+    const std::string a = QFile::encodeName(g_pristine).toStdString(), b = QFile::encodeName(g_path).toStdString();
+    for (auto _ : state)
+        if (snd::CompareAudio(a, b) != snd::AudioMatch::Same) return state.SkipWithError("the audio differs");
+}
 
 } // namespace
 
@@ -66,6 +104,9 @@ int main(int argc, char** argv)
     SetTagWriter(&ProgramTagWriter());
     benchmark::RegisterBenchmark("TagSave5MB/Fits", Fits)->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("TagSave5MB/Grows", Grows)->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("TagSave5MB/InProcess/Fits", InProcessFits)->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("TagSave5MB/InProcess/Grows", InProcessGrows)->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("TagSave5MB/AudioCheck", CheckAudio)->Unit(benchmark::kMillisecond);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     return 0;

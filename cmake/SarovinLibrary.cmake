@@ -1,9 +1,9 @@
-# A folder becomes one static library of every .cpp in it (app/Entry.cpp excepted);
+# A folder becomes one static library of every .cpp in it (the mains in app/ excepted);
 # new files need no edit here.
 function(sarovin_library name dir)
   file(GLOB_RECURSE srcs CONFIGURE_DEPENDS
        ${CMAKE_SOURCE_DIR}/${dir}/*.cpp ${CMAKE_SOURCE_DIR}/${dir}/*.h)
-  list(FILTER srcs EXCLUDE REGEX "/app/Entry\\.cpp$")
+  list(FILTER srcs EXCLUDE REGEX "/app/(TagSave)?Entry\\.cpp$")
   set(cpp ${srcs})
   list(FILTER cpp INCLUDE REGEX "\\.cpp$")
   if(cpp)

@@ -1,18 +1,16 @@
 #include "core/TagSave.h"
 
+#include "core/Busy.h"
 #include "core/Id3v1Writer.h"
-#include "core/LibrarySync.h"
-#include "core/TagReader.h"
-#include "core/TagWriter.h"
 #include "core/VbHelpers.h"
 
 #include <QFileInfo>
 #include <QStringList>
 #include <QTemporaryFile>
 
-#include <array>
 #include <cstdio>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -20,8 +18,12 @@ namespace {
 TagWriter* g_writer = nullptr;
 TagSaveStep g_failAt = TagSaveStep::None;
 
-// The seven fields in TagWrite's bit order, as a reload puts them into a record.
-using Fields = std::array<QString, 7>;
+// The save waiting for its runner: its copy, which the player owns.
+struct RunningSave {
+    QString copy;
+    bool cancelled = false;
+};
+RunningSave* g_running = nullptr;
 
 unsigned YearNumber(const QString& year)
 {
@@ -29,23 +31,12 @@ unsigned YearNumber(const QString& year)
     return v >= 1 && v < 4294967296.0 ? unsigned(v) : 0;
 }
 
-Fields AsReloaded(const QString& title, const QString& artist, const QString& album, const QString& year,
-                  const QString& track, const QString& genre, const QString& comment, const QString& path)
-{
-    return {title.isEmpty() ? FallbackTitle(path) : title, artist, album, year, NumberText(Val(track)),
-            LibraryGenre(genre), comment};
-}
-
-Fields Read(const TagReading& r, const QString& path)
-{
-    return AsReloaded(r.Title, r.Artist, r.Album, r.Year, r.Track, r.Genre, r.Comment, path);
-}
-
-Fields Edited(const TagInfo& t, const QString& path)
+TagFields Edited(const TagInfo& t, const QString& path)
 {
     const unsigned year = YearNumber(t.Year);
-    return AsReloaded(t.Title, t.Artist, t.Album, year ? QString::number(year) : QString(), t.Track, t.Genre,
-                      t.Comment, path);
+    return ReloadedFields({.Album = t.Album, .Artist = t.Artist, .Comment = t.Comment, .Genre = t.Genre,
+                           .Title = t.Title, .Year = year ? QString::number(year) : QString(), .Track = t.Track},
+                          path);
 }
 
 // The formats the program keeps an ID3v1 block in, written by its own writer.
@@ -55,14 +46,13 @@ bool HasId3v1Block(const LibraryEntry& entry)
     return kFormats.contains(entry.Tags.Format);
 }
 
-bool CopyFile(const QString& from, QFile& to)
+// The mode bits as they stand (Qt's permissions mix in what the current user
+// may do, which for root is everything).
+bool CopyMode(const QString& from, const QString& to)
 {
-    QFile in(from);
-    if (!in.open(QIODevice::ReadOnly)) return false;
-    QByteArray chunk;
-    while (!(chunk = in.read(1 << 20)).isEmpty())
-        if (to.write(chunk) != chunk.size()) return false;
-    return in.error() == QFileDevice::NoError && to.flush();
+    struct stat st {};
+    return ::stat(QFile::encodeName(from).constData(), &st) == 0 &&
+           ::chmod(QFile::encodeName(to).constData(), st.st_mode & 07777) == 0;
 }
 
 // Makes a rename in the folder survive a power loss.
@@ -74,35 +64,58 @@ void SyncFolder(const QString& folder)
     close(fd);
 }
 
-// Writes into a copy beside the file (same folder, same extension, so the
-// copy is read as the same kind of file) and renames it over the file once
-// it reads back as edited. Until that rename the file is never opened for
-// writing, so a crash or a full disk leaves it as it was.
-bool WriteThroughCopy(const LibraryEntry& entry, const TagWrite& write, const Fields& want, int16_t format)
+// Without an installed runner: the job in this process, without the audio check.
+class InProcessRunner : public TagSaveRunner {
+public:
+    bool Run(const TagSaveJob& job) override
+    {
+        TagReader* reader = CurrentTagReader();
+        return g_writer && reader && RunTagSaveJob(job, *g_writer, *reader, {}) == TagJobStatus::Done;
+    }
+    void Cancel() override {}
+};
+
+// An empty file beside the target for the runner to fill. It gets the
+// target's permissions only once it is filled: the helper opens it by name,
+// which a read-only mode would refuse.
+QString MakeCopyName(const QFileInfo& target)
+{
+    QTemporaryFile copy(target.absolutePath() + QStringLiteral("/.sarovin-tag-XXXXXX.") + target.suffix());
+    if (!copy.open()) return {};
+    copy.setAutoRemove(false);
+    return copy.fileName();
+}
+
+// The runner fills the copy (same folder, same extension, so it is read as the
+// same kind of file); the copy is renamed over the file only once the runner
+// succeeded. The file is never opened for writing, so a crash, a full disk or
+// a damaged file leaves it as it was.
+bool WriteThroughCopy(TagSaveJob job)
 {
     // A link keeps pointing at the file, which is replaced where it lies.
-    const QFileInfo info(QFileInfo(entry.FileName).canonicalFilePath());
-    const QString target = info.filePath();
-    QTemporaryFile copy(info.absolutePath() + QStringLiteral("/.sarovin-tag-XXXXXX.") + info.suffix());
-    copy.setAutoRemove(true);
-    if (g_failAt == TagSaveStep::Copy || target.isEmpty() || !copy.open() || !CopyFile(target, copy)) return false;
-    copy.setPermissions(QFile::permissions(target));
+    const QFileInfo info(QFileInfo(job.name).canonicalFilePath());
+    job.original = info.filePath();
+    if (job.original.isEmpty()) return false;
+    RunningSave running{MakeCopyName(info)};
+    if (running.copy.isEmpty()) return false;
+    job.copy = running.copy;
+    job.failAt = g_failAt;
 
-    LibraryEntry scratch = entry;
-    scratch.FileName = copy.fileName();
-    if (g_failAt == TagSaveStep::Write) return false;
-    if (write.fields && !g_writer->Write(scratch.FileName, write)) return false;
-    if (HasId3v1Block(entry) && !WriteTagBlock(scratch, MakeID3v1Block(entry.Tags))) return false;
-
-    const TagReading back = CurrentTagReader()->Open(scratch.FileName);
-    if (g_failAt == TagSaveStep::Verify || back.Format != format || Read(back, entry.FileName) != want) return false;
-    if (fsync(copy.handle()) != 0) return false;
-    if (g_failAt == TagSaveStep::Rename ||
-        std::rename(QFile::encodeName(scratch.FileName).constData(), QFile::encodeName(target).constData()) != 0)
-        return false;
-    copy.setAutoRemove(false);  // its name is the file's now
-    SyncFolder(info.absolutePath());
-    return true;
+    static InProcessRunner inProcess;
+    TagSaveRunner* runner = CurrentTagSaveRunner() ? CurrentTagSaveRunner() : &inProcess;
+    BusyGuard busy;  // no synchronisation renumbers the library meanwhile
+    g_running = &running;
+    const bool done = runner->Run(job);
+    g_running = nullptr;
+    if (running.cancelled) return false;  // the copy went with the cancel
+    if (done && g_failAt != TagSaveStep::Rename &&
+        CopyMode(job.original, running.copy) &&
+        std::rename(QFile::encodeName(running.copy).constData(), QFile::encodeName(job.original).constData()) == 0) {
+        SyncFolder(info.absolutePath());
+        return true;
+    }
+    QFile::remove(running.copy);
+    return false;
 }
 
 } // namespace
@@ -122,6 +135,19 @@ void SetTagSaveFailure(TagSaveStep step)
     g_failAt = step;
 }
 
+bool TagSaveRunning()
+{
+    return g_running && !g_running->cancelled;
+}
+
+void CancelTagSave()
+{
+    if (!TagSaveRunning()) return;
+    g_running->cancelled = true;
+    if (TagSaveRunner* runner = CurrentTagSaveRunner()) runner->Cancel();
+    QFile::remove(g_running->copy);
+}
+
 TagSaveResult SaveTags(LibraryEntry& entry)
 {
     static const QStringList kFormats = {QStringLiteral("MPEG"), QStringLiteral("WMA"), QStringLiteral("MONKEY"),
@@ -129,19 +155,23 @@ TagSaveResult SaveTags(LibraryEntry& entry)
                                          QStringLiteral("MP4")};
     if (!kFormats.contains(entry.Tags.Format)) return TagSaveResult::FormatNotSupported;
     TagReader* reader = CurrentTagReader();
-    if (!reader || !g_writer || entry.FileName.isEmpty()) return TagSaveResult::Failed;
+    // One save at a time: the copy is the one the exit removes.
+    if (!reader || entry.FileName.isEmpty() || TagSaveRunning()) return TagSaveResult::Failed;
     const TagReading now = reader->Open(entry.FileName);
     if (now.Format <= 0) return TagSaveResult::Failed;
 
-    const Fields want = Edited(entry.Tags, entry.FileName);
-    const Fields have = Read(now, entry.FileName);
+    TagSaveJob job;
+    job.name = entry.FileName;
+    job.want = Edited(entry.Tags, entry.FileName);
+    job.format = now.Format;
+    const TagFields have = ReloadedFields(now, entry.FileName);
     const TagInfo& t = entry.Tags;
-    TagWrite write{0, t.Title, t.Artist, t.Album, t.Track, t.Genre, t.Comment, YearNumber(t.Year)};
-    for (size_t i = 0; i < want.size(); ++i)
-        if (want[i] != have[i]) write.fields |= 1u << i;
+    job.write = {0, t.Title, t.Artist, t.Album, t.Track, t.Genre, t.Comment, YearNumber(t.Year)};
+    for (size_t i = 0; i < job.want.size(); ++i)
+        if (job.want[i] != have[i]) job.write.fields |= 1u << i;
+    if (HasId3v1Block(entry)) job.id3v1 = MakeID3v1Block(entry.Tags);
     // Nothing to change in the file: no copy is made.
-    if ((write.fields || HasId3v1Block(entry)) && !WriteThroughCopy(entry, write, want, now.Format))
-        return TagSaveResult::Failed;
+    if ((job.write.fields || !job.id3v1.isEmpty()) && !WriteThroughCopy(job)) return TagSaveResult::Failed;
     entry.Actions.remove(QStringLiteral("Tag;"));
     return TagSaveResult::Saved;
 }

@@ -1,9 +1,11 @@
 // The tag editor's save: the edited fields go into the tag the reader reads
 // for the file, and into the ID3v1 block where the program keeps one, by way
-// of a copy beside the file that replaces it only once it reads back right.
+// of a copy beside the file that replaces it only once the copy reads back
+// right and still carries the same audio (core/TagSaveJob).
 #pragma once
 
 #include "core/LibraryTypes.h"
+#include "core/TagSaveJob.h"
 
 enum class TagSaveResult {
     Saved,
@@ -15,9 +17,15 @@ enum class TagSaveResult {
 // into its file and then removes every "Tag;" from Actions. Fields whose
 // reading already equals the edit keep their bytes ("3/12" stays when the
 // track reads 3). MPEG, MONKEY and MPP files also get the ID3v1 block.
+// The program's runner turns the event loop while the copy is written and
+// holds the busy state meanwhile: pass a record of your own, not one inside
+// Library.Files, which a pumped event may move.
 TagSaveResult SaveTags(LibraryEntry& entry);
 
-// Where a save is made to fail in tests (which run as root, so permission
-// bits cannot make a write fail).
-enum class TagSaveStep { None, Copy, Write, Verify, Rename };
+// True while a save waits for its runner.
+bool TagSaveRunning();
+// Ends a running save at once and removes its copy, for the exit: its own
+// save of the library must not wait for the helper. The save then fails.
+void CancelTagSave();
+
 void SetTagSaveFailure(TagSaveStep step);

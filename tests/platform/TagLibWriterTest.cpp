@@ -5,6 +5,7 @@
 #include "core/TagSave.h"
 #include "platform/TagLibReader.h"
 #include "platform/TagLibWriter.h"
+#include "platform/TagSaveProcess.h"
 #include "tests/support/AudioFixtures.h"
 #include "tests/support/PlatformTest.h"
 
@@ -23,10 +24,12 @@ protected:
         PlatformTest::SetUp();
         SetTagReader(&reader_);
         SetTagWriter(&writer_);
+        SetTagSaveRunner(&runner_);
     }
     void TearDown() override
     {
         SetTagWriter(nullptr);
+        SetTagSaveRunner(nullptr);
         SetTagSaveFailure(TagSaveStep::None);
     }
     // The record a synchronisation makes of the file.
@@ -41,6 +44,7 @@ protected:
     QTemporaryDir dir_;
     TagLibReader reader_;
     TagLibWriter writer_;
+    TagSaveProcess runner_{SAROVIN_TAG_HELPER};
 };
 
 // A title far longer than the tag had makes every tag grow and the file be rewritten.

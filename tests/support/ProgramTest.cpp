@@ -30,6 +30,7 @@ void ProgramTest::ResetGlobals()
     SetDatabaseWriteCheck({});
     SetTagWriteFailure(false);
     SetTagWriter(nullptr);
+    SetTagSaveRunner(nullptr);
     SetTagSaveFailure(TagSaveStep::None);
 }
 

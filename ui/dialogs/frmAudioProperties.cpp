@@ -173,6 +173,11 @@ frmAudioProperties::~frmAudioProperties()
 bool frmAudioProperties::ShowProps(int32_t index)
 {
     if (!IsValidLibraryIndex(Library, index)) return false;
+    // The row the main list moves to while a save runs is shown once it ended.
+    if (saving_) {
+        showAfterSave_ = index;
+        return true;
+    }
     Ready = false;
     ShownIndex = index;
     const LibraryEntry entry = Library.Files[index];
@@ -241,11 +246,35 @@ void frmAudioProperties::StepTo(int32_t delta)
 
 void frmAudioProperties::SaveTag()
 {
-    if (!IsValidLibraryIndex(Library, ShownIndex)) return;
+    if (saving_ || !IsValidLibraryIndex(Library, ShownIndex)) return;
     const QString caption = QStringLiteral("Eigenschaften");
-    switch (SaveTags(Library.Files[ShownIndex])) {
+    const int32_t index = ShownIndex;
+    // The save turns the event loop: it works on a copy of the record, and the
+    // editor takes no input until it ended.
+    LibraryEntry record = Library.Files[index];
+    const TagInfo written = record.Tags;
+    QPointer<frmAudioProperties> self(this);
+    saving_ = true;
+    showAfterSave_ = index;
+    setEnabled(false);
+    const TagSaveResult result = SaveTags(record);
+    // The mark goes only from the record whose edit is in the file now.
+    const auto sameEdit = [&](const TagInfo& t) {
+        return t.Title == written.Title && t.Artist == written.Artist && t.Album == written.Album &&
+               t.Year == written.Year && t.Comment == written.Comment && t.Genre == written.Genre &&
+               t.Track == written.Track;
+    };
+    if (result == TagSaveResult::Saved && IsValidLibraryIndex(Library, index) &&
+        Library.Files[index].FileName == record.FileName && sameEdit(Library.Files[index].Tags)) {
+        Library.Files[index].Actions.remove(QStringLiteral("Tag;"));
+        MarkLibraryChanged();
+    }
+    // An exit closed the editor meanwhile.
+    if (!self) return;
+    saving_ = false;
+    setEnabled(true);
+    switch (result) {
     case TagSaveResult::Saved:
-        MarkLibraryChanged();  // the "Tag;" mark went
         break;
     case TagSaveResult::FormatNotSupported:
         MsgBox(QStringLiteral("Dieses Dateiformat kann keine ID3v1-Tags aufnehmen. "
@@ -256,9 +285,15 @@ void frmAudioProperties::SaveTag()
         MsgBox(QStringLiteral("Die Tags konnten nicht in die Datei geschrieben werden."), 16, caption);
         break;
     }
+    if (!self) return;
     // The box may have let a synchronisation run: ShownIndex follows it.
     if (g_host && IsValidLibraryIndex(Library, ShownIndex)) g_host->RecordChanged(ShownIndex);
-    ShowProps(ShownIndex);
+    // A close asked for during the save comes after its message.
+    if (closeAfterSave_) {
+        close();
+        return;
+    }
+    ShowProps(showAfterSave_ == index ? ShownIndex : showAfterSave_);
 }
 
 void frmAudioProperties::OnLibraryReplaced(const LibraryDatabase& previous)
@@ -273,6 +308,12 @@ void frmAudioProperties::OnLibraryReplaced(const LibraryDatabase& previous)
 
 void frmAudioProperties::closeEvent(QCloseEvent* event)
 {
+    // Closed once the save ended, unless an exit ended the save already.
+    if (saving_ && TagSaveRunning()) {
+        closeAfterSave_ = true;
+        event->ignore();
+        return;
+    }
     librarySub_.Reset();
     if (g_editor == this) {
         g_editor = nullptr;

@@ -49,6 +49,10 @@ private:
     void OnLibraryReplaced(const LibraryDatabase& previous);
 
     Subscription librarySub_;
+    // While a save runs: what to show and whether to close once it ended.
+    bool saving_ = false;
+    int32_t showAfterSave_ = -1;
+    bool closeAfterSave_ = false;
 };
 
 // The loaded editor, nullptr when unloaded.

@@ -8,6 +8,7 @@
 #include "core/Busy.h"
 #include "core/Runtime.h"
 #include "core/Settings.h"
+#include "core/TagSave.h"
 #include "core/UiServices.h"
 #include "core/Units.h"
 #include "core/VbHelpers.h"
@@ -277,7 +278,8 @@ void frmMain::Form_QueryUnload(bool& cancel, int unloadMode)
 
 void frmMain::Form_Unload(bool& cancel)
 {
-    if (IsBusy()) {
+    // A tag save need not be waited for: the exit ends it and keeps the edit marked.
+    if (IsBusy() && !TagSaveRunning()) {
         MsgBox(QStringLiteral("Sarovin kann zur Zeit nicht beendet werden.\r\n"
                               "Der Player ist beschäftigt.\r\n"
                               "-> Der Player wird nun in den Tray minimiert."),

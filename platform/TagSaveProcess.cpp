@@ -1,0 +1,106 @@
+#include "platform/TagSaveProcess.h"
+
+#include "core/Runtime.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QProcess>
+
+#include <csignal>
+#include <sys/prctl.h>
+#include <sys/resource.h>
+#include <utility>
+
+namespace {
+
+constexpr uint64_t kMiB = 1 << 20;
+
+void SetLimit(int resource, uint64_t soft, uint64_t hard)
+{
+    const rlimit limit{rlim_t(soft), rlim_t(hard)};
+    ::setrlimit(resource, &limit);
+}
+
+} // namespace
+
+TagHelperLimits LimitsFor(int64_t originalSize, const TagWrite& write)
+{
+    const uint64_t size = uint64_t(std::max<int64_t>(originalSize, 0));
+    const qsizetype chars = write.title.size() + write.artist.size() + write.album.size() + write.track.size() +
+                            write.genre.size() + write.comment.size() + 10;
+    TagHelperLimits limits;
+    // UTF-8 takes up to 3 bytes a UTF-16 unit, UTF-16 with its mark 4, in
+    // each of two tags (ID3v2 and APE); TagLib pads ID3v2 by about 1 KiB and
+    // FLAC by 4 KiB. A rewrite that grows past this is a runaway.
+    limits.fileSize = size + uint64_t(chars) * 16 + kMiB;
+    // Copy, write, read back and two demuxes: well under a second a hundred megabytes.
+    limits.cpuSeconds = 20 + size / (20 * kMiB);
+    limits.wallClock = std::chrono::milliseconds(30'000 + size / (4 * kMiB) * 1000);
+#ifndef SAROVIN_SANITIZED
+    // TagLib may hold the file in memory more than once; the libraries' mappings need room of their own.
+    limits.addressSpace = 2048 * kMiB + 4 * size;
+#endif
+    return limits;
+}
+
+TagSaveProcess::TagSaveProcess(QString helperPath)
+    : helperPath_(std::move(helperPath))
+{
+}
+
+bool TagSaveProcess::Run(const TagSaveJob& job)
+{
+    if (running_) return false;
+    const TagHelperLimits limits = LimitsFor(QFileInfo(job.original).size(), job.write);
+    QProcess process;
+    process.setProgram(helperPath_);
+    process.setArguments({job.original, job.copy});
+    process.setStandardOutputFile(QProcess::nullDevice());
+    // A sanitizer's report lands where the program's own errors do.
+    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    process.setChildProcessModifier([limits] {
+        // Only async-signal-safe calls between fork and exec.
+        SetLimit(RLIMIT_FSIZE, limits.fileSize, limits.fileSize);
+        SetLimit(RLIMIT_CPU, limits.cpuSeconds, limits.cpuSeconds + 1);
+        SetLimit(RLIMIT_CORE, 0, 0);
+        if (limits.addressSpace) SetLimit(RLIMIT_AS, limits.addressSpace, limits.addressSpace);
+        // The helper never outlives a player that died.
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+    });
+    process.start(QIODevice::ReadWrite);
+    if (!process.waitForStarted()) return false;
+    process.write(SerializeTagSaveJob(job));
+    process.closeWriteChannel();
+
+    running_ = &process;
+    cancelled_ = false;
+    const std::chrono::milliseconds timeout = timeout_.count() > 0 ? timeout_ : limits.wallClock;
+    QElapsedTimer clock;
+    clock.start();
+    // Short waits and a pump between them: the windows paint and an exit can cancel.
+    while (process.state() != QProcess::NotRunning && !process.waitForFinished(10)) {
+        Pump();
+        if (cancelled_ || clock.elapsed() > timeout.count()) {
+            process.kill();
+            process.waitForFinished(-1);
+        }
+    }
+    running_ = nullptr;
+    return !cancelled_ && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+}
+
+void TagSaveProcess::Cancel()
+{
+    if (!running_) return;
+    cancelled_ = true;
+    // Ended here, not at the next turn of Run's loop: the exit goes on without returning there.
+    running_->kill();
+    running_->waitForFinished(-1);
+}
+
+TagSaveProcess& ProgramTagSaveRunner()
+{
+    static TagSaveProcess runner(QCoreApplication::applicationDirPath() + QStringLiteral("/sarovin-tagsave"));
+    return runner;
+}
