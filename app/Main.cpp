@@ -188,7 +188,7 @@ void ExitProgram()
     if (state.settingsLoaded) {
         Settings.CleanExit = SwitchOn;
         CountUp(Settings.CleanExitCount);
-        SaveSettings();
+        ExitSaveSettings();
     }
     ExitReportSaveFailures();
     ReleaseSingleInstanceLock();
