@@ -245,23 +245,4 @@ TEST_F(WholeFileTest, AFailedSyncFailsTheSave)
     EXPECT_TRUE(SaveSettings());
 }
 
-// Failures before any byte: the reason is the system's, and no file appears.
-TEST_F(WholeFileTest, ATargetThatCannotBeWrittenSaysWhy)
-{
-    QDir(home.path()).mkdir("Ordner");
-    Put(HomeFile("Datei"), "alt");
-    const struct { const char* target; QString path; int error; } rows[] = {
-        {"a missing folder", HomeFile("fehlt/a.m3u"), ENOENT},
-        {"a folder in the file's place", HomeFile("Ordner"), EISDIR},
-        {"a path through a file", HomeFile("Datei/a.m3u"), ENOTDIR},
-    };
-    for (const auto& r : rows) {
-        SCOPED_TRACE(r.target);
-        const auto before = FolderSnapshot(home.path());
-        EXPECT_EQ(WriteWholeFile(r.path, QByteArray("x")), SystemErrorText(r.error));
-        EXPECT_EQ(FolderSnapshot(home.path()), before);
-        EXPECT_TRUE(QDir(HomeFile("Ordner")).isEmpty());
-    }
-}
-
 } // namespace
