@@ -212,14 +212,17 @@ bool RefusedByCheck(const QString& path)
 }
 
 // Whole file or nothing: the old file stays until the new one is complete.
-// "" on success, else the reason.
-QString WriteWhole(const QString& path, void (*write)(Utf8Writer&, const LibraryDatabase&), const LibraryDatabase& store)
+// "" on success, else the reason; *replaced tells whether the new file is in
+// place all the same (only its folder's sync failed).
+QString WriteWhole(const QString& path, void (*write)(Utf8Writer&, const LibraryDatabase&), const LibraryDatabase& store,
+                   bool* replaced)
 {
     WholeFile file(path);
     Utf8Writer out([&file](QByteArrayView bytes) { return file.Write(bytes); });
     write(out, store);
     if (out.Finish() && RefusedByCheck(path)) file.Abandon(ENOSPC);
     file.Commit();
+    *replaced = file.Replaced();
     return file.Error();
 }
 
@@ -248,13 +251,14 @@ QByteArray PlayingDbBytes(const LibraryDatabase& store)
     return BytesOf([&](Utf8Writer& out) { WritePlayingDb(out, store); });
 }
 
-QString WriteFileChunks(const QString& path, const QByteArrayList& chunks)
+QString WriteFileChunks(const QString& path, const QByteArrayList& chunks, bool* replaced)
 {
     WholeFile file(path);
     for (const QByteArray& chunk : chunks)
         if (!file.Write(chunk)) break;
     if (file.Error().isEmpty() && RefusedByCheck(path)) file.Abandon(ENOSPC);
     file.Commit();
+    if (replaced) *replaced = file.Replaced();
     return file.Error();
 }
 
@@ -262,18 +266,23 @@ SaveFailures WriteDatabase(const LibraryDatabase& store)
 {
     WaitForPeriodicWrite();
     const bool mine = &store == &Library;
+    SaveFailures failures;
+    bool replaced = false;
     const QString filesPath = DataFile(kFilesDb);
-    if (QString reason = WriteWhole(filesPath, WriteFilesDb, store); !reason.isEmpty()) {
-        // The queue's indices belong to the records; with the old records kept,
-        // the old queue is kept too.
-        return {{filesPath, reason}};
+    if (QString reason = WriteWhole(filesPath, WriteFilesDb, store, &replaced); !reason.isEmpty()) {
+        failures << SaveFailure{filesPath, reason};
+        // The queue's indices belong to the records: with the old records kept,
+        // the old queue is kept too; new records in place take the new queue.
+        if (!replaced) return failures;
+    } else if (mine) {
+        NoteFilesSaved(SavedFilesDb);
     }
-    if (mine) NoteFilesSaved(SavedFilesDb);
     const QString playingPath = DataFile(kPlayingDb);
-    if (QString reason = WriteWhole(playingPath, WritePlayingDb, store); !reason.isEmpty())
-        return {{playingPath, reason}};
-    if (mine) NoteFilesSaved(SavedPlayingDb);
-    return {};
+    if (QString reason = WriteWhole(playingPath, WritePlayingDb, store, &replaced); !reason.isEmpty())
+        failures << SaveFailure{playingPath, reason};
+    else if (mine)
+        NoteFilesSaved(SavedPlayingDb);
+    return failures;
 }
 
 bool SaveDatabase(LibraryDatabase& store)

@@ -23,16 +23,18 @@ bool SaveDatabase(LibraryDatabase& store);
 
 // SaveDatabase without telling anyone: the files that could not be written
 // and why. When Files.db fails, Playing.db is not written either, so the kept
-// pair still matches. For callers that report later (the exit procedure).
+// pair still matches (unless the new Files.db is in place all the same and
+// only its folder's sync failed: then the queue follows it). For callers that report later (the exit procedure).
 // Waits for a running periodic write first.
 SaveFailures WriteDatabase(const LibraryDatabase& store);
 // The periodic writer's pieces: the records [from, to) as Files.db holds them
 // (numbered by their index), Playing.db's bytes, and a file written whole from
-// chunks ("" on success, else the reason; the write check is asked as for the
-// other writes). The last runs on any thread.
+// chunks ("" on success, else the reason, and in *replaced whether the new
+// file is in place all the same; the write check is asked as for the other
+// writes). The last runs on any thread.
 QByteArray FilesDbRecordBytes(const LibraryDatabase& store, qsizetype from, qsizetype to);
 QByteArray PlayingDbBytes(const LibraryDatabase& store);
-QString WriteFileChunks(const QString& path, const QByteArrayList& chunks);
+QString WriteFileChunks(const QString& path, const QByteArrayList& chunks, bool* replaced = nullptr);
 // "Die Datei ... konnte nicht gespeichert werden. ..." for one path, and the
 // reason on a line of its own when there is one.
 QString SaveFailedText(const QString& path, const QString& reason = {});

@@ -27,9 +27,9 @@ struct WriteJob {
     unsigned failedFiles = 0;
 
     // False when the file could not be written; the failure is kept.
-    bool Write(const QString& path, const QByteArrayList& chunks, unsigned file)
+    bool Write(const QString& path, const QByteArrayList& chunks, unsigned file, bool* replaced = nullptr)
     {
-        QString reason = WriteFileChunks(path, chunks);
+        QString reason = WriteFileChunks(path, chunks, replaced);
         if (reason.isEmpty()) return true;
         failed << SaveFailure{path, std::move(reason)};
         failedFiles |= file;
@@ -38,7 +38,8 @@ struct WriteJob {
 
     void Run()
     {
-        if (files & SavedFilesDb && !Write(filesPath, records, SavedFilesDb)) {
+        bool replaced = false;
+        if (files & SavedFilesDb && !Write(filesPath, records, SavedFilesDb, &replaced) && !replaced) {
             // The queue's indices belong to the records: with the old records
             // kept, the old queue is kept too, and both are still to write.
             failedFiles |= files & SavedPlayingDb;

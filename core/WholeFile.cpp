@@ -144,6 +144,7 @@ bool WholeFile::Write(QByteArrayView bytes)
 
 bool WholeFile::Commit()
 {
+    if (committed_) return error_.isEmpty();
     if (error_.isEmpty() && SyncData(fd_) != 0) Fail(errno);
     if (!error_.isEmpty()) {
         RemoveTemporary();

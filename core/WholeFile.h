@@ -40,6 +40,9 @@ public:
     bool Commit();
     // The system's reason for the first failure; "" while there is none.
     const QString& Error() const { return error_; }
+    // True once the new bytes are in the target's place, also when the
+    // folder's sync failed after that.
+    bool Replaced() const { return committed_; }
     // The file that is replaced: the target, or where its links lead.
     const QString& FinalPath() const { return final_; }
 

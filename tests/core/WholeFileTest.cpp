@@ -245,4 +245,28 @@ TEST_F(WholeFileTest, AFailedSyncFailsTheSave)
     EXPECT_TRUE(SaveSettings());
 }
 
+// New records in place, only their folder's sync failed: the queue follows
+// them, so the next start does not read new records with an old queue.
+TEST_F(WholeFileTest, RecordsInPlaceDespiteAFailedFolderSyncTakeTheQueueAlong)
+{
+    MakeLibrary(2);
+    store_.ListSets[PlayingQueue].Entries[0].Items = {1, 0};
+    Put(DataFile("Files.db"), "alt");
+    Put(DataFile("Playing.db"), "0\r\n");
+    int folderSyncs = 0;
+    SetWholeFileSync([&](int fd) {
+        struct stat st = {};
+        ::fstat(fd, &st);
+        if (!S_ISDIR(st.st_mode) || folderSyncs++ > 0) return 0;
+        errno = EIO;
+        return -1;
+    });
+    const SaveFailures failed = WriteDatabase(store_);
+    ASSERT_EQ(failed.size(), 1);
+    EXPECT_EQ(failed[0].path, DataFile("Files.db"));
+    EXPECT_EQ(failed[0].reason, SystemErrorText(EIO));
+    EXPECT_EQ(Read(DataFile("Files.db")), FilesDbRecordBytes(store_, 0, 2));
+    EXPECT_EQ(Read(DataFile("Playing.db")), "1;0\r\n");
+}
+
 } // namespace
