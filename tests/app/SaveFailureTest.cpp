@@ -25,11 +25,11 @@ namespace {
 const QByteArray TwoTitles = "<1>\r\n<FileName>/musik/a.mp3</FileName>\r\n</1>\r\n"
                              "<2>\r\n<FileName>/musik/b.mp3</FileName>\r\n</2>\r\n";
 
-// Which syncs fail: the data of the files named (bits as SavedFile), or
-// every folder's.
+// Which syncs fail: the data of the files named (bits as SavedFile), and
+// the next so many syncs of a folder.
 struct FailingSyncs {
     std::atomic<unsigned> data = 0;
-    std::atomic<bool> folders = false;
+    std::atomic<int> folders = 0;
 };
 
 // The file name behind a descriptor, as the system knows it.
@@ -62,7 +62,7 @@ protected:
             struct stat st = {};
             ::fstat(fd, &st);
             const QByteArray name = NameOf(fd);
-            const bool fail = S_ISDIR(st.st_mode) ? syncs.folders.load()
+            const bool fail = S_ISDIR(st.st_mode) ? syncs.folders-- > 0
                                                   : (syncs.data & SavedFilesDb && name.startsWith("Files.db.")) ||
                                                         (syncs.data & SavedPlayingDb && name.startsWith("Playing.db.")) ||
                                                         (syncs.data & SavedSettingsIni && name.startsWith("Settings.ini."));
@@ -96,8 +96,9 @@ protected:
 };
 
 // A failed Files.db keeps its queue back with it; a later write, for any
-// change, writes both once it can. A failed folder sync leaves the new files
-// in place but still unsaved, so the next write writes them again.
+// change, writes both once it can. A failed folder sync leaves the new file
+// in place (its queue follows it) but still unsaved, so the next write
+// writes it again.
 TEST_F(SaveFailure, APeriodicSaveAfterAFailureWritesWhatIsStillUnsaved)
 {
     frmMain* w = MainWindow();
@@ -108,15 +109,16 @@ TEST_F(SaveFailure, APeriodicSaveAfterAFailureWritesWhatIsStillUnsaved)
     const struct {
         const char* step;
         unsigned failData;
-        bool failFolders;
+        int failFolders;
         std::function<void()> change;
         std::array<bool, 3> written;  // Files.db, Playing.db, Settings.ini
     } rows[] = {
-        {"rating and queue, Files.db fails", SavedFilesDb, false,
+        {"rating and queue, Files.db fails", SavedFilesDb, 0,
          [&] { rate(4); Library.ListSets[PlayingQueue].Entries[0].Items = {0}; }, {false, false, false}},
-        {"then only the volume", 0, false, [w] { w->SetVol(1234); }, {true, true, true}},
-        {"a rating, the folder fails", 0, true, [&] { rate(5); }, {true, false, false}},
-        {"then only the volume again", 0, false, [w] { w->SetVol(2345); }, {true, false, true}},
+        {"then only the volume", 0, 0, [w] { w->SetVol(1234); }, {true, true, true}},
+        {"rating and queue, Files.db's folder fails", 0, 1,
+         [&] { rate(5); Library.ListSets[PlayingQueue].Entries[0].Items = {1}; }, {true, true, false}},
+        {"then only the volume again", 0, 0, [w] { w->SetVol(2345); }, {true, false, true}},
     };
     testing::internal::CaptureStderr();
     for (const auto& r : rows) {
@@ -135,7 +137,7 @@ TEST_F(SaveFailure, APeriodicSaveAfterAFailureWritesWhatIsStillUnsaved)
     }
     const QString err = QString::fromStdString(testing::internal::GetCapturedStderr());
     EXPECT_TRUE(err.contains(Told("Files.db").replace(u'\n', u' '))) << err.toStdString();
-    EXPECT_EQ(ReadRawFile(HomeFile("Playing.db")), "0\r\n");
+    EXPECT_EQ(ReadRawFile(HomeFile("Playing.db")), "1\r\n");
     EXPECT_TRUE(ReadRawFile(HomeFile("Files.db")).contains("<Rating>5</Rating>"));
     CheckPeriodicSave();  // shows what the last write left to tell: the run's one box
     EXPECT_EQ(shown, QStringList{"16|Sarovin|" + Told("Files.db")});
