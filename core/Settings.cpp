@@ -134,7 +134,6 @@ void Transfer(IO& io, Record& r)
     io.Number(r.SpectrumInMini);
 }
 
-
 int16_t WindowTwips(double twips)
 {
     const double v = VbInt(twips);

@@ -21,22 +21,14 @@ std::function<int(int)>& SyncSeam()
     return sync;
 }
 
-int SyncData(int fd)
+// fdatasync for a file, fsync for a folder, unless a test stands in.
+int Sync(int fd, int (*sync)(int))
 {
     {
         std::lock_guard lock(syncMutex);
         if (SyncSeam()) return SyncSeam()(fd);
     }
-    return ::fdatasync(fd);
-}
-
-int SyncFolder(int fd)
-{
-    {
-        std::lock_guard lock(syncMutex);
-        if (SyncSeam()) return SyncSeam()(fd);
-    }
-    return ::fsync(fd);
+    return sync(fd);
 }
 
 // The file a path names once its symbolic links are followed; a link that
@@ -145,7 +137,7 @@ bool WholeFile::Write(QByteArrayView bytes)
 bool WholeFile::Commit()
 {
     if (committed_) return error_.isEmpty();
-    if (error_.isEmpty() && SyncData(fd_) != 0) Fail(errno);
+    if (error_.isEmpty() && Sync(fd_, ::fdatasync) != 0) Fail(errno);
     if (!error_.isEmpty()) {
         RemoveTemporary();
         return false;
@@ -164,7 +156,7 @@ bool WholeFile::Commit()
         Fail(errno);
         return false;
     }
-    const bool synced = SyncFolder(folder) == 0;
+    const bool synced = Sync(folder, ::fsync) == 0;
     if (!synced) Fail(errno);
     ::close(folder);
     return synced;
