@@ -13,6 +13,7 @@
 
 #include <cerrno>
 #include <functional>
+#include <utility>
 
 #include <sys/stat.h>
 
@@ -81,8 +82,9 @@ protected:
 
 // Each kind of file the program writes, written the way the program writes it,
 // cut short by a real size limit: at 0, in the middle and one byte short of
-// the new file. The old file stays byte for byte, nothing is left beside it,
-// nothing else is written, and the limit's reason comes back.
+// the new file. The old file stays byte for byte (or none appears where there
+// was none), nothing is left beside it, nothing else is written, and the
+// limit's reason comes back.
 TEST_F(WholeFileTest, ASizeLimitNeverCutsAFileShort)
 {
     const QString view = HomeFile("Ansicht");
@@ -129,9 +131,11 @@ TEST_F(WholeFileTest, ASizeLimitNeverCutsAFileShort)
         ASSERT_GT(size, 1);
         const bool big = QByteArrayView(r.kind).contains("buffer");
         EXPECT_EQ(size > (1 << 20), big) << size;
-        for (const qint64 limit : {qint64(0), size / 2, size - 1}) {
+        // Last, with no old file: none appears.
+        for (const auto& [limit, old] : {std::pair{qint64(0), true}, {size / 2, true}, {size - 1, true}, {size / 2, false}}) {
             SCOPED_TRACE(limit);
             Put(r.file, QByteArray("alt: ") + r.kind);
+            if (!old) QFile::remove(r.file);
             Put(DataFile("Playing.db"), "1;0\r\n");
             const auto before = FolderSnapshot(home.path());
             EXPECT_EQ(RunWithFileSizeLimit(limit, [&] { return StatusForLimitedWrite(r.write()); }), 0);
