@@ -193,7 +193,7 @@ void ExitProgram()
     if (state.settingsLoaded) {
         Settings.CleanExit = SwitchOn;
         CountUp(Settings.CleanExitCount);
-        SaveSettings();
+        ExitSaveSettings();
     }
     ExitReportSaveFailures();
     ReleaseSingleInstanceLock();

@@ -9,6 +9,7 @@
 #include "core/Runtime.h"
 #include "core/Settings.h"
 #include "core/TagReader.h"
+#include "core/UiServices.h"
 #include "platform/MouseWheel.h"
 #include "ui/dialogs/frmSplash.h"
 #include "ui/main/OtherWindows.h"
@@ -188,7 +189,7 @@ void ExitUnloadWindows()
 
 namespace {
 // Files the exit could not write; reported once the settings are saved.
-QStringList pendingSaveFailures;
+SaveFailures pendingSaveFailures;
 } // namespace
 
 void ExitSaveDatabase()
@@ -206,7 +207,16 @@ void ExitCloseAudio()
     CloseAudio();
 }
 
+void ExitSaveSettings()
+{
+    QString reason;
+    if (!SaveSettings(&reason)) pendingSaveFailures << SaveFailure{SettingsPath(), reason};
+}
+
 void ExitReportSaveFailures()
 {
-    ReportSaveFailures(std::exchange(pendingSaveFailures, {}));
+    const SaveFailures failures = std::exchange(pendingSaveFailures, {});
+    // On stderr too: a box can go unseen, and at a session end it is not shown.
+    for (const SaveFailure& failure : failures) TellSaveFailureOnStderr(failure);
+    if (!SessionEnding()) ReportSaveFailures(failures);
 }

@@ -49,5 +49,8 @@ void ExitUnloadWindows();
 void ExitSaveDatabase();
 void ExitRemoveEqualizer();
 void ExitCloseAudio();
-// Messages about failed saves, shown after the settings are written.
+// Writes Settings.ini; a failure is reported with the others.
+void ExitSaveSettings();
+// Failed saves, named with their reason on stderr and, unless the session
+// ends, in a message box each; after the settings are written.
 void ExitReportSaveFailures();

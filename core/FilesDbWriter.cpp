@@ -6,13 +6,14 @@
 #include "core/PeriodicSave.h"
 #include "core/Runtime.h"
 #include "core/UiServices.h"
+#include "core/WholeFile.h"
 
-#include <QBuffer>
 #include <QDir>
-#include <QSaveFile>
 #include <QStringEncoder>
 
+#include <cerrno>
 #include <charconv>
+#include <cstdio>
 #include <cstring>
 #include <string_view>
 
@@ -26,11 +27,14 @@ std::function<bool(const QString&)>& WriteCheck()
     return check;
 }
 
+// Where the bytes go, a buffer at a time; false when they did not all arrive.
+using ByteSink = std::function<bool(QByteArrayView)>;
+
 // Writes a file's UTF-8 bytes without a text form in between, through a
 // buffer small enough to stay in cache.
 class Utf8Writer {
 public:
-    explicit Utf8Writer(QIODevice& sink) : sink_(sink) { buf_.resize(kChunk); }
+    explicit Utf8Writer(ByteSink sink) : sink_(std::move(sink)) { buf_.resize(kChunk); }
 
     void Ascii(std::string_view text)
     {
@@ -101,11 +105,11 @@ private:
 
     void Flush()
     {
-        if (used_ && ok_) ok_ = sink_.write(buf_.constData(), used_) == used_;
+        if (used_ && ok_) ok_ = sink_(QByteArrayView(buf_.constData(), used_));
         used_ = 0;
     }
 
-    QIODevice& sink_;
+    ByteSink sink_;
     QByteArray buf_;
     qsizetype used_ = 0;
     bool ok_ = true;
@@ -201,84 +205,118 @@ void WritePlayingDb(Utf8Writer& out, const LibraryDatabase& store)
     out.Ascii("\r\n");
 }
 
-// Whole file or nothing: the old file stays until the new one is complete.
-bool WriteWhole(const QString& path, void (*write)(Utf8Writer&, const LibraryDatabase&), const LibraryDatabase& store)
+// A write the test seam fails the way a full disk would.
+bool RefusedByCheck(const QString& path)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) return false;
-    Utf8Writer out(file);
+    return WriteCheck() && !WriteCheck()(path);
+}
+
+// Whole file or nothing: the old file stays until the new one is complete.
+// "" on success, else the reason; *replaced tells whether the new file is in
+// place all the same (only its folder's sync failed).
+QString WriteWhole(const QString& path, void (*write)(Utf8Writer&, const LibraryDatabase&), const LibraryDatabase& store,
+                   bool* replaced)
+{
+    WholeFile file(path);
+    Utf8Writer out([&file](QByteArrayView bytes) { return file.Write(bytes); });
     write(out, store);
-    if (!out.Finish() || (WriteCheck() && !WriteCheck()(path))) file.cancelWriting();
-    return file.commit();
+    if (out.Finish() && RefusedByCheck(path)) file.Abandon(ENOSPC);
+    file.Commit();
+    *replaced = file.Replaced();
+    return file.Error();
+}
+
+// The bytes a writer makes, in memory.
+QByteArray BytesOf(const std::function<void(Utf8Writer&)>& write)
+{
+    QByteArray bytes;
+    Utf8Writer out([&bytes](QByteArrayView piece) {
+        bytes.append(piece);
+        return true;
+    });
+    write(out);
+    out.Finish();
+    return bytes;
 }
 
 } // namespace
 
 QByteArray FilesDbRecordBytes(const LibraryDatabase& store, qsizetype from, qsizetype to)
 {
-    QByteArray bytes;
-    QBuffer sink(&bytes);
-    sink.open(QIODevice::WriteOnly);
-    Utf8Writer out(sink);
-    WriteFilesDbRange(out, store, from, to);
-    out.Finish();
-    return bytes;
+    return BytesOf([&](Utf8Writer& out) { WriteFilesDbRange(out, store, from, to); });
 }
 
 QByteArray PlayingDbBytes(const LibraryDatabase& store)
 {
-    QByteArray bytes;
-    QBuffer sink(&bytes);
-    sink.open(QIODevice::WriteOnly);
-    Utf8Writer out(sink);
-    WritePlayingDb(out, store);
-    out.Finish();
-    return bytes;
+    return BytesOf([&](Utf8Writer& out) { WritePlayingDb(out, store); });
 }
 
-bool WriteFileChunks(const QString& path, const QByteArrayList& chunks)
+QString WriteFileChunks(const QString& path, const QByteArrayList& chunks, bool* replaced)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) return false;
+    WholeFile file(path);
     for (const QByteArray& chunk : chunks)
-        if (file.write(chunk) != chunk.size()) break;  // the commit below fails then
-    if (WriteCheck() && !WriteCheck()(path)) file.cancelWriting();
-    return file.commit();
+        if (!file.Write(chunk)) break;
+    if (file.Error().isEmpty() && RefusedByCheck(path)) file.Abandon(ENOSPC);
+    file.Commit();
+    if (replaced) *replaced = file.Replaced();
+    return file.Error();
 }
 
-QStringList WriteDatabase(const LibraryDatabase& store)
+SaveFailures WriteDatabase(const LibraryDatabase& store)
 {
     WaitForPeriodicWrite();
     const bool mine = &store == &Library;
+    SaveFailures failures;
+    bool replaced = false;
     const QString filesPath = DataFile(kFilesDb);
-    if (!WriteWhole(filesPath, WriteFilesDb, store)) {
-        // The queue's indices belong to the records; with the old records kept,
-        // the old queue is kept too.
-        return {filesPath};
+    if (QString reason = WriteWhole(filesPath, WriteFilesDb, store, &replaced); !reason.isEmpty()) {
+        failures << SaveFailure{filesPath, reason};
+        // The queue's indices belong to the records: with the old records kept,
+        // the old queue is kept too; new records in place take the new queue.
+        if (!replaced) return failures;
+    } else if (mine) {
+        NoteFilesSaved(SavedFilesDb);
     }
-    if (mine) NoteFilesSaved(SavedFilesDb);
     const QString playingPath = DataFile(kPlayingDb);
-    if (!WriteWhole(playingPath, WritePlayingDb, store)) return {playingPath};
-    if (mine) NoteFilesSaved(SavedPlayingDb);
-    return {};
+    if (QString reason = WriteWhole(playingPath, WritePlayingDb, store, &replaced); !reason.isEmpty())
+        failures << SaveFailure{playingPath, reason};
+    else if (mine)
+        NoteFilesSaved(SavedPlayingDb);
+    return failures;
 }
 
 bool SaveDatabase(LibraryDatabase& store)
 {
-    const QStringList failed = WriteDatabase(store);
+    const SaveFailures failed = WriteDatabase(store);
     ReportSaveFailures(failed);
     return failed.isEmpty();
 }
 
-QString SaveFailedText(const QString& path)
+QString SaveFailedText(const QString& path, const QString& reason)
 {
-    return QStringLiteral("Die Datei ") + QDir::toNativeSeparators(path) +
-           QStringLiteral(" konnte nicht gespeichert werden. Die bisherige Datei bleibt erhalten.");
+    QString text = QStringLiteral("Die Datei ") + QDir::toNativeSeparators(path) +
+                   QStringLiteral(" konnte nicht gespeichert werden. Die bisherige Datei bleibt erhalten.");
+    if (!reason.isEmpty()) text += QStringLiteral("\nGrund: ") + reason;
+    return text;
+}
+
+void TellSaveFailureOnStderr(const SaveFailure& failure)
+{
+    const QString text = SaveFailedText(failure.path, failure.reason).replace(u'\n', u' ');
+    std::fprintf(stderr, "Sarovin: %s\n", qUtf8Printable(text));
+    std::fflush(stderr);
+}
+
+void ReportSaveFailures(const SaveFailures& failures)
+{
+    for (const SaveFailure& f : failures) MsgBox(SaveFailedText(f.path, f.reason), 16, QStringLiteral("Sarovin"));
 }
 
 void ReportSaveFailures(const QStringList& paths)
 {
-    for (const QString& path : paths) MsgBox(SaveFailedText(path), 16, QStringLiteral("Sarovin"));
+    SaveFailures failures;
+    for (const QString& path : paths) failures << SaveFailure{path, {}};
+    ReportSaveFailures(failures);
 }
 
 void SetDatabaseWriteCheck(std::function<bool(const QString& path)> check)

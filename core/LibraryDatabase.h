@@ -3,6 +3,7 @@
 #pragma once
 
 #include "core/LibraryTypes.h"
+#include "core/WholeFile.h"
 
 #include <QString>
 #include <QStringList>
@@ -20,24 +21,30 @@ void LoadDatabase(LibraryDatabase& store);
 // (the old file is kept and the user is told).
 bool SaveDatabase(LibraryDatabase& store);
 
-// SaveDatabase without telling anyone: the paths of the files that could not be
-// written. When Files.db fails, Playing.db is not written either, so the kept
-// pair still matches. For callers that report later (the exit procedure).
+// SaveDatabase without telling anyone: the files that could not be written
+// and why. When Files.db fails, Playing.db is not written either, so the kept
+// pair still matches (unless the new Files.db is in place all the same and
+// only its folder's sync failed: then the queue follows it). For callers that report later (the exit procedure).
 // Waits for a running periodic write first.
-QStringList WriteDatabase(const LibraryDatabase& store);
+SaveFailures WriteDatabase(const LibraryDatabase& store);
 // The periodic writer's pieces: the records [from, to) as Files.db holds them
 // (numbered by their index), Playing.db's bytes, and a file written whole from
-// chunks through a temporary file (false when it could not be; the write check
-// is asked as for the other writes). The last runs on any thread.
+// chunks ("" on success, else the reason, and in *replaced whether the new
+// file is in place all the same; the write check is asked as for the other
+// writes). The last runs on any thread.
 QByteArray FilesDbRecordBytes(const LibraryDatabase& store, qsizetype from, qsizetype to);
 QByteArray PlayingDbBytes(const LibraryDatabase& store);
-bool WriteFileChunks(const QString& path, const QByteArrayList& chunks);
-// "Die Datei ... konnte nicht gespeichert werden. ..." for one path.
-QString SaveFailedText(const QString& path);
+QString WriteFileChunks(const QString& path, const QByteArrayList& chunks, bool* replaced = nullptr);
+// "Die Datei ... konnte nicht gespeichert werden. ..." for one path, and the
+// reason on a line of its own when there is one.
+QString SaveFailedText(const QString& path, const QString& reason = {});
+// The same text on one line of stderr.
+void TellSaveFailureOnStderr(const SaveFailure& failure);
 // Tells the user about files that could not be written, one message box each
 // (style 16, caption "Sarovin"); while the session ends MsgBox sends them to
 // stderr instead.
-void ReportSaveFailures(const QStringList& paths);
+void ReportSaveFailures(const SaveFailures& failures);
+void ReportSaveFailures(const QStringList& paths);  // no reason known
 // Test seam: asked before each library file is committed; returning false makes
 // that write fail the way a full disk would. Asked on the writing thread, which
 // is the periodic writer's worker for its writes.

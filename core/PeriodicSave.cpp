@@ -11,7 +11,6 @@
 #include <QTimer>
 
 #include <algorithm>
-#include <cstdio>
 #include <memory>
 #include <utility>
 
@@ -24,24 +23,30 @@ struct WriteJob {
     QByteArrayList records;  // Files.db in pieces
     QByteArray playing, settings;
     QString filesPath, playingPath, settingsPath;
-    QStringList failed;
+    SaveFailures failed;
     unsigned failedFiles = 0;
+
+    // False when the file could not be written; the failure is kept.
+    bool Write(const QString& path, const QByteArrayList& chunks, unsigned file, bool* replaced = nullptr)
+    {
+        QString reason = WriteFileChunks(path, chunks, replaced);
+        if (reason.isEmpty()) return true;
+        failed << SaveFailure{path, std::move(reason)};
+        failedFiles |= file;
+        return false;
+    }
 
     void Run()
     {
-        if (files & SavedFilesDb && !WriteFileChunks(filesPath, records)) {
+        bool replaced = false;
+        if (files & SavedFilesDb && !Write(filesPath, records, SavedFilesDb, &replaced) && !replaced) {
             // The queue's indices belong to the records: with the old records
             // kept, the old queue is kept too, and both are still to write.
-            failed << filesPath;
-            failedFiles |= files & (SavedFilesDb | SavedPlayingDb);
-        } else if (files & SavedPlayingDb && !WriteFileChunks(playingPath, {playing})) {
-            failed << playingPath;
-            failedFiles |= SavedPlayingDb;
+            failedFiles |= files & SavedPlayingDb;
+        } else if (files & SavedPlayingDb) {
+            Write(playingPath, {playing}, SavedPlayingDb);
         }
-        if (files & SavedSettingsIni && !WriteFileChunks(settingsPath, {settings})) {
-            failed << settingsPath;
-            failedFiles |= SavedSettingsIni;
-        }
+        if (files & SavedSettingsIni) Write(settingsPath, {settings}, SavedSettingsIni);
     }
 };
 
@@ -173,10 +178,9 @@ void Collect(bool wait)
     if (job->failed.isEmpty()) {
         s.failing = false;
     } else if (!std::exchange(s.failing, true)) {
-        for (const QString& path : std::as_const(job->failed))
-            std::fprintf(stderr, "Sarovin: %s\n", qPrintable(SaveFailedText(path)));
-        std::fflush(stderr);
-        if (!s.failureShown) s.failureText = SaveFailedText(job->failed.front());
+        for (const SaveFailure& failure : std::as_const(job->failed)) TellSaveFailureOnStderr(failure);
+        const SaveFailure& first = job->failed.front();
+        if (!s.failureShown) s.failureText = SaveFailedText(first.path, first.reason);
     }
     if (wait) return;
     ShowFailure();
@@ -192,7 +196,7 @@ void StartWrite()
     s.fresh = false;
     job->filesPath = DataFile(QStringLiteral("Files.db"));
     job->playingPath = DataFile(QStringLiteral("Playing.db"));
-    job->settingsPath = DataFile(QStringLiteral("Settings.ini"));
+    job->settingsPath = SettingsPath();
     s.job = std::move(job);
     ++s.generation;
     s.next = 0;

@@ -1,8 +1,11 @@
 #include "core/PlaylistExport.h"
 
+#include "core/WholeFile.h"
+
 #include <QByteArray>
-#include <QSaveFile>
 #include <QUrl>
+
+#include <cerrno>
 
 namespace {
 
@@ -66,15 +69,16 @@ QString XmlText(QStringView text)
     return out;
 }
 
-bool WriteWhole(const QString& path, const QByteArray& bytes)
+// An invalid list set writes nothing; otherwise the file is written whole.
+bool WriteExport(bool valid, const QString& path, const QString& text, QString* reason)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) return false;
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
+    if (!valid) {
+        if (reason) *reason = SystemErrorText(EINVAL);
         return false;
     }
-    return file.commit();
+    const QString failure = WriteWholeFile(path, text.toUtf8());
+    if (reason) *reason = failure;
+    return failure.isEmpty();
 }
 
 } // namespace
@@ -94,7 +98,7 @@ QString GetM3UTitle(int64_t index)
     return GetM3UTitle(Library, index);
 }
 
-bool SaveM3U(const LibraryDatabase& store, int listIndex, const QString& path)
+bool SaveM3U(const LibraryDatabase& store, int listIndex, const QString& path, QString* reason)
 {
     QString text = QStringLiteral("#EXTM3U") + QLatin1String(kEol);
     const bool valid = ForEachItem(store, listIndex, [&](int32_t index, const LibraryEntry& e) {
@@ -102,15 +106,15 @@ bool SaveM3U(const LibraryDatabase& store, int listIndex, const QString& path)
               + OneLine(GetM3UTitle(store, index)) + QLatin1String(kEol);
         text += e.FileName + QLatin1String(kEol);
     });
-    return valid && WriteWhole(path, text.toUtf8());
+    return WriteExport(valid, path, text, reason);
 }
 
-bool SaveM3U(int listIndex, const QString& path)
+bool SaveM3U(int listIndex, const QString& path, QString* reason)
 {
-    return SaveM3U(Library, listIndex, path);
+    return SaveM3U(Library, listIndex, path, reason);
 }
 
-bool SaveXSPF(const LibraryDatabase& store, int listIndex, const QString& path)
+bool SaveXSPF(const LibraryDatabase& store, int listIndex, const QString& path, QString* reason)
 {
     QString text;
     const auto line = [&](QStringView s) {
@@ -130,10 +134,10 @@ bool SaveXSPF(const LibraryDatabase& store, int listIndex, const QString& path)
     });
     line(u"  </trackList>");
     line(u"</playlist>");
-    return valid && WriteWhole(path, text.toUtf8());
+    return WriteExport(valid, path, text, reason);
 }
 
-bool SaveXSPF(int listIndex, const QString& path)
+bool SaveXSPF(int listIndex, const QString& path, QString* reason)
 {
-    return SaveXSPF(Library, listIndex, path);
+    return SaveXSPF(Library, listIndex, path, reason);
 }

@@ -8,12 +8,13 @@
 #include <cstdint>
 
 // Both writers skip items that name no title (-1, not a library index, no file
-// name, a file name with a line break) and return false when the file could
-// not be written; an existing file is then left as it was.
-bool SaveM3U(const LibraryDatabase& store, int listIndex, const QString& path);
-bool SaveM3U(int listIndex, const QString& path);  // from Library
-bool SaveXSPF(const LibraryDatabase& store, int listIndex, const QString& path);
-bool SaveXSPF(int listIndex, const QString& path);  // from Library
+// name, a file name with a line break) and write the file whole: false when it
+// could not be written, with the system's reason in *reason; an existing file
+// is then left as it was, and no file is made where there was none.
+bool SaveM3U(const LibraryDatabase& store, int listIndex, const QString& path, QString* reason = nullptr);
+bool SaveM3U(int listIndex, const QString& path, QString* reason = nullptr);  // from Library
+bool SaveXSPF(const LibraryDatabase& store, int listIndex, const QString& path, QString* reason = nullptr);
+bool SaveXSPF(int listIndex, const QString& path, QString* reason = nullptr);  // from Library
 
 // The display text of an M3U entry: "Title - by 'Album' from 'Artist'", the
 // parts with an empty field left out; "" for an invalid index.

@@ -3,9 +3,9 @@
 #include "core/PeriodicSave.h"
 #include "core/Runtime.h"
 #include "core/VbHelpers.h"
+#include "core/WholeFile.h"
 
 #include <QFile>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <QtEndian>
 
@@ -134,11 +134,6 @@ void Transfer(IO& io, Record& r)
     io.Number(r.SpectrumInMini);
 }
 
-QString SettingsPath()
-{
-    return DataFile(QStringLiteral("Settings.ini"));
-}
-
 int16_t WindowTwips(double twips)
 {
     const double v = VbInt(twips);
@@ -147,6 +142,11 @@ int16_t WindowTwips(double twips)
 }
 
 } // namespace
+
+QString SettingsPath()
+{
+    return DataFile(QStringLiteral("Settings.ini"));
+}
 
 QByteArray SettingsToBytes(const SettingsRecord& record)
 {
@@ -185,14 +185,12 @@ QByteArray SettingsFileBytes(const SettingsRecord& record)
     return data;
 }
 
-bool SaveSettings()
+bool SaveSettings(QString* reason)
 {
     WaitForPeriodicWrite();
-    const QByteArray data = SettingsFileBytes(Settings);
-    QSaveFile file(SettingsPath());
-    if (!file.open(QIODevice::WriteOnly)) return false;
-    if (file.write(data) != data.size()) return false;  // discarded, old file kept
-    if (!file.commit()) return false;
+    const QString failure = WriteWholeFile(SettingsPath(), SettingsFileBytes(Settings));
+    if (reason) *reason = failure;
+    if (!failure.isEmpty()) return false;
     NoteFilesSaved(SavedSettingsIni);
     return true;
 }

@@ -89,13 +89,15 @@ QByteArray SettingsToBytes(const SettingsRecord& record);
 // ones after it keep their values.
 void SettingsFromBytes(const QByteArray& data, SettingsRecord& record);
 
-// Settings.ini in the data folder. A missing or unreadable file leaves the
+// Settings.ini in the data folder.
+QString SettingsPath();
+// Reads Settings.ini. A missing or unreadable file leaves the
 // numbers as they are and the texts empty.
 void LoadSettings();
 // Writes the whole record through a temporary file; false when it could not
-// be written (the old file is then unchanged). Waits for a running periodic
-// write first.
-bool SaveSettings();
+// be written (the old file is then unchanged), with the system's reason in
+// *reason. Waits for a running periodic write first.
+bool SaveSettings(QString* reason = nullptr);
 // The file's bytes for a record: SettingsToBytes padded to the record length.
 QByteArray SettingsFileBytes(const SettingsRecord& record);
 // The defaults; the window place comes from the screen size in twips.

@@ -1,12 +1,14 @@
 #include "platform/AutoRun.h"
 
 #include "core/Runtime.h"
+#include "core/WholeFile.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QSaveFile>
+
+#include <cerrno>
 
 namespace {
 
@@ -85,22 +87,25 @@ QString DesktopExecValue(const QStringList& arguments)
     return EscapeValue(quoted.join(u' '));
 }
 
-bool SetAutoRun(const QString& name, const QStringList& command)
+bool SetAutoRun(const QString& name, const QStringList& command, QString* reason)
 {
+    const auto fail = [reason](int error) {
+        if (reason) *reason = SystemErrorText(error);
+        return false;
+    };
     const QString program = ProgramOf(command);
-    if (program.isEmpty() || program.contains(u'=')) return false;
-    if (!QDir().mkpath(AutoRunFolder())) return false;
+    if (program.isEmpty() || program.contains(u'=')) return fail(EINVAL);
+    // A folder that cannot be made fails the write below, with its reason.
+    QDir().mkpath(AutoRunFolder());
     const QString entry = QStringLiteral("[Desktop Entry]\n"
                                          "Type=Application\n"
                                          "Name=%1\n"
                                          "Exec=%2\n"
                                          "Terminal=false\n")
                               .arg(EscapeValue(name), DesktopExecValue(command));
-    QSaveFile file(AutoRunEntryPath(name));
-    if (!file.open(QIODevice::WriteOnly)) return false;
-    const QByteArray data = entry.toUtf8();
-    if (file.write(data) != data.size()) return false;
-    return file.commit();
+    const QString failure = WriteWholeFile(AutoRunEntryPath(name), entry.toUtf8());
+    if (reason) *reason = failure;
+    return failure.isEmpty();
 }
 
 bool RemoveAutoRun(const QString& name)

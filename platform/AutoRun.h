@@ -19,9 +19,9 @@ QStringList AutoRunCommand();
 // backslash escaped, % doubled, then the string escapes \\ \n \t \r.
 QString DesktopExecValue(const QStringList& arguments);
 
-// Writes the entry <name>.desktop (creating the folder) through a temporary
-// file. False when it could not be written, or when the program's path holds
-// "=" (the entry format forbids it and env would take it for a variable).
-bool SetAutoRun(const QString& name, const QStringList& command);
+// Writes the entry <name>.desktop (creating the folder) whole. False, with the
+// reason in *reason, when it could not be written, or when the program's path
+// holds "=" (the entry format forbids it and env would take it for a variable).
+bool SetAutoRun(const QString& name, const QStringList& command, QString* reason = nullptr);
 // Deletes the entry; a missing entry is success.
 bool RemoveAutoRun(const QString& name);

@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <optional>
 
 namespace {
@@ -246,7 +247,8 @@ TEST_F(LibraryFiles, FailedSaveKeepsTheOldFiles)
     EXPECT_EQ(ReadBytes("Files.db"), std::string("alt"));
     EXPECT_EQ(ReadBytes("Playing.db"), std::string("0\r\n"));
     EXPECT_EQ(shown, QStringList{QStringLiteral("16|Sarovin|Die Datei ") + QDir::toNativeSeparators(DataFile("Files.db")) +
-                                     QStringLiteral(" konnte nicht gespeichert werden. Die bisherige Datei bleibt erhalten.")});
+                                     QStringLiteral(" konnte nicht gespeichert werden. Die bisherige Datei bleibt erhalten.\n"
+                                                    "Grund: ") + SystemErrorText(ENOSPC)});
 
     // Only the queue fails: the records are new, the old queue stays.
     shown.clear();

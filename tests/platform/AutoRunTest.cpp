@@ -1,10 +1,15 @@
+#include "core/WholeFile.h"
 #include "platform/AutoRun.h"
+#include "tests/support/FileSizeLimit.h"
 #include "tests/support/PlatformTest.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
+
+#include <cerrno>
 
 namespace {
 
@@ -82,6 +87,46 @@ TEST_F(AutoRunFiles, EntryWrittenAndRemoved)
     QFile occupied(AutoRunFolder());  // a file where the folder belongs
     ASSERT_TRUE(occupied.open(QIODevice::WriteOnly));
     EXPECT_FALSE(SetAutoRun("Sarovin", {"/opt/sarovin", "/AutoRun"}));
+}
+
+// A full disk or a size limit never leaves half an entry: the old one stays
+// byte for byte and nothing is left beside it; the reason comes back.
+TEST_F(AutoRunFiles, ASizeLimitKeepsTheOldEntry)
+{
+    const QStringList command = {"/opt/sarovin", "/AutoRun"};
+    ASSERT_TRUE(SetAutoRun("Sarovin", command));
+    const qint64 size = QFileInfo(AutoRunEntryPath("Sarovin")).size();
+    for (const qint64 limit : {qint64(0), size / 2, size - 1}) {
+        SCOPED_TRACE(limit);
+        QFile old(AutoRunEntryPath("Sarovin"));
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        old.write("[Desktop Entry]\nExec=alt\n");
+        old.close();
+        const auto before = FolderSnapshot(AutoRunFolder());
+        EXPECT_EQ(RunWithFileSizeLimit(limit, [&] {
+                      QString reason;
+                      return StatusForLimitedWrite(SetAutoRun("Sarovin", command, &reason) ? QString() : reason);
+                  }),
+                  0);
+        EXPECT_EQ(FolderSnapshot(AutoRunFolder()), before);
+    }
+
+    // An entry kept elsewhere and linked in stays linked.
+    QTemporaryDir dotfiles;
+    const QString kept = dotfiles.filePath("Sarovin.desktop");
+    QFile::remove(AutoRunEntryPath("Sarovin"));
+    ASSERT_TRUE(QFile::link(kept, AutoRunEntryPath("Sarovin")));
+    EXPECT_TRUE(SetAutoRun("Sarovin", command));
+    EXPECT_EQ(QFileInfo(AutoRunEntryPath("Sarovin")).symLinkTarget(), kept);
+    EXPECT_EQ(QFileInfo(kept).size(), size);
+
+    // A file where the folder belongs: the system's reason.
+    QDir(AutoRunFolder()).removeRecursively();
+    QFile occupied(AutoRunFolder());
+    ASSERT_TRUE(occupied.open(QIODevice::WriteOnly));
+    QString reason;
+    EXPECT_FALSE(SetAutoRun("Sarovin", command, &reason));
+    EXPECT_EQ(reason, SystemErrorText(ENOTDIR));
 }
 
 TEST_F(AutoRunFiles, CommandNamesTheDataFolderWhenChosen)

@@ -14,6 +14,8 @@
 #include <QComboBox>
 #include <QMenu>
 
+#include <cerrno>
+
 namespace {
 
 enum Via { Menu, Button, Node, ListKey, HotKey, Mini };
@@ -213,7 +215,7 @@ TEST_F(MainWindowTest, ExportWritesTheChosenFormatOrSaysWhy)
     const struct { const char* file; int filter; const char* starts; QString message; } rows[] = {
         {"list.xml", 1, "<?xml", {}}, {"list.m3u", 2, "#EXTM3U", {}}, {"list.asx", 3, "", unavailable},
         {"list.pls", 4, "", unavailable}, {"", 0, "", {}},  // cancelled
-        {"missing/list.m3u", 2, "", failed + SaveFailedText(dir.filePath("missing/list.m3u"))},
+        {"missing/list.m3u", 2, "", failed + SaveFailedText(dir.filePath("missing/list.m3u"), SystemErrorText(ENOENT))},
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(r.file);

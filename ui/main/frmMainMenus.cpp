@@ -206,15 +206,16 @@ void frmMain::ExportView()
     if (answer.Path.isEmpty()) return;
     const QString title = QStringLiteral("Fehler beim Speichern");
     bool written = false;
+    QString reason;
     switch (answer.FilterIndex) {
-    case 1: written = SaveXSPF(ViewList, answer.Path); break;
-    case 2: written = SaveM3U(ViewList, answer.Path); break;
+    case 1: written = SaveXSPF(ViewList, answer.Path, &reason); break;
+    case 2: written = SaveM3U(ViewList, answer.Path, &reason); break;
     default:
         // No writer exists for these; saying so beats writing nothing silently.
         MsgBox(QStringLiteral("Dieses Playlistformat ist nicht verfügbar."), 16, title);
         return;
     }
-    if (!written) MsgBox(SaveFailedText(answer.Path), 16, title);
+    if (!written) MsgBox(SaveFailedText(answer.Path, reason), 16, title);
 }
 
 void frmMain::ReloadLibrary()

@@ -1,0 +1,176 @@
+// Saves that fail underneath the program: what the periodic save and the exit
+// keep, retry and tell.
+#include "app/StartSteps.h"
+#include "core/LibraryDatabase.h"
+#include "core/PeriodicSave.h"
+#include "core/Settings.h"
+#include "core/UiServices.h"
+#include "core/WholeFile.h"
+#include "tests/support/AudioFixtures.h"
+#include "tests/support/StartTest.h"
+#include "ui/main/frmMain.h"
+
+#include <QFile>
+
+#include <array>
+#include <atomic>
+#include <cerrno>
+#include <functional>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+const QByteArray TwoTitles = "<1>\r\n<FileName>/musik/a.mp3</FileName>\r\n</1>\r\n"
+                             "<2>\r\n<FileName>/musik/b.mp3</FileName>\r\n</2>\r\n";
+
+// Which syncs fail: the data of the files named (bits as SavedFile), and
+// the next so many syncs of a folder.
+struct FailingSyncs {
+    std::atomic<unsigned> data = 0;
+    std::atomic<int> folders = 0;
+};
+
+// The file name behind a descriptor, as the system knows it.
+QByteArray NameOf(int fd)
+{
+    char target[4096];
+    const ssize_t n = ::readlink(QByteArray("/proc/self/fd/" + QByteArray::number(fd)).constData(), target, sizeof target);
+    if (n <= 0) return {};
+    const QByteArray path(target, n);
+    return path.mid(path.lastIndexOf('/') + 1);
+}
+
+class SaveFailure : public StartTest {
+protected:
+    void SetUp() override
+    {
+        StartTest::SetUp();
+        Settings.StartCount = 3;
+        Settings.CleanExit = -1;
+        Settings.CleanExitCount = 3;
+        Settings.LastTrack = -1;  // nothing resumed: the queue stays [1, 0]
+        ASSERT_TRUE(SaveSettings());
+        Settings = SettingsRecord{};
+        ASSERT_TRUE(WriteRawFile(HomeFile("Files.db"), TwoTitles));
+        ASSERT_TRUE(WriteRawFile(HomeFile("Playing.db"), "1;0\r\n"));
+        Main(QString());
+        ASSERT_TRUE(MainWindow());
+        Save();
+        SetWholeFileSync([this](int fd) {
+            struct stat st = {};
+            ::fstat(fd, &st);
+            const QByteArray name = NameOf(fd);
+            const bool fail = S_ISDIR(st.st_mode) ? syncs.folders-- > 0
+                                                  : (syncs.data & SavedFilesDb && name.startsWith("Files.db.")) ||
+                                                        (syncs.data & SavedPlayingDb && name.startsWith("Playing.db.")) ||
+                                                        (syncs.data & SavedSettingsIni && name.startsWith("Settings.ini."));
+            if (!fail) return ::fsync(fd);
+            errno = EIO;
+            return -1;
+        });
+    }
+    ~SaveFailure() override { SetWholeFileSync({}); }
+
+    // What the timer does; then the worker's end.
+    static void Save()
+    {
+        CheckPeriodicSave();
+        WaitForPeriodicWrite();
+    }
+    // Files.db, Playing.db, Settings.ini: a file written anew has a new inode.
+    std::array<ino_t, 3> Inodes() const
+    {
+        std::array<ino_t, 3> ids{};
+        const char* names[] = {"Files.db", "Playing.db", "Settings.ini"};
+        for (int i = 0; i < 3; ++i) {
+            struct stat st = {};
+            if (::stat(QFile::encodeName(HomeFile(names[i])).constData(), &st) == 0) ids[i] = st.st_ino;
+        }
+        return ids;
+    }
+    QString Told(const char* file) const { return SaveFailedText(HomeFile(file), SystemErrorText(EIO)); }
+
+    FailingSyncs syncs;
+};
+
+// A failed Files.db keeps its queue back with it; a later write, for any
+// change, writes both once it can. A failed folder sync leaves the new file
+// in place (its queue follows it) but still unsaved, so the next write
+// writes it again.
+TEST_F(SaveFailure, APeriodicSaveAfterAFailureWritesWhatIsStillUnsaved)
+{
+    frmMain* w = MainWindow();
+    const auto rate = [w](int rating) {
+        w->CurrentTrack = 1;
+        w->RatePlaying(rating);
+    };
+    const struct {
+        const char* step;
+        unsigned failData;
+        int failFolders;
+        std::function<void()> change;
+        std::array<bool, 3> written;  // Files.db, Playing.db, Settings.ini
+    } rows[] = {
+        {"rating and queue, Files.db fails", SavedFilesDb, 0,
+         [&] { rate(4); Library.ListSets[PlayingQueue].Entries[0].Items = {0}; }, {false, false, false}},
+        {"then only the volume", 0, 0, [w] { w->SetVol(1234); }, {true, true, true}},
+        {"rating and queue, Files.db's folder fails", 0, 1,
+         [&] { rate(5); Library.ListSets[PlayingQueue].Entries[0].Items = {1}; }, {true, true, false}},
+        {"then only the volume again", 0, 0, [w] { w->SetVol(2345); }, {true, false, true}},
+    };
+    testing::internal::CaptureStderr();
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.step);
+        syncs.data = r.failData;
+        syncs.folders = r.failFolders;
+        const auto before = Inodes();
+        r.change();
+        Save();
+        const auto after = Inodes();
+        for (int f = 0; f < 3; ++f) EXPECT_EQ(after[f] != before[f], r.written[f]) << f;
+        if (r.step == rows[0].step) {
+            EXPECT_EQ(ReadRawFile(HomeFile("Files.db")), TwoTitles);
+            EXPECT_EQ(ReadRawFile(HomeFile("Playing.db")), "1;0\r\n");
+        }
+    }
+    const QString err = QString::fromStdString(testing::internal::GetCapturedStderr());
+    EXPECT_TRUE(err.contains(Told("Files.db").replace(u'\n', u' '))) << err.toStdString();
+    EXPECT_EQ(ReadRawFile(HomeFile("Playing.db")), "1\r\n");
+    EXPECT_TRUE(ReadRawFile(HomeFile("Files.db")).contains("<Rating>5</Rating>"));
+    CheckPeriodicSave();  // shows what the last write left to tell: the run's one box
+    EXPECT_EQ(shown, QStringList{"16|Sarovin|" + Told("Files.db")});
+}
+
+// The exit names every file it could not write, with the reason, in a box and
+// on stderr; at a session end on stderr only. Playing.db is not written
+// beside records that were not.
+TEST_F(SaveFailure, TheExitTellsEveryFailedFileWithItsReason)
+{
+    for (const bool sessionEnd : {false, true}) {
+        SCOPED_TRACE(sessionEnd);
+        if (sessionEnd) {
+            ResetProgramState();
+            exitCodes.clear();
+            Main(QString());
+        }
+        shown.clear();
+        Library.Files[1].PlayCNT = 9;
+        Library.ListSets[PlayingQueue].Entries[0].Items = {0};
+        syncs.data = SavedFilesDb | SavedSettingsIni;
+        const auto before = Inodes();
+        testing::internal::CaptureStderr();
+        if (sessionEnd) EndSession(); else ExitProgram();
+        const QString err = QString::fromStdString(testing::internal::GetCapturedStderr());
+        EXPECT_EQ(Inodes(), before);
+        for (const char* file : {"Files.db", "Settings.ini"})
+            EXPECT_EQ(err.count(QString(Told(file)).replace(u'\n', u' ')), 1) << file << err.toStdString();
+        EXPECT_FALSE(err.contains("Playing.db"));
+        const QStringList boxes = {"16|Sarovin|" + Told("Files.db"), "16|Sarovin|" + Told("Settings.ini")};
+        EXPECT_EQ(shown, sessionEnd ? QStringList{} : boxes);
+        EXPECT_EQ(exitCodes, std::vector<int>{0});
+    }
+}
+
+} // namespace
