@@ -144,6 +144,41 @@ TEST_F(MainWindowTest, ANewTitleLeavesThePaneAndTheFocusWhereTheyAre)
     EXPECT_TRUE(w->frOptions->isVisible() && !w->frMusicLibrary->isVisible());
 }
 
+// A command that changes the pane while the focus is in one, from a menu, a
+// hot key or the tray: the pane shown takes the focus, never the search box,
+// whose next key would replace the search and leave the page. Focus outside
+// the panes stays where it is.
+TEST_F(MainWindowTest, APaneChangeKeepsTheFocusOutOfTheSearchBox)
+{
+    MakeLibrary();
+    Settings.DynPlaylists[2] = {"Zwei", "artist=bob"};
+    w->show();
+    w->activateWindow();
+    const struct { const char* first; const char* focus; const char* cmd; const char* after; } rows[] = {
+        {"AudioPlaying", "QV_ListControl1", "AudioLibrary", "QV_ListControl1"},
+        {"AudioLibrary", "QV_ListControl1", "AudioPlaying", "QV_ListControl1"},
+        {"AudioLibrary", "QV_ListControl1", "PLDynamic2", "QV_ListControl1"},
+        {"AudioLibrary", "QV_ListControl1", "Options", "trvOptionsTree"},
+        {"AudioLibrary", "QV_ListControl1", "AudioOrganize", "cmdOrgStart"},
+        {"AudioOrganize", "cmdOrgStart", "AudioLibrary", "QV_ListControl1"},
+        {"AudioOrganize", "LibraryCheckPage", "Options", "trvOptionsTree"},  // the check held it on the page
+        {"Options", "trvOptionsTree", "AudioPlaying", "QV_ListControl1"},
+        {"Options", "trvOptionsTree", "AudioOrganize", "cmdOrgStart"},
+        {"AudioLibrary", "Functions", "Options", "Functions"},
+        {"Options", "txtSearch", "AudioLibrary", "txtSearch"},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(std::string(r.first) + " > " + r.focus + " > " + r.cmd);
+        w->Command(r.first);
+        w->findChild<QWidget*>(r.focus)->setFocus(Qt::MouseFocusReason);
+        QApplication::processEvents();
+        ASSERT_EQ(QApplication::focusWidget()->objectName().toStdString(), r.focus);
+        w->Command(r.cmd);
+        QApplication::processEvents();
+        EXPECT_EQ(QApplication::focusWidget()->objectName().toStdString(), r.after);
+    }
+}
+
 // After a title that cannot open, the next one that can; none left: idle. Only
 // what opens counts, and a repeated title once.
 TEST_F(MainWindowTest, TitlesThatCannotOpenAreSkippedUncountedAndNoneLeftEndsIdle)

@@ -225,7 +225,8 @@ private:
     void ApplyPlace(QWidget* control);
 
     // Commands
-    void HideFrames();
+    // Hides every pane but `shown`, which is shown and takes the focus a hidden pane held.
+    void HideFrames(QWidget* shown);
     void SelectNode(const QString& key);
     void SetViewCount(qint32 count);
     void ShowPlaying(bool playing);

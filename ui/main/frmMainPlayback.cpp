@@ -91,18 +91,34 @@ bool frmMain::Command(const QString& cmd)
     return true;
 }
 
-void frmMain::HideFrames()
+// Qt hands the focus of a pane being hidden on along the tab chain, into the
+// search box, where the next key would replace the search and leave the page.
+// The pane shown takes it instead: its first control (the list), else itself.
+void frmMain::HideFrames(QWidget* shown)
 {
-    frMusicLibrary->setVisible(false);
-    frAudioOrganize->setVisible(false);
-    frAudioOverview->setVisible(false);
-    frOptions->setVisible(false);
+    QWidget* focus = focusWidget();
+    shown->setVisible(true);
+    for (QWidget* pane : {frMusicLibrary, frAudioOrganize, frAudioOverview, frOptions}) {
+        if (pane == shown) continue;
+        if (focus && pane->isAncestorOf(focus)) {
+            QWidget* heir = shown;
+            for (QWidget* w = shown->nextInFocusChain(); w != shown; w = w->nextInFocusChain()) {
+                if (shown->isAncestorOf(w) && w->isEnabled() && w->isVisibleTo(shown)
+                    && (w->focusPolicy() & Qt::TabFocus)) {
+                    heir = w;
+                    break;
+                }
+            }
+            heir->setFocus(Qt::OtherFocusReason);
+            focus = nullptr;
+        }
+        pane->setVisible(false);
+    }
 }
 
 void frmMain::SetAudioMode()
 {
-    HideFrames();
-    frMusicLibrary->setVisible(true);
+    HideFrames(frMusicLibrary);
 }
 
 void frmMain::SelectNode(const QString& key)
@@ -195,10 +211,9 @@ void frmMain::CmdAudioProp()
 
 void frmMain::CmdOptions()
 {
-    HideFrames();
-    frOptions->setVisible(true);
+    LoadOptionsTree();  // makes the page on first use, so that it can take the focus
+    HideFrames(frOptions);
     frOptions->raise();
-    LoadOptionsTree();
     LoadOptions();
     ShowOptions(QStringLiteral("Main"));
 }
@@ -222,9 +237,8 @@ void frmMain::CmdAudioPlaying()
 
 void frmMain::CmdAudioOrganize()
 {
-    HideFrames();
+    HideFrames(frAudioOrganize);
     SelectNode(QStringLiteral("AudioOrganize"));
-    frAudioOrganize->setVisible(true);
 }
 
 void frmMain::CmdDynamic(const QString& cmd)
