@@ -39,6 +39,14 @@ TagFields Edited(const TagInfo& t, const QString& path)
                           path);
 }
 
+// The track compares by its number ("3/12" stays when the track reads 3),
+// unless the edit carries a total of its own: then it must be the file's.
+bool TotalDiffers(const QString& typed, const QString& stored)
+{
+    const QString total = typed.section(u'/', 1, 1).trimmed();
+    return !total.isEmpty() && Val(total) != Val(stored.section(u'/', 1, 1));
+}
+
 // The formats the program keeps an ID3v1 block in, written by its own writer.
 bool HasId3v1Block(const LibraryEntry& entry)
 {
@@ -169,6 +177,7 @@ TagSaveResult SaveTags(LibraryEntry& entry)
     job.write = {0, t.Title, t.Artist, t.Album, t.Track, t.Genre, t.Comment, YearNumber(t.Year)};
     for (size_t i = 0; i < job.want.size(); ++i)
         if (job.want[i] != have[i]) job.write.fields |= 1u << i;
+    if (TotalDiffers(t.Track, now.Track)) job.write.fields |= TagWrite::Track;
     if (HasId3v1Block(entry)) job.id3v1 = MakeID3v1Block(entry.Tags);
     // Nothing to change in the file: no copy is made.
     if ((job.write.fields || !job.id3v1.isEmpty()) && !WriteThroughCopy(job)) return TagSaveResult::Failed;

@@ -16,7 +16,8 @@ enum class TagSaveResult {
 // Writes the record's title, artist, album, year, track, genre and comment
 // into its file and then removes every "Tag;" from Actions. Fields whose
 // reading already equals the edit keep their bytes ("3/12" stays when the
-// track reads 3). MPEG, MONKEY and MPP files also get the ID3v1 block.
+// track reads 3; a track typed with a total is written when the file holds
+// another total). MPEG, MONKEY and MPP files also get the ID3v1 block.
 // The program's runner turns the event loop while the copy is written and
 // holds the busy state meanwhile: pass a record of your own, not one inside
 // Library.Files, which a pumped event may move.

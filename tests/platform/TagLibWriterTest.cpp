@@ -146,6 +146,14 @@ TEST_F(TagLibWriterTest, ATrackTypedWithoutATotalKeepsTheFilesTotal)
         {FixtureFormat::M4a, "3/10", "4/12", "4/12"},
         {FixtureFormat::M4a, "3/10", "", ""},
         {FixtureFormat::Flac, "3/10", "4", "4/10"},  // a total kept inside TRACKNUMBER
+        // The same number with another total: the typed total is written.
+        {FixtureFormat::Mp3, "3/10", "3/12", "3/12"},
+        {FixtureFormat::Mpc, "3/10", "3/12", "3/12"},
+        {FixtureFormat::M4a, "3/10", "3/12", "3/12"},
+        {FixtureFormat::Flac, "3/10", "3/12", "3/12"},
+        {FixtureFormat::Mp3, "3", "3/12", "3/12"},
+        {FixtureFormat::Mp3, "3/12", "3", "3/12"},  // no total typed: the file's bytes stay
+        {FixtureFormat::Mp3, "3/12", "3/", "3/12"},
     };
     for (const auto& r : rows) {
         const QString path = dir_.filePath("lied" + FixtureExtension(r.fmt));
