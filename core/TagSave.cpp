@@ -3,15 +3,15 @@
 #include "core/Busy.h"
 #include "core/Id3v1Writer.h"
 #include "core/VbHelpers.h"
+#include "core/WholeFile.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QStringList>
 #include <QTemporaryFile>
 
 #include <cstdio>
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -63,15 +63,6 @@ bool CopyMode(const QString& from, const QString& to)
            ::chmod(QFile::encodeName(to).constData(), st.st_mode & 07777) == 0;
 }
 
-// Makes a rename in the folder survive a power loss.
-void SyncFolder(const QString& folder)
-{
-    const int fd = open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return;
-    fsync(fd);
-    close(fd);
-}
-
 // Without an installed runner: the job in this process, without the audio check.
 class InProcessRunner : public TagSaveRunner {
 public:
@@ -116,14 +107,22 @@ bool WriteThroughCopy(TagSaveJob job)
     const bool done = runner->Run(job);
     g_running = nullptr;
     if (running.cancelled) return false;  // the copy went with the cancel
-    if (done && g_failAt != TagSaveStep::Rename &&
-        CopyMode(job.original, running.copy) &&
-        std::rename(QFile::encodeName(running.copy).constData(), QFile::encodeName(job.original).constData()) == 0) {
-        SyncFolder(info.absolutePath());
-        return true;
+    if (!done || g_failAt == TagSaveStep::Rename || !CopyMode(job.original, running.copy) ||
+        std::rename(QFile::encodeName(running.copy).constData(), QFile::encodeName(job.original).constData()) != 0) {
+        QFile::remove(running.copy);
+        return false;
     }
-    QFile::remove(running.copy);
-    return false;
+    // The tags are in the file now, but a power loss could still undo the
+    // rename: the edit stays marked, and the next save finds the file as
+    // edited and only takes the mark away.
+    if (const int error = SyncFolderOf(job.original)) {
+        std::fprintf(stderr, "Sarovin: %s: Tags geschrieben, Ordner nicht gesichert (%s); die Änderung bleibt markiert.\n",
+                     qUtf8Printable(QDir::toNativeSeparators(job.original)),
+                     qUtf8Printable(SystemErrorText(error)));
+        std::fflush(stderr);
+        return false;
+    }
+    return true;
 }
 
 } // namespace

@@ -9,7 +9,8 @@
 
 enum class TagSaveResult {
     Saved,
-    Failed,              // the file is as it was; the mark stays
+    Failed,              // the mark stays; the file is as it was, or holds the edit
+                         // already where its folder could not be synced after the rename
     FormatNotSupported,  // no tag of this format is written; the file is left alone
 };
 

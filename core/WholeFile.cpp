@@ -151,15 +151,20 @@ bool WholeFile::Commit()
     temp_.clear();
     committed_ = true;
     // The rename itself reaches the disk only with its folder.
-    const int folder = ::open(FolderOf(QFile::encodeName(final_)).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folder < 0) {
-        Fail(errno);
+    if (const int error = SyncFolderOf(final_)) {
+        Fail(error);
         return false;
     }
-    const bool synced = Sync(folder, ::fsync) == 0;
-    if (!synced) Fail(errno);
+    return true;
+}
+
+int SyncFolderOf(const QString& path)
+{
+    const int folder = ::open(FolderOf(QFile::encodeName(path)).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder < 0) return errno;
+    const int error = Sync(folder, ::fsync) == 0 ? 0 : errno;
     ::close(folder);
-    return synced;
+    return error;
 }
 
 QString WriteWholeFile(const QString& path, QByteArrayView bytes)

@@ -65,6 +65,10 @@ QString WriteWholeFile(const QString& path, const QByteArrayList& chunks);
 // The system's text for an error number, as the failures above give it.
 QString SystemErrorText(int error);
 
+// Syncs the folder that holds path, so that a rename into it survives a power
+// loss: 0, or the error number of the failure.
+int SyncFolderOf(const QString& path);
+
 // Test seam: replaces fdatasync of the file and fsync of its folder (the
 // function gets the descriptor and returns 0 or -1 with errno set). An empty
 // function restores the real calls.

@@ -4,6 +4,7 @@
 // the helper runs under, and the read-back that refuses a wrong write.
 #include "core/LibrarySync.h"
 #include "core/TagSave.h"
+#include "core/WholeFile.h"
 #include "platform/TagLibReader.h"
 #include "platform/TagLibWriter.h"
 #include "platform/TagSaveProcess.h"
@@ -20,8 +21,10 @@
 #include <taglib/apetag.h>
 #include <taglib/mpegfile.h>
 
+#include <cerrno>
 #include <csignal>
 #include <functional>
+#include <sys/stat.h>
 
 namespace {
 
@@ -303,6 +306,39 @@ TEST_F(TagSaveHelperTest, ReadBackRefusesAWriterThatWroteSomethingElse)
         EXPECT_EQ(FilesUnder(dir_.path()), QStringList{"lied.ogg"});
     }
     EXPECT_EQ(reader_.Open(path).Title, "Neu");
+}
+
+// The folder cannot be synced after the copy took the file's place: the tags
+// are in the file, but a power loss could still undo the rename, so the save
+// is not reported as done and the edit stays marked; the next save finds the
+// file as edited and only takes the mark away.
+TEST_F(TagSaveHelperTest, AFailedFolderSyncKeepsTheMarkAndTheNextSaveOnlyTakesItAway)
+{
+    const QString path = dir_.filePath("lied.mp3");
+    ASSERT_TRUE(MakeToneFile(path, FixtureFormat::Mp3, 0.5) && WriteFixtureTags(path, {.Title = "Alt"}));
+    LibraryEntry e = Load(path);
+    e.Tags.Title = "Neu";
+    e.Actions = "Tag;";
+    int folderSyncs = 0;
+    SetWholeFileSync([&](int fd) {
+        struct stat st = {};
+        if (::fstat(fd, &st) != 0 || !S_ISDIR(st.st_mode)) return 0;
+        ++folderSyncs;
+        errno = EIO;
+        return -1;
+    });
+    EXPECT_EQ(SaveTags(e), TagSaveResult::Failed);
+    SetWholeFileSync({});
+    EXPECT_EQ(folderSyncs, 1);
+    EXPECT_EQ(e.Actions, "Tag;");
+    EXPECT_EQ(reader_.Open(path).Title, "Neu");  // renamed before the sync
+    EXPECT_EQ(FilesUnder(dir_.path()), QStringList{"lied.mp3"});
+
+    const QByteArray saved = ReadRawFile(path);
+    EXPECT_EQ(SaveTags(e), TagSaveResult::Saved);
+    EXPECT_EQ(e.Actions, "");
+    EXPECT_TRUE(ReadRawFile(path) == saved);
+    EXPECT_EQ(FilesUnder(dir_.path()), QStringList{"lied.mp3"});
 }
 
 } // namespace
