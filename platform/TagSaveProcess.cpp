@@ -8,6 +8,7 @@
 #include <QProcess>
 
 #include <csignal>
+#include <cstdio>
 #include <sys/prctl.h>
 #include <sys/resource.h>
 #include <utility>
@@ -57,8 +58,18 @@ bool TagSaveProcess::Run(const TagSaveJob& job)
     process.setProgram(helperPath_);
     process.setArguments({job.original, job.copy});
     process.setStandardOutputFile(QProcess::nullDevice());
-    // A sanitizer's report lands where the program's own errors do.
-    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    // What the helper (or a sanitizer) says lands where the program's own
+    // errors do, passed on through a pipe: were the helper to write there
+    // itself, its file size limit would hold for the program's stderr too
+    // when that is a file (a session's log), and one line past the limit
+    // would kill it.
+    process.setReadChannel(QProcess::StandardError);
+    const auto passOn = [&process] {
+        const QByteArray said = process.readAllStandardError();
+        if (said.isEmpty()) return;
+        std::fwrite(said.constData(), 1, size_t(said.size()), stderr);
+        std::fflush(stderr);
+    };
     process.setChildProcessModifier([limits] {
         // Only async-signal-safe calls between fork and exec.
         SetLimit(RLIMIT_FSIZE, limits.fileSize, limits.fileSize);
@@ -69,7 +80,11 @@ bool TagSaveProcess::Run(const TagSaveJob& job)
         ::prctl(PR_SET_PDEATHSIG, SIGKILL);
     });
     process.start(QIODevice::ReadWrite);
-    if (!process.waitForStarted()) return false;
+    if (!process.waitForStarted()) {
+        std::fprintf(stderr, "Sarovin: %s: %s\n", qUtf8Printable(helperPath_), qUtf8Printable(process.errorString()));
+        std::fflush(stderr);
+        return false;
+    }
     process.write(SerializeTagSaveJob(job));
     process.closeWriteChannel();
 
@@ -80,6 +95,7 @@ bool TagSaveProcess::Run(const TagSaveJob& job)
     clock.start();
     // Short waits and a pump between them: the windows paint and an exit can cancel.
     while (process.state() != QProcess::NotRunning && !process.waitForFinished(10)) {
+        passOn();
         Pump();
         if (cancelled_ || clock.elapsed() > timeout.count()) {
             process.kill();
@@ -87,6 +103,7 @@ bool TagSaveProcess::Run(const TagSaveJob& job)
         }
     }
     running_ = nullptr;
+    passOn();
     return !cancelled_ && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
 }
 

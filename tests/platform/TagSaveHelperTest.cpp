@@ -24,6 +24,8 @@
 #include <cerrno>
 #include <csignal>
 #include <functional>
+#include <fcntl.h>
+#include <unistd.h>
 #include <sys/stat.h>
 
 namespace {
@@ -339,6 +341,38 @@ TEST_F(TagSaveHelperTest, AFailedFolderSyncKeepsTheMarkAndTheNextSaveOnlyTakesIt
     EXPECT_EQ(e.Actions, "");
     EXPECT_TRUE(ReadRawFile(path) == saved);
     EXPECT_EQ(FilesUnder(dir_.path()), QStringList{"lied.mp3"});
+}
+
+// The program's stderr is a file already larger than the helper may write (a
+// session's log): what the helper says still gets there, and the save works.
+TEST_F(TagSaveHelperTest, AHelperThatSpeaksIsNotStoppedByALargeStderrFile)
+{
+    const QString path = dir_.filePath("lied.mp3");
+    ASSERT_TRUE(MakeToneFile(path, FixtureFormat::Mp3, 0.5) && WriteFixtureTags(path, {.Title = "Alt"}));
+    QTemporaryDir aside;
+    const QString script = aside.filePath("helfer"), log = aside.filePath("log");
+    ASSERT_TRUE(WriteHelperScript(script, QByteArray("echo gesagt >&2\nexec '") + SAROVIN_TAG_HELPER + "' \"$@\""));
+    const int fd = ::open(QFile::encodeName(log).constData(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::ftruncate(fd, off_t(64) << 20), 0);  // sparse, far past the limit of a small file
+    std::fflush(stderr);
+    const int saved = ::dup(2);
+    ::dup2(fd, 2);
+    ::close(fd);
+    TagSaveProcess helper(script);
+    SetTagSaveRunner(&helper);
+    LibraryEntry e = Load(path);
+    e.Tags.Title = "Neu";
+    const TagSaveResult result = SaveTags(e);
+    std::fflush(stderr);
+    ::dup2(saved, 2);
+    ::close(saved);
+    SetTagSaveRunner(&runner_);
+    EXPECT_EQ(result, TagSaveResult::Saved);
+    EXPECT_EQ(reader_.Open(path).Title, "Neu");
+    QFile said(log);
+    ASSERT_TRUE(said.open(QIODevice::ReadOnly) && said.seek((qint64(64) << 20)));
+    EXPECT_EQ(said.readAll(), "gesagt\n");
 }
 
 } // namespace
