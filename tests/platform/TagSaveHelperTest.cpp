@@ -19,6 +19,12 @@
 #include <QtEndian>
 #include <gtest/gtest.h>
 #include <taglib/apetag.h>
+#include <taglib/attachedpictureframe.h>
+#include <taglib/flacfile.h>
+#include <taglib/flacpicture.h>
+#include <taglib/id3v2tag.h>
+#include <taglib/mp4coverart.h>
+#include <taglib/mp4file.h>
 #include <taglib/mpegfile.h>
 
 #include <cerrno>
@@ -93,6 +99,43 @@ bool AddApeTag(const QString& path)
     if (!f.isValid()) return false;
     f.APETag(true)->setTitle("Ape");
     return f.save(TagLib::MPEG::File::AllTags, TagLib::File::StripNone, TagLib::ID3v2::v3);
+}
+
+// A cover picture, which FFmpeg shows as a video stream of its own beside the audio.
+bool AddCover(const QString& path, FixtureFormat fmt)
+{
+    const QByteArray jpeg = "\xff\xd8\xff\xe0" + QByteArray(2000, '\x11') + "\xff\xd9";
+    const TagLib::ByteVector picture(jpeg.constData(), unsigned(jpeg.size()));
+    const QByteArray name = QFile::encodeName(path);
+    switch (fmt) {
+    case FixtureFormat::Mp3: {
+        TagLib::MPEG::File f(name.constData());
+        auto* frame = new TagLib::ID3v2::AttachedPictureFrame;
+        frame->setMimeType("image/jpeg");
+        frame->setType(TagLib::ID3v2::AttachedPictureFrame::FrontCover);
+        frame->setPicture(picture);
+        f.ID3v2Tag(true)->addFrame(frame);
+        return f.save(TagLib::MPEG::File::ID3v2, TagLib::File::StripNone, TagLib::ID3v2::v3);
+    }
+    case FixtureFormat::M4a: {
+        TagLib::MP4::File f(name.constData());
+        TagLib::MP4::CoverArtList covers;
+        covers.append(TagLib::MP4::CoverArt(TagLib::MP4::CoverArt::JPEG, picture));
+        f.tag()->setItem("covr", covers);
+        return f.save();
+    }
+    case FixtureFormat::Flac: {
+        TagLib::FLAC::File f(name.constData());
+        auto* cover = new TagLib::FLAC::Picture;
+        cover->setMimeType("image/jpeg");
+        cover->setType(TagLib::FLAC::Picture::FrontCover);
+        cover->setData(picture);
+        f.addPicture(cover);
+        return f.save();
+    }
+    default:
+        return false;
+    }
 }
 
 class TagSaveHelperTest : public PlatformTest {
@@ -373,6 +416,25 @@ TEST_F(TagSaveHelperTest, AHelperThatSpeaksIsNotStoppedByALargeStderrFile)
     QFile said(log);
     ASSERT_TRUE(said.open(QIODevice::ReadOnly) && said.seek((qint64(64) << 20)));
     EXPECT_EQ(said.readAll(), "gesagt\n");
+}
+
+// A cover is no audio: a file with one saves, and only its audio is compared.
+TEST_F(TagSaveHelperTest, AFileWithACoverSaves)
+{
+    for (const FixtureFormat fmt : {FixtureFormat::Mp3, FixtureFormat::M4a, FixtureFormat::Flac}) {
+        const QString path = dir_.filePath("lied" + FixtureExtension(fmt));
+        SCOPED_TRACE(path.toStdString());
+        ASSERT_TRUE(MakeToneFile(path, fmt, 0.5) && WriteFixtureTags(path, {.Title = "Alt", .Id3v2Version = 3}));
+        ASSERT_TRUE(AddCover(path, fmt));
+        const QByteArray audio = AudioPayload(path);
+        LibraryEntry e = Load(path);
+        e.Tags.Title = QString(500, u'n');
+        EXPECT_EQ(SaveTags(e), TagSaveResult::Saved);
+        EXPECT_EQ(reader_.Open(path).Title, e.Tags.Title);
+        EXPECT_TRUE(AudioPayload(path) == audio);
+        EXPECT_EQ(FilesUnder(dir_.path()), QStringList{QFileInfo(path).fileName()});
+        QFile::remove(path);
+    }
 }
 
 } // namespace
