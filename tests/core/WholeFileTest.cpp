@@ -195,6 +195,17 @@ TEST_F(WholeFileTest, LinksAndPermissionsAreKept)
          },
          HomeFile("sub/echt"), 022, 0664},
         {"a link to no file yet", [&] { QFile::link("echt.ini", HomeFile("ziel")); }, real, 022, 0644},
+        // The link's ".." leaves the folder the link really lies in, not the
+        // linked name it was reached by.
+        {"a link whose target climbs out of a linked folder",
+         [&] {
+             QDir(home.path()).mkpath("tief/sub");
+             put(HomeFile("tief/echt"), 0640);
+             QFile::link(HomeFile("tief/sub"), HomeFile("zugang"));
+             QFile::link("../echt", HomeFile("tief/sub/datei"));
+             QFile::link("zugang/datei", HomeFile("ziel"));
+         },
+         HomeFile("tief/echt"), 022, 0640},
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(r.target);
