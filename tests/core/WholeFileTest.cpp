@@ -225,9 +225,55 @@ TEST_F(WholeFileTest, LinksAndPermissionsAreKept)
     }
 }
 
-// A sync that fails fails the save. Before the rename the old file stays;
-// the folder's sync comes after it, so the new bytes are there but the
-// failure is still told (the periodic save keeps them marked unsaved).
+// Descriptors this process holds open.
+int OpenDescriptors()
+{
+    return int(QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot).size());
+}
+
+// A target that cannot take the new file fails with the system's reason and
+// leaves its folder as it was: no temporary file, no descriptor left open,
+// whichever step failed.
+TEST_F(WholeFileTest, ATargetThatCannotBeReplacedIsLeftAsItWas)
+{
+    const struct {
+        const char* target;
+        std::function<void()> make;
+        const char* path;
+        int error;
+    } rows[] = {
+        {"a folder", [&] { QDir(home.path()).mkpath("ziel/drin"); }, "ziel", EISDIR},
+        {"a link to a folder", [&] { QDir(home.path()).mkpath("ort/drin"); QFile::link("ort", HomeFile("ziel")); },
+         "ziel", EISDIR},
+        {"a link into a folder that does not exist", [&] { QFile::link("fehlt/datei", HomeFile("ziel")); }, "ziel",
+         ENOENT},
+        {"a circle of links",
+         [&] {
+             QFile::link("zwei", HomeFile("eins"));
+             QFile::link("eins", HomeFile("zwei"));
+         },
+         "eins", ELOOP},
+        {"a file inside a file", [&] { Put(HomeFile("datei"), "alt"); }, "datei/ziel", ENOTDIR},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.target);
+        QDir(home.path()).removeRecursively();
+        QDir().mkpath(home.path());
+        r.make();
+        const auto before = FolderSnapshot(home.path());
+        const QStringList names = QDir(home.path()).entryList(QDir::AllEntries | QDir::System | QDir::Hidden);
+        const int open = OpenDescriptors();
+        EXPECT_EQ(WriteWholeFile(HomeFile(r.path), QByteArray("neu")), SystemErrorText(r.error));
+        EXPECT_EQ(QDir(home.path()).entryList(QDir::AllEntries | QDir::System | QDir::Hidden), names);
+        EXPECT_EQ(FolderSnapshot(home.path()), before);
+        EXPECT_EQ(OpenDescriptors(), open);
+    }
+}
+
+// A sync that fails fails the save and leaves no descriptor open. Before the
+// rename the old file stays; the folder's sync comes after it, so the new
+// bytes are there but the failure is still told (the periodic save keeps them
+// marked unsaved).
 TEST_F(WholeFileTest, AFailedSyncFailsTheSave)
 {
     const struct {
@@ -251,7 +297,9 @@ TEST_F(WholeFileTest, AFailedSyncFailsTheSave)
             return -1;
         });
         QString reason;
+        const int open = OpenDescriptors();
         EXPECT_FALSE(SaveSettings(&reason));
+        EXPECT_EQ(OpenDescriptors(), open);
         EXPECT_EQ(reason, SystemErrorText(r.error));
         EXPECT_EQ(Read(path), r.folder ? SettingsFileBytes(Settings) : QByteArray("alt"));
         EXPECT_EQ(QDir(home.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"Settings.ini"});
