@@ -15,6 +15,7 @@
 #include <functional>
 #include <utility>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 
 namespace {
@@ -268,6 +269,22 @@ TEST_F(WholeFileTest, ATargetThatCannotBeReplacedIsLeftAsItWas)
         EXPECT_EQ(FolderSnapshot(home.path()), before);
         EXPECT_EQ(OpenDescriptors(), open);
     }
+}
+
+// A program started while a file is being written (the tag save's helper)
+// must not inherit the temporary file.
+TEST_F(WholeFileTest, TheTemporaryFileIsNotInherited)
+{
+    WholeFile file(HomeFile("Settings.ini"));
+    ASSERT_EQ(file.Error(), QString());
+    int found = 0;
+    const QDir fds(QStringLiteral("/proc/self/fd"));
+    for (const QString& fd : fds.entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)) {
+        if (!QFile::symLinkTarget(fds.filePath(fd)).startsWith(HomeFile("Settings.ini."))) continue;
+        ++found;
+        EXPECT_TRUE(::fcntl(fd.toInt(), F_GETFD) & FD_CLOEXEC);
+    }
+    EXPECT_EQ(found, 1);
 }
 
 // A sync that fails fails the save and leaves no descriptor open. Before the
