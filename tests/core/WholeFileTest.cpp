@@ -14,6 +14,7 @@
 #include <cerrno>
 #include <functional>
 #include <utility>
+#include <vector>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -269,6 +270,40 @@ TEST_F(WholeFileTest, ATargetThatCannotBeReplacedIsLeftAsItWas)
         EXPECT_EQ(FolderSnapshot(home.path()), before);
         EXPECT_EQ(OpenDescriptors(), open);
     }
+}
+
+// A path relative to the current folder, even a bare name, is written there
+// and that folder is the one synced after the rename.
+TEST_F(WholeFileTest, ARelativePathSyncsTheFolderItNames)
+{
+    const struct {
+        const char* path;
+        const char* folder;
+    } rows[] = {
+        {"ziel", ""},
+        {"sub/ziel", "sub"},
+        {"./sub/../ziel", ""},
+    };
+    QDir(home.path()).mkdir("sub");
+    const QString current = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(home.path()));
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.path);
+        std::vector<ino_t> folders;
+        SetWholeFileSync([&](int fd) {
+            struct stat st = {};
+            ::fstat(fd, &st);
+            if (S_ISDIR(st.st_mode)) folders.push_back(st.st_ino);
+            return 0;
+        });
+        EXPECT_EQ(WriteWholeFile(QString::fromLatin1(r.path), QByteArray("neu")), QString());
+        struct stat folder = {};
+        ::stat(QFile::encodeName(HomeFile(r.folder)).constData(), &folder);
+        EXPECT_EQ(folders, std::vector<ino_t>{folder.st_ino});
+        EXPECT_EQ(Read(HomeFile(r.folder) + "/ziel"), "neu");
+        QFile::remove(HomeFile(r.folder) + "/ziel");
+    }
+    QDir::setCurrent(current);
 }
 
 // A program started while a file is being written (the tag save's helper)
