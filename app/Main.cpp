@@ -132,7 +132,7 @@ void Main(const QString& commandLine)
     // Saved at once: a crash before the next clean exit shows at the next start.
     Settings.CleanExit = SwitchOff;
     CountUp(Settings.StartCount);
-    SaveSettings();
+    StepSaveSettings();
 
     ShowStepText(QStringLiteral("Bibliothek Audio"));
     if (ended()) return;

@@ -41,6 +41,12 @@ void SplashUnload()
     UnloadSplash();
 }
 
+void StepSaveSettings()
+{
+    QString reason;
+    if (!SaveSettings(&reason)) TellSaveFailureOnStderr({SettingsPath(), reason});
+}
+
 void StepLoadLibrary()
 {
     InitAudioDatabase();

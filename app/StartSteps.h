@@ -13,6 +13,10 @@ void SplashCaption(const QString& text);
 void SplashTimer(bool enabled);
 void SplashUnload();
 
+// Writes Settings.ini with the start counted. A failure is told on stderr,
+// not in a box: the start goes on, and the first periodic save writes the
+// file again (and tells its own failure).
+void StepSaveSettings();
 // "Bibliothek Audio": InitAudioDatabase, then LoadDatabase on Library.
 void StepLoadLibrary();
 // "Benutzeroberfläche": load frmMain, define the list columns, apply their visibility.

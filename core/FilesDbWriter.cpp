@@ -312,13 +312,6 @@ void ReportSaveFailures(const SaveFailures& failures)
     for (const SaveFailure& f : failures) MsgBox(SaveFailedText(f.path, f.reason), 16, QStringLiteral("Sarovin"));
 }
 
-void ReportSaveFailures(const QStringList& paths)
-{
-    SaveFailures failures;
-    for (const QString& path : paths) failures << SaveFailure{path, {}};
-    ReportSaveFailures(failures);
-}
-
 void SetDatabaseWriteCheck(std::function<bool(const QString& path)> check)
 {
     WriteCheck() = std::move(check);

@@ -44,7 +44,6 @@ void TellSaveFailureOnStderr(const SaveFailure& failure);
 // (style 16, caption "Sarovin"); while the session ends MsgBox sends them to
 // stderr instead.
 void ReportSaveFailures(const SaveFailures& failures);
-void ReportSaveFailures(const QStringList& paths);  // no reason known
 // Test seam: asked before each library file is committed; returning false makes
 // that write fail the way a full disk would. Asked on the writing thread, which
 // is the periodic writer's worker for its writes.

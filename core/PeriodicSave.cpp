@@ -7,6 +7,7 @@
 #include "core/UiServices.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QThread>
 #include <QTimer>
 
@@ -208,6 +209,13 @@ void StartWrite()
         Launch();
 }
 
+// The bytes a file holds; none when it cannot be read.
+QByteArray OnDisk(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 void SeeNow(PeriodicState& s)
 {
     s.recordsMarked = false;
@@ -232,8 +240,13 @@ void StartPeriodicSave(std::function<void()> storeState, std::chrono::millisecon
     const bool marked = s.recordsMarked;  // a change during the start still counts
     SeeNow(s);
     s.recordsMarked = marked;
+    // What the start changed itself (the queue a resumed title that does not
+    // open leaves, settings whose save failed) is not on disk yet: the first
+    // check writes it. Records the start added are marked already.
     s.pending = 0;
-    s.fresh = false;
+    if (OnDisk(DataFile(QStringLiteral("Playing.db"))) != PlayingDbBytes(Library)) s.pending |= SavedPlayingDb;
+    if (OnDisk(SettingsPath()) != SettingsFileBytes(Settings)) s.pending |= SavedSettingsIni;
+    s.fresh = s.pending != 0;
     s.failing = s.failureShown = false;
     s.failureText.clear();
     s.librarySub = SubscribeLibraryReplaced([](const LibraryDatabase&) { MarkLibraryChanged(); });

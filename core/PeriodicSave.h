@@ -25,7 +25,8 @@
 
 // Checks every interval from now on. Before each check storeState() puts into
 // Settings what otherwise only the exit keeps (the last title, its position,
-// the volume). What is in memory now counts as saved.
+// the volume). The queue and the settings count as saved where the files hold
+// them; what the start changed of them is written with the first check.
 void StartPeriodicSave(std::function<void()> storeState,
                        std::chrono::milliseconds interval = std::chrono::minutes(1));
 // No further checks; waits for a running write. The exit's own save follows.

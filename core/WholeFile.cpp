@@ -1,10 +1,11 @@
 #include "core/WholeFile.h"
 
+#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QRandomGenerator>
 
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <mutex>
 
@@ -31,24 +32,40 @@ int Sync(int fd, int (*sync)(int))
     return sync(fd);
 }
 
-// The file a path names once its symbolic links are followed; a link that
-// leads nowhere names the file it would lead to.
-QString FollowLinks(const QString& path, int* error)
-{
-    QString p = QFileInfo(path).absoluteFilePath();
-    for (int hops = 0; hops < 40; ++hops) {
-        const QFileInfo info(p);
-        if (!info.isSymLink()) return p;
-        p = info.symLinkTarget();
-    }
-    *error = ELOOP;
-    return {};
-}
-
 QByteArray FolderOf(const QByteArray& file)
 {
     const qsizetype slash = file.lastIndexOf('/');
     return slash <= 0 ? QByteArray("/") : file.left(slash);
+}
+
+// The file a path names once its symbolic links are followed; a link that
+// leads nowhere names the file it would lead to. A relative target is taken
+// from the link's own folder as the system takes it: "sub/.." is where sub
+// leads, then up, so no ".." is ever resolved by text.
+QByteArray FollowLinks(const QString& path, int* error)
+{
+    QByteArray p = QFile::encodeName(path);
+    if (!p.startsWith('/')) p = QFile::encodeName(QDir::currentPath()) + '/' + p;
+    char target[PATH_MAX];
+    for (int hops = 0; hops < 40; ++hops) {
+        const ssize_t n = ::readlink(p.constData(), target, sizeof target);
+        // Not a link, or nothing there: this is the file. Any other reason
+        // shows again, and is told, when the file is opened.
+        if (n < 0) return p;
+        if (size_t(n) >= sizeof target) {
+            *error = ENAMETOOLONG;
+            return {};
+        }
+        const QByteArray to(target, n);
+        if (!to.startsWith('/')) {
+            const QByteArray folder = FolderOf(p);
+            p = folder.endsWith('/') ? folder + to : folder + '/' + to;
+        } else {
+            p = to;
+        }
+    }
+    *error = ELOOP;
+    return {};
 }
 
 } // namespace
@@ -67,9 +84,9 @@ WholeFile::WholeFile(const QString& path)
 void WholeFile::Open(const QString& path)
 {
     int error = 0;
-    final_ = FollowLinks(path, &error);
+    const QByteArray target = FollowLinks(path, &error);
     if (error) return Fail(error);
-    const QByteArray target = QFile::encodeName(final_);
+    final_ = QFile::decodeName(target);
 
     struct stat st = {};
     const bool exists = ::stat(target.constData(), &st) == 0;

@@ -5,10 +5,12 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFileInfo>
+#include <QFile>
 #include <QRegularExpression>
 
 #include <cerrno>
+
+#include <unistd.h>
 
 namespace {
 
@@ -108,10 +110,11 @@ bool SetAutoRun(const QString& name, const QStringList& command, QString* reason
     return failure.isEmpty();
 }
 
-bool RemoveAutoRun(const QString& name)
+bool RemoveAutoRun(const QString& name, QString* reason)
 {
-    const QString path = AutoRunEntryPath(name);
-    const QFileInfo info(path);
-    if (!info.exists() && !info.isSymLink()) return true;
-    return QFile::remove(path);
+    if (reason) reason->clear();
+    // A link goes, not what it leads to; one leading nowhere goes too.
+    if (::unlink(QFile::encodeName(AutoRunEntryPath(name)).constData()) == 0 || errno == ENOENT) return true;
+    if (reason) *reason = SystemErrorText(errno);
+    return false;
 }

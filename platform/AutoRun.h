@@ -23,5 +23,6 @@ QString DesktopExecValue(const QStringList& arguments);
 // reason in *reason, when it could not be written, or when the program's path
 // holds "=" (the entry format forbids it and env would take it for a variable).
 bool SetAutoRun(const QString& name, const QStringList& command, QString* reason = nullptr);
-// Deletes the entry; a missing entry is success.
-bool RemoveAutoRun(const QString& name);
+// Deletes the entry; a missing entry is success. False, with the reason in
+// *reason, when it could not be deleted.
+bool RemoveAutoRun(const QString& name, QString* reason = nullptr);

@@ -143,6 +143,54 @@ TEST_F(SaveFailure, APeriodicSaveAfterAFailureWritesWhatIsStillUnsaved)
     EXPECT_EQ(shown, QStringList{"16|Sarovin|" + Told("Files.db")});
 }
 
+// What the start itself changed is not on disk yet and reaches the first
+// periodic save: the queue a resumed title that does not open leaves (its file
+// is gone), and settings whose save at the start failed (told on stderr then,
+// without a box that would hold the start up).
+TEST_F(SaveFailure, WhatTheStartChangedReachesTheFirstPeriodicSave)
+{
+    const struct {
+        const char* start;
+        int32_t lastTrack;
+        unsigned failAtStart;
+        QByteArray queue;  // Playing.db after the first periodic save
+    } rows[] = {
+        {"resuming a title that does not open", 1, 0, "0\r\n"},
+        {"the settings' save fails", -1, SavedSettingsIni, "1;0\r\n"},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.start);
+        ResetProgramState();
+        shown.clear();
+        Settings = SettingsRecord{};
+        Settings.StartCount = 3;
+        Settings.CleanExit = -1;
+        Settings.CleanExitCount = 3;
+        Settings.LastTrack = r.lastTrack;
+        ASSERT_TRUE(SaveSettings());
+        Settings = SettingsRecord{};
+        ASSERT_TRUE(WriteRawFile(HomeFile("Files.db"), TwoTitles));
+        ASSERT_TRUE(WriteRawFile(HomeFile("Playing.db"), "1;0\r\n"));
+        syncs.data = r.failAtStart;
+        testing::internal::CaptureStderr();
+        Main(QString());
+        const QString err = QString::fromStdString(testing::internal::GetCapturedStderr());
+        ASSERT_TRUE(MainWindow());
+        EXPECT_EQ(err.count(Told("Settings.ini").replace(u'\n', u' ')), r.failAtStart ? 1 : 0) << err.toStdString();
+        EXPECT_TRUE(shown.isEmpty()) << shown.join(u'\n').toStdString();
+        syncs.data = 0;
+        Save();
+        EXPECT_EQ(ReadRawFile(HomeFile("Playing.db")), r.queue);
+        EXPECT_EQ(ReadRawFile(HomeFile("Playing.db")), PlayingDbBytes(Library));
+        EXPECT_EQ(ReadRawFile(HomeFile("Settings.ini")), SettingsFileBytes(Settings));
+        // A crash from here on shows at the next start.
+        SettingsRecord onDisk;
+        SettingsFromBytes(ReadRawFile(HomeFile("Settings.ini")), onDisk);
+        EXPECT_EQ(onDisk.CleanExit, 0);
+        EXPECT_EQ(onDisk.StartCount, 4);
+    }
+}
+
 // The exit names every file it could not write, with the reason, in a box and
 // on stderr; at a session end on stderr only. Playing.db is not written
 // beside records that were not.

@@ -14,7 +14,9 @@
 #include <cerrno>
 #include <functional>
 #include <utility>
+#include <vector>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 
 namespace {
@@ -195,6 +197,17 @@ TEST_F(WholeFileTest, LinksAndPermissionsAreKept)
          },
          HomeFile("sub/echt"), 022, 0664},
         {"a link to no file yet", [&] { QFile::link("echt.ini", HomeFile("ziel")); }, real, 022, 0644},
+        // The link's ".." leaves the folder the link really lies in, not the
+        // linked name it was reached by.
+        {"a link whose target climbs out of a linked folder",
+         [&] {
+             QDir(home.path()).mkpath("tief/sub");
+             put(HomeFile("tief/echt"), 0640);
+             QFile::link(HomeFile("tief/sub"), HomeFile("zugang"));
+             QFile::link("../echt", HomeFile("tief/sub/datei"));
+             QFile::link("zugang/datei", HomeFile("ziel"));
+         },
+         HomeFile("tief/echt"), 022, 0640},
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(r.target);
@@ -214,9 +227,105 @@ TEST_F(WholeFileTest, LinksAndPermissionsAreKept)
     }
 }
 
-// A sync that fails fails the save. Before the rename the old file stays;
-// the folder's sync comes after it, so the new bytes are there but the
-// failure is still told (the periodic save keeps them marked unsaved).
+// Descriptors this process holds open.
+int OpenDescriptors()
+{
+    return int(QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot).size());
+}
+
+// A target that cannot take the new file fails with the system's reason and
+// leaves its folder as it was: no temporary file, no descriptor left open,
+// whichever step failed.
+TEST_F(WholeFileTest, ATargetThatCannotBeReplacedIsLeftAsItWas)
+{
+    const struct {
+        const char* target;
+        std::function<void()> make;
+        const char* path;
+        int error;
+    } rows[] = {
+        {"a folder", [&] { QDir(home.path()).mkpath("ziel/drin"); }, "ziel", EISDIR},
+        {"a link to a folder", [&] { QDir(home.path()).mkpath("ort/drin"); QFile::link("ort", HomeFile("ziel")); },
+         "ziel", EISDIR},
+        {"a link into a folder that does not exist", [&] { QFile::link("fehlt/datei", HomeFile("ziel")); }, "ziel",
+         ENOENT},
+        {"a circle of links",
+         [&] {
+             QFile::link("zwei", HomeFile("eins"));
+             QFile::link("eins", HomeFile("zwei"));
+         },
+         "eins", ELOOP},
+        {"a file inside a file", [&] { Put(HomeFile("datei"), "alt"); }, "datei/ziel", ENOTDIR},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.target);
+        QDir(home.path()).removeRecursively();
+        QDir().mkpath(home.path());
+        r.make();
+        const auto before = FolderSnapshot(home.path());
+        const QStringList names = QDir(home.path()).entryList(QDir::AllEntries | QDir::System | QDir::Hidden);
+        const int open = OpenDescriptors();
+        EXPECT_EQ(WriteWholeFile(HomeFile(r.path), QByteArray("neu")), SystemErrorText(r.error));
+        EXPECT_EQ(QDir(home.path()).entryList(QDir::AllEntries | QDir::System | QDir::Hidden), names);
+        EXPECT_EQ(FolderSnapshot(home.path()), before);
+        EXPECT_EQ(OpenDescriptors(), open);
+    }
+}
+
+// A path relative to the current folder, even a bare name, is written there
+// and that folder is the one synced after the rename.
+TEST_F(WholeFileTest, ARelativePathSyncsTheFolderItNames)
+{
+    const struct {
+        const char* path;
+        const char* folder;
+    } rows[] = {
+        {"ziel", ""},
+        {"sub/ziel", "sub"},
+        {"./sub/../ziel", ""},
+    };
+    QDir(home.path()).mkdir("sub");
+    const QString current = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(home.path()));
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.path);
+        std::vector<ino_t> folders;
+        SetWholeFileSync([&](int fd) {
+            struct stat st = {};
+            ::fstat(fd, &st);
+            if (S_ISDIR(st.st_mode)) folders.push_back(st.st_ino);
+            return 0;
+        });
+        EXPECT_EQ(WriteWholeFile(QString::fromLatin1(r.path), QByteArray("neu")), QString());
+        struct stat folder = {};
+        ::stat(QFile::encodeName(HomeFile(r.folder)).constData(), &folder);
+        EXPECT_EQ(folders, std::vector<ino_t>{folder.st_ino});
+        EXPECT_EQ(Read(HomeFile(r.folder) + "/ziel"), "neu");
+        QFile::remove(HomeFile(r.folder) + "/ziel");
+    }
+    QDir::setCurrent(current);
+}
+
+// A program started while a file is being written (the tag save's helper)
+// must not inherit the temporary file.
+TEST_F(WholeFileTest, TheTemporaryFileIsNotInherited)
+{
+    WholeFile file(HomeFile("Settings.ini"));
+    ASSERT_EQ(file.Error(), QString());
+    int found = 0;
+    const QDir fds(QStringLiteral("/proc/self/fd"));
+    for (const QString& fd : fds.entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)) {
+        if (!QFile::symLinkTarget(fds.filePath(fd)).startsWith(HomeFile("Settings.ini."))) continue;
+        ++found;
+        EXPECT_TRUE(::fcntl(fd.toInt(), F_GETFD) & FD_CLOEXEC);
+    }
+    EXPECT_EQ(found, 1);
+}
+
+// A sync that fails fails the save and leaves no descriptor open. Before the
+// rename the old file stays; the folder's sync comes after it, so the new
+// bytes are there but the failure is still told (the periodic save keeps them
+// marked unsaved).
 TEST_F(WholeFileTest, AFailedSyncFailsTheSave)
 {
     const struct {
@@ -240,7 +349,9 @@ TEST_F(WholeFileTest, AFailedSyncFailsTheSave)
             return -1;
         });
         QString reason;
+        const int open = OpenDescriptors();
         EXPECT_FALSE(SaveSettings(&reason));
+        EXPECT_EQ(OpenDescriptors(), open);
         EXPECT_EQ(reason, SystemErrorText(r.error));
         EXPECT_EQ(Read(path), r.folder ? SettingsFileBytes(Settings) : QByteArray("alt"));
         EXPECT_EQ(QDir(home.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"Settings.ini"});

@@ -102,11 +102,12 @@ void OptionsController::SaveOptions()
     for (int i = 0; i < HotKeyCount; ++i) s.*HotKeyFields[i] = HotKeyFromLabel(c_.hotKeyLabels[i]->text());
     if (OptionsHost* host = CurrentOptionsHost()) host->RefreshToggleStates();
 
-    QStringList failed;
-    if (!SaveSettings()) failed << DataFile(QStringLiteral("Settings.ini"));
-    const bool autoRunDone =
-        IsOn(s.RunAtStartup) ? SetAutoRun(AutoRunName, AutoRunCommand()) : RemoveAutoRun(AutoRunName);
-    if (!autoRunDone) failed << AutoRunEntryPath(AutoRunName);
+    SaveFailures failed;
+    QString reason;
+    if (!SaveSettings(&reason)) failed << SaveFailure{SettingsPath(), reason};
+    const bool autoRunDone = IsOn(s.RunAtStartup) ? SetAutoRun(AutoRunName, AutoRunCommand(), &reason)
+                                                  : RemoveAutoRun(AutoRunName, &reason);
+    if (!autoRunDone) failed << SaveFailure{AutoRunEntryPath(AutoRunName), reason};
     ReportSaveFailures(failed);
 
     if (changed) AskLibraryActionAndSync();

@@ -6,6 +6,7 @@
 #include "core/Runtime.h"
 #include "core/TagReader.h"
 #include "core/UiServices.h"
+#include "core/WholeFile.h"
 #include "platform/AutoRun.h"
 #include "platform/ScreenDefaults.h"
 #include "platform/TagLibReader.h"
@@ -21,6 +22,7 @@
 
 #include <QDir>
 #include <QRadioButton>
+#include <cerrno>
 #include <deque>
 
 namespace {
@@ -217,14 +219,22 @@ TEST_F(OptionsPageTest, AutostartEntryFollowsTheSwitchAndFailuresAreReported)
     }
     EXPECT_TRUE(shown.isEmpty());
 
-    // Occupied paths: the settings file and the entry (not removable).
+    // Occupied paths: the settings file and the entry (not removable, and
+    // not replaceable by a file); each box says why.
     const QString ini = DataFile("Settings.ini");
     QFile::remove(ini);
     ASSERT_TRUE(QDir().mkpath(ini + "/x") && QDir().mkpath(entry + "/x"));
     Find<QCheckBox>("Crossfader_Enable")->setChecked(true);
-    Apply();
-    EXPECT_EQ(Settings.CrossfaderEnabled, SwitchOn);
-    EXPECT_EQ(shown, (QStringList{"16|Sarovin|" + SaveFailedText(ini), "16|Sarovin|" + SaveFailedText(entry)}));
+    const QString why = SystemErrorText(EISDIR);
+    for (bool on : {false, true}) {
+        SCOPED_TRACE(on);
+        shown.clear();
+        run->setChecked(on);
+        Apply();
+        EXPECT_EQ(Settings.CrossfaderEnabled, SwitchOn);
+        const QStringList boxes = {"16|Sarovin|" + SaveFailedText(ini, why), "16|Sarovin|" + SaveFailedText(entry, why)};
+        EXPECT_EQ(shown.join(u'\n').toStdString(), boxes.join(u'\n').toStdString());
+    }
 }
 
 TEST_F(OptionsPageTest, FactorySettings)
