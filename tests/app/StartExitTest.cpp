@@ -379,23 +379,6 @@ protected:
         ASSERT_TRUE(MainWindow());
         Save();
     }
-    // What the timer does; then the worker's end.
-    static void Save()
-    {
-        CheckPeriodicSave();
-        WaitForPeriodicWrite();
-    }
-    // Files.db, Playing.db, Settings.ini: a file written anew has a new inode.
-    std::array<ino_t, 3> Inodes() const
-    {
-        std::array<ino_t, 3> ids{};
-        const char* names[] = {"Files.db", "Playing.db", "Settings.ini"};
-        for (int i = 0; i < 3; ++i) {
-            struct stat st = {};
-            if (::stat(QFile::encodeName(HomeFile(names[i])).constData(), &st) == 0) ids[i] = st.st_ino;
-        }
-        return ids;
-    }
 };
 
 TEST_F(PeriodicSave, WritesWhatChangedAndOnlyThat)

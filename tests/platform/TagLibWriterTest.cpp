@@ -7,7 +7,7 @@
 #include "platform/TagLibWriter.h"
 #include "platform/TagSaveProcess.h"
 #include "tests/support/AudioFixtures.h"
-#include "tests/support/PlatformTest.h"
+#include "tests/support/TagSaveTest.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -17,34 +17,9 @@
 
 namespace {
 
-class TagLibWriterTest : public PlatformTest {
+class TagLibWriterTest : public TagSaveTest {
 protected:
-    void SetUp() override
-    {
-        PlatformTest::SetUp();
-        SetTagReader(&reader_);
-        SetTagWriter(&writer_);
-        SetTagSaveRunner(&runner_);
-    }
-    void TearDown() override
-    {
-        SetTagWriter(nullptr);
-        SetTagSaveRunner(nullptr);
-        SetTagSaveFailure(TagSaveStep::None);
-    }
-    // The record a synchronisation makes of the file.
-    static LibraryEntry Load(const QString& path)
-    {
-        LibraryDatabase store;
-        EXPECT_TRUE(AddFile(store, path)) << path.toStdString();
-        return store.Files.value(0);
-    }
     static QStringList Fields(const TagInfo& t) { return {t.Title, t.Artist, t.Album, t.Year, t.Track, t.Genre, t.Comment}; }
-
-    QTemporaryDir dir_;
-    TagLibReader reader_;
-    TagLibWriter writer_;
-    TagSaveProcess runner_{SAROVIN_TAG_HELPER};
 };
 
 // A title far longer than the tag had makes every tag grow and the file be rewritten.

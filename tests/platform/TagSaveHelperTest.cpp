@@ -10,7 +10,7 @@
 #include "platform/TagSaveProcess.h"
 #include "tests/support/AudioFixtures.h"
 #include "tests/support/HelperScript.h"
-#include "tests/support/PlatformTest.h"
+#include "tests/support/TagSaveTest.h"
 
 #include <QFile>
 #include <QThread>
@@ -138,27 +138,8 @@ bool AddCover(const QString& path, FixtureFormat fmt)
     }
 }
 
-class TagSaveHelperTest : public PlatformTest {
+class TagSaveHelperTest : public TagSaveTest {
 protected:
-    void SetUp() override
-    {
-        PlatformTest::SetUp();
-        SetTagReader(&reader_);
-        SetTagWriter(&writer_);
-        SetTagSaveRunner(&runner_);
-    }
-    void TearDown() override
-    {
-        SetTagSaveRunner(nullptr);
-        SetTagWriter(nullptr);
-        SetTagReader(nullptr);
-    }
-    static LibraryEntry Load(const QString& path)
-    {
-        LibraryDatabase store;
-        EXPECT_TRUE(AddFile(store, path)) << path.toStdString();
-        return store.Files.value(0);
-    }
     // Saves a new title into the file; expects a clean failure.
     void ExpectCleanFailure(const QString& path, const QString& title, const std::string& what)
     {
@@ -174,11 +155,6 @@ protected:
         EXPECT_EQ(FilesUnder(dir_.path()), QStringList{QFileInfo(path).fileName()});
         EXPECT_FALSE(TagSaveRunning());
     }
-
-    QTemporaryDir dir_;
-    TagLibReader reader_;
-    TagLibWriter writer_;
-    TagSaveProcess runner_{SAROVIN_TAG_HELPER};
 };
 
 // Each file plays (FFmpeg demuxes it) and reads; a save would crash TagLib,

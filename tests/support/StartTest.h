@@ -4,10 +4,16 @@
 #pragma once
 
 #include "app/Main.h"
+#include "core/PeriodicSave.h"
 #include "platform/TermSignal.h"
 #include "tests/support/WindowTest.h"
 
+#include <QFile>
+
+#include <array>
 #include <vector>
+
+#include <sys/stat.h>
 
 class StartTest : public WindowTest {
 protected:
@@ -27,6 +33,24 @@ protected:
             exitCodes.push_back(code);
             if (onTerminate) onTerminate();
         });
+    }
+
+    // What the periodic save's timer does; then the worker's end.
+    static void Save()
+    {
+        CheckPeriodicSave();
+        WaitForPeriodicWrite();
+    }
+    // Files.db, Playing.db, Settings.ini: a file written anew has a new inode.
+    std::array<ino_t, 3> Inodes() const
+    {
+        std::array<ino_t, 3> ids{};
+        const char* names[] = {"Files.db", "Playing.db", "Settings.ini"};
+        for (int i = 0; i < 3; ++i) {
+            struct stat st = {};
+            if (::stat(QFile::encodeName(HomeFile(names[i])).constData(), &st) == 0) ids[i] = st.st_ino;
+        }
+        return ids;
     }
 
     std::vector<int> exitCodes;

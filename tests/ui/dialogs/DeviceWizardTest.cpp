@@ -93,6 +93,18 @@ protected:
         return w;
     }
 
+    // The worker waits inside the second title until released.
+    void HoldTheSecondTitle()
+    {
+        SetCopyBlockHook([this](int job, int64_t written) {
+            if (job == 1 && written >= MiB) {
+                held = true;
+                while (!release) QThread::usleep(200);
+            }
+            return 0;
+        });
+    }
+
     QTemporaryDir tmp;
     QString root;
     QVector<DeviceVolume> volumes;
@@ -189,14 +201,7 @@ TEST_F(DeviceWizardTest, EveryWayOutDuringTheCopy)
         {QuestionYes, {Question}, {"AC_DC/_/a_b.mp3", "AC_DC/_/c_d.mp3", "AC_DC/_/e_f.mp3"}},
         {QuestionNo, {Question, Ended(3, 3)}, {"AC_DC/_/a_b.mp3", "AC_DC/_/c_d.mp3", "AC_DC/_/e_f.mp3"}},
     };
-    // The worker waits inside the second title until released.
-    SetCopyBlockHook([this](int job, int64_t written) {
-        if (job == 1 && written >= MiB) {
-            held = true;
-            while (!release) QThread::usleep(200);
-        }
-        return 0;
-    });
+    HoldTheSecondTitle();
     for (const auto& r : rows) {
         SCOPED_TRACE(int(r.way));
         shown.clear();
@@ -267,13 +272,7 @@ TEST_F(DeviceWizardTest, ItsOwnWorkKeepsTheFocusForTheNextButton)
         {3, "cmd_WindowsXP_Button1", "cmd_WindowsXP_Button1"},
         {3, "cmd_WindowsXP_Button4", "cmd_WindowsXP_Button2"},  // "&Hintergrund" goes with the end
     };
-    SetCopyBlockHook([this](int job, int64_t written) {
-        if (job == 1 && written >= MiB) {
-            held = true;
-            while (!release) QThread::usleep(200);
-        }
-        return 0;
-    });
+    HoldTheSecondTitle();
     for (const auto& r : rows) {
         SCOPED_TRACE(std::to_string(r.page) + (r.movedTo ? " moved" : ""));
         shown.clear();
